@@ -1,0 +1,41 @@
+// Package commands over the session's list and its memo.
+#include "core/session.h"
+
+namespace morvalen::core {
+
+void Session::append_bet(const BetEntry& entry) {
+    bets.push_back(entry);
+    if (memo) memo->append_line(format_bet(entry));
+}
+
+void Session::rebuild_bet_memo(bool as_singles) {
+    if (as_singles) restake_singles(bets, settings.stake.currency());
+    if (memo) memo->replace_all(list_lines(bets));
+}
+
+std::optional<std::string> Session::split_into_singles() {
+    if (bets.empty()) return std::nullopt;
+    if (auto refused = core::split_into_singles(bets)) return refused;
+    rebuild_bet_memo(true);
+    return std::nullopt;
+}
+
+void Session::remove_repeats() {
+    core::remove_repeats(bets);
+    rebuild_bet_memo(false);
+}
+
+std::optional<std::string> Session::remove_variants() {
+    if (auto refused = split_into_singles()) return refused;
+    mark_covered_variants(bets, events);
+    remove_marked_entries(bets);
+    rebuild_bet_memo(false);
+    return std::nullopt;
+}
+
+void Session::clear() {
+    bets.clear();
+    if (memo) memo->replace_all({});
+}
+
+}  // namespace morvalen::core

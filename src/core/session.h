@@ -1,0 +1,73 @@
+// The state of one run: the line, the package, the settings and the one random generator.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/bet.h"
+#include "core/event_table.h"
+#include "core/list_operations.h"
+#include "core/package_stats.h"
+#include "core/random_source.h"
+
+namespace morvalen::core {
+
+// Settings the formation panel holds.
+struct FormationSettings {
+    int method = 0;              // 0 brief systems, 1 sensations, 2 random, 3 autoformation
+    int guarantee = 7;           // RxSpinEdit3, 2 to 7
+    std::int64_t repeat_count = 1000;  // RxSpinEdit4
+    int yellow_min = 1;          // RxSpinEdit1
+    int yellow_max = 1;          // RxSpinEdit2
+    bool start_with = false;     // CheckBox1
+    Stake stake;                 // CurrencyEdit1
+};
+
+// Where the text form of the list lives (the memo in the window, lines in the batch tool).
+class MemoSink {
+public:
+    virtual ~MemoSink() = default;
+    virtual void append_line(const std::string& line) = 0;
+    virtual void replace_all(const std::vector<std::string>& lines) = 0;
+};
+
+struct KeyFlags {
+    bool key_held = false;
+    bool stop_requested = false;
+};
+
+class Session {
+public:
+    explicit Session(std::uint64_t seed = 0) : rng(seed) {}
+
+    EventTable events;
+    BetList bets;
+    FormationSettings settings;
+    KeyFlags keys;
+    RandomSource rng;
+    std::int64_t uncovered_variants = 0;
+
+    // Recomputes the summary; with_coverage shows the coverage of the last check.
+    StatsView stats(bool with_coverage = false) const {
+        return compute_stats({bets, events, settings.stake, settings.guarantee, with_coverage, uncovered_variants});
+    }
+
+    // The memo that mirrors the list line by line; may be null.
+    MemoSink* memo = nullptr;
+
+    // Adds an entry at the end of the list and its line at the end of the memo.
+    void append_bet(const BetEntry& entry);
+    // Rewrites every memo line from the list, re-staking single entries when as_singles is set.
+    void rebuild_bet_memo(bool as_singles);
+
+    // The package commands, each leaving the memo as the window's rewrite does.
+    void add_coupon() { append_bet(make_coupon(events, settings.stake)); }
+    // Returns an error message when the split is refused; the list and memo are then unchanged.
+    std::optional<std::string> split_into_singles();
+    void remove_repeats();
+    std::optional<std::string> remove_variants();
+    void clear();
+};
+
+}  // namespace morvalen::core
