@@ -65,9 +65,15 @@ std::optional<BetEntry> try_parse_bet_line(std::string_view line) {
     entry.amount = *amount;
 
     while (!rest.empty() && rest.find('-') != std::string_view::npos) {
-        std::string event_part(take_before(rest, '-'));
-        if (const auto semicolon = event_part.find(';'); semicolon != std::string::npos) event_part.erase(semicolon, 1);
-        const auto event = parse_event_number(event_part);
+        const std::string_view raw_event = take_before(rest, '-');
+        std::optional<int> event;
+        if (const auto semicolon = raw_event.find(';'); semicolon == std::string_view::npos) {
+            event = parse_event_number(raw_event);
+        } else {
+            std::string without(raw_event);
+            without.erase(semicolon, 1);  // only the first ";" goes
+            event = parse_event_number(without);
+        }
         if (!event || *event < 1 || *event > event_count) return std::nullopt;
 
         std::string_view group = take_before(rest, ')');

@@ -21,7 +21,37 @@ Currency Currency::from_floating(long double value) {
     return Currency(round_half_even(value * scale).value_or(0));
 }
 
+namespace {
+
+// Plain "digits[.digits]" with at most 4 decimals and 14 whole digits: the form every written
+// amount has, read without the general path.
+std::optional<std::int64_t> parse_plain(std::string_view text) {
+    std::size_t pos = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) ++pos;
+    std::int64_t whole = 0;
+    std::size_t whole_digits = 0;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos, ++whole_digits)
+        whole = whole * 10 + (text[pos] - '0');
+    if (whole_digits == 0 || whole_digits > 14) return std::nullopt;
+    std::int64_t fraction = 0;
+    std::size_t fraction_digits = 0;
+    if (pos < text.size() && text[pos] == '.') {
+        for (++pos; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos, ++fraction_digits) {
+            if (fraction_digits == 4) return std::nullopt;
+            fraction = fraction * 10 + (text[pos] - '0');
+        }
+    }
+    if (pos != text.size()) return std::nullopt;
+    for (std::size_t i = fraction_digits; i < 4; ++i) fraction *= 10;
+    const std::int64_t value = whole * Currency::scale + fraction;
+    return negative ? -value : value;
+}
+
+}  // namespace
+
 std::optional<Currency> Currency::parse(std::string_view text) {
+    if (const auto plain = parse_plain(text)) return Currency(*plain);
     std::size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {

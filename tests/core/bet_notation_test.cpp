@@ -27,6 +27,8 @@ TEST(BetNotation, OutcomeValueKnowsTheLabelsAndSixSpellingsOfTheCatchAll) {
     EXPECT_EQ(outcome_value("1:0"), 65536u);
     EXPECT_EQ(outcome_value("2:3"), 2u);
     for (const char* spelling : {"LD", "лд", "ld", "ЛД", "Ld", "Лд"}) EXPECT_EQ(outcome_value(spelling), 1u) << spelling;
+    for (int c = 1; c <= 17; ++c) EXPECT_EQ(outcome_column(outcome_label(c)), c);
+    for (const char* other : {"4:0", "0:4", "1-0", "1:", ":1", "1:0 ", "ЛДД"}) EXPECT_EQ(outcome_column(other), 0) << other;
     EXPECT_EQ(outcome_value("lD"), 0u);
     EXPECT_EQ(outcome_value("9:9"), 0u);
     EXPECT_EQ(outcome_value(""), 0u);
