@@ -31,9 +31,11 @@ std::optional<std::int64_t> parse_plain(std::string_view text) {
     if (negative) ++pos;
     std::int64_t whole = 0;
     std::size_t whole_digits = 0;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos, ++whole_digits)
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos, ++whole_digits) {
+        if (whole_digits == 14) return std::nullopt;
         whole = whole * 10 + (text[pos] - '0');
-    if (whole_digits == 0 || whole_digits > 14) return std::nullopt;
+    }
+    if (whole_digits == 0) return std::nullopt;
     std::int64_t fraction = 0;
     std::size_t fraction_digits = 0;
     if (pos < text.size() && text[pos] == '.') {
