@@ -1,0 +1,172 @@
+// Workbooks written by the export, read back with a real reader.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <unistd.h>
+
+#include "core/spreadsheet_table.h"
+#include "export/xlsx_writer.h"
+
+namespace fs = std::filesystem;
+using morvalen::core::build_spreadsheet_table;
+using morvalen::core::SheetLayout;
+using morvalen::exporter::write_xlsx;
+using morvalen::exporter::xlsx_file_name;
+
+namespace {
+
+const std::string line_one = "3.1|1-(1:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#";
+const std::string line_two = "3.1|1-(2:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#";
+
+struct Workbook {
+    std::vector<std::string> sheets;  // "name rows columns"
+    std::vector<std::string> columns;  // "min max width bold align"
+    std::map<std::string, std::string> cells;  // "A1" -> "s (1:0) 1 right"
+};
+
+class XlsxExport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* reader = std::getenv("MORVALEN_XLSX_READER");
+        if (reader == nullptr || *reader == '\0') GTEST_SKIP() << "no python3 with openpyxl";
+        reader_ = reader;
+        char pattern[] = "/tmp/morvalen_xlsx_XXXXXX";
+        dir_ = mkdtemp(pattern);
+    }
+    void TearDown() override {
+        if (!dir_.empty()) fs::remove_all(dir_);
+    }
+
+    Workbook read_back(const std::string& path) const {
+        const std::string script = std::string(std::getenv("MORVALEN_SOURCE_DIR")) + "/tests/export/read_xlsx.py";
+        const std::string dump = dir_ + "/dump.txt";
+        const std::string command = "PYTHONIOENCODING=utf-8 " + reader_ + " " + script + " '" + path + "' > " + dump;
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        std::ifstream in(dump);
+        Workbook book;
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream fields(line);
+            std::string kind, rest, field;
+            std::getline(fields, kind, '\t');
+            if (kind == "cell") {
+                std::string coordinate;
+                std::getline(fields, coordinate, '\t');
+                while (std::getline(fields, field, '\t')) rest += (rest.empty() ? "" : " ") + field;
+                book.cells[coordinate] = rest;
+                continue;
+            }
+            while (std::getline(fields, field, '\t')) rest += (rest.empty() ? "" : " ") + field;
+            (kind == "sheet" ? book.sheets : book.columns).push_back(rest);
+        }
+        return book;
+    }
+
+    std::vector<std::string> folder_entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    std::string reader_;
+    std::string dir_;
+};
+
+std::string write_lines(const std::vector<std::string>& lines, SheetLayout layout, const std::string& path) {
+    const std::vector<std::string_view> views(lines.begin(), lines.end());
+    const auto build = build_spreadsheet_table(views, layout);
+    if (!build.table) return build.error;
+    return write_xlsx(*build.table, path).value_or("");
+}
+
+}  // namespace
+
+TEST_F(XlsxExport, WorkedExampleInBothLayouts) {
+    const std::string rows_path = dir_ + "/rows.xlsx";
+    ASSERT_EQ(write_lines({line_one, line_two}, SheetLayout::row_per_line, rows_path), "");
+    Workbook book = read_back(rows_path);
+    ASSERT_EQ(book.sheets, std::vector<std::string>{"Pack_2 2 9"});
+    // Every column of the sheet: bold, right-aligned, width 8 (stored by Excel's rule as 8.7109375).
+    EXPECT_EQ(book.columns, std::vector<std::string>{"1 16384 8.7109375 1 right"});
+    const char* texts[] = {"(1:0)", "(0:0)", "(2:1)", "(ЛД)", "(0:1)", "(1:2)", "(3:0)", "(2:2)"};
+    for (int g = 0; g < 8; ++g) {
+        const std::string column(1, static_cast<char>('A' + g));
+        EXPECT_EQ(book.cells[column + "1"], std::string("s ") + texts[g] + " 1 right");
+        EXPECT_EQ(book.cells[column + "2"], std::string("s ") + (g == 0 ? "(2:0)" : texts[g]) + " 1 right");
+    }
+    EXPECT_EQ(book.cells["I1"], "n 3.1 1 right");
+    EXPECT_EQ(book.cells["I2"], "n 3.1 1 right");
+    EXPECT_EQ(book.cells.size(), 18U);
+
+    const std::string columns_path = dir_ + "/columns.xlsx";
+    ASSERT_EQ(write_lines({line_one, line_two}, SheetLayout::column_per_line, columns_path), "");
+    book = read_back(columns_path);
+    ASSERT_EQ(book.sheets, std::vector<std::string>{"Pack_2 9 2"});
+    for (int g = 0; g < 8; ++g) {
+        EXPECT_EQ(book.cells["A" + std::to_string(g + 1)], std::string("s ") + texts[g] + " 1 right");
+        EXPECT_EQ(book.cells["B" + std::to_string(g + 1)], std::string("s ") + (g == 0 ? "(2:0)" : texts[g]) + " 1 right");
+    }
+    EXPECT_EQ(book.cells["A9"], "n 3.1 1 right");
+    EXPECT_EQ(book.cells["B9"], "n 3.1 1 right");
+}
+
+TEST_F(XlsxExport, ColumnLayoutStopsAt256LinesRowLayoutDoesNot) {
+    std::vector<std::string> lines(256, line_one);
+    lines[100] = "";  // an empty line keeps its place and counts in the sheet name
+    ASSERT_EQ(write_lines(lines, SheetLayout::column_per_line, dir_ + "/c256.xlsx"), "");
+    Workbook book = read_back(dir_ + "/c256.xlsx");
+    EXPECT_EQ(book.sheets, std::vector<std::string>{"Pack_256 9 256"});
+    EXPECT_EQ(book.cells["IV9"], "n 3.1 1 right");
+    EXPECT_EQ(book.cells.count("CW1"), 0U);  // column 101
+    EXPECT_EQ(book.cells.count("CW9"), 0U);
+
+    ASSERT_EQ(write_lines(lines, SheetLayout::row_per_line, dir_ + "/r256.xlsx"), "");
+    EXPECT_EQ(read_back(dir_ + "/r256.xlsx").sheets, std::vector<std::string>{"Pack_256 256 9"});
+
+    lines.push_back(line_two);
+    EXPECT_EQ(write_lines(lines, SheetLayout::column_per_line, dir_ + "/c257.xlsx"),
+              "Формат Excell не позволяет сохранять более 256 вариантов");
+    EXPECT_FALSE(fs::exists(dir_ + "/c257.xlsx"));
+
+    ASSERT_EQ(write_lines(lines, SheetLayout::row_per_line, dir_ + "/r257.xlsx"), "");
+    book = read_back(dir_ + "/r257.xlsx");
+    EXPECT_EQ(book.sheets, std::vector<std::string>{"Pack_257 257 9"});
+    EXPECT_EQ(book.cells["A257"], "s (2:0) 1 right");
+    EXPECT_EQ(book.cells.count("A101"), 0U);
+}
+
+TEST_F(XlsxExport, FailedWriteLeavesNothingAndOldFileIntact) {
+    const auto build = build_spreadsheet_table({line_one}, SheetLayout::row_per_line);
+    ASSERT_TRUE(build.table);
+    const auto missing = write_xlsx(*build.table, dir_ + "/no/such/folder/pack.xlsx");
+    ASSERT_TRUE(missing);
+    EXPECT_NE(missing->find("Не удалось сохранить файл"), std::string::npos);
+
+    // Replacing a file goes through a temporary beside it; nothing else is left in the folder.
+    const std::string target = dir_ + "/pack.xlsx";
+    { std::ofstream(target) << "old"; }
+    ASSERT_EQ(write_xlsx(*build.table, target), std::nullopt);
+    EXPECT_EQ(read_back(target).sheets, std::vector<std::string>{"Pack_1 1 9"});
+    fs::remove(dir_ + "/dump.txt");
+    EXPECT_EQ(folder_entries(), std::vector<std::string>{"pack.xlsx"});
+
+    // A folder that cannot be written: the old workbook stays as it was.
+    if (geteuid() != 0) {
+        fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_TRUE(write_xlsx(*build.table, target));
+        fs::permissions(dir_, fs::perms::owner_all);
+    }
+    EXPECT_EQ(read_back(target).sheets, std::vector<std::string>{"Pack_1 1 9"});
+}
+
+TEST(XlsxFileName, ExtensionIsAddedOnlyWhenTheNameHasNone) {
+    EXPECT_EQ(xlsx_file_name("/home/p/pack"), "/home/p/pack.xlsx");
+    EXPECT_EQ(xlsx_file_name("/home/p.d/pack"), "/home/p.d/pack.xlsx");
+    EXPECT_EQ(xlsx_file_name("/home/p/pack.xlsx"), "/home/p/pack.xlsx");
+    EXPECT_EQ(xlsx_file_name("/home/p/pack.xls"), "/home/p/pack.xls");
+    EXPECT_EQ(xlsx_file_name("pack.old"), "pack.old");
+}
