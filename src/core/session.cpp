@@ -33,6 +33,22 @@ std::optional<std::string> Session::remove_variants() {
     return std::nullopt;
 }
 
+void Session::remove_unreadable_entries() {
+    std::vector<std::size_t> removed;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < bets.size(); ++i) {
+        if (bets[i].set(1).empty() || bets[i].bet_count == 0) {
+            removed.push_back(i);
+            continue;
+        }
+        if (kept != i) bets[kept] = bets[i];
+        ++kept;
+    }
+    bets.resize(kept);
+    if (memo)
+        for (auto it = removed.rbegin(); it != removed.rend(); ++it) memo->remove_line(*it);
+}
+
 void Session::clear() {
     bets.clear();
     if (memo) memo->replace_all({});

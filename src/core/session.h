@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "core/bet.h"
+#include "core/brief_expansion.h"
+#include "core/brief_system_list.h"
 #include "core/event_table.h"
 #include "core/list_operations.h"
 #include "core/package_stats.h"
@@ -30,6 +32,8 @@ public:
     virtual ~MemoSink() = default;
     virtual void append_line(const std::string& line) = 0;
     virtual void replace_all(const std::vector<std::string>& lines) = 0;
+    // Takes out line `index`; a sink that mirrors the list must override this to stay aligned with it.
+    virtual void remove_line(std::size_t index) { (void)index; }
 };
 
 struct KeyFlags {
@@ -47,6 +51,12 @@ public:
     KeyFlags keys;
     RandomSource rng;
     std::int64_t uncovered_variants = 0;
+    // The brief-system state: the order of the last request and the nearest systems the service offers.
+    ExpansionOrder expansion_order{};
+    BriefSystemList brief_systems;
+    // Set while autoformation or a brief expansion runs, so that input handled meanwhile cannot start
+    // a second run inside the first or re-read the list under it.
+    bool formation_running = false;
 
     // Recomputes the summary; with_coverage shows the coverage of the last check.
     StatsView stats(bool with_coverage = false) const {
@@ -68,6 +78,8 @@ public:
     void remove_repeats();
     std::optional<std::string> remove_variants();
     void clear();
+    // Takes out, last to first, the entries with an empty event 1 or bet_count 0 and their memo lines.
+    void remove_unreadable_entries();
 };
 
 }  // namespace morvalen::core

@@ -1,0 +1,299 @@
+// The greedy covering pass. Gains are kept per variant and lowered as variants become covered, so a
+// candidate costs one lookup instead of building and testing its neighbourhood against the whole list.
+#include "core/autoformation.h"
+
+#include <unordered_set>
+#include <vector>
+
+#include "core/package_stats.h"
+#include "core/session.h"
+#include "core/variant_space.h"
+
+namespace morvalen::core {
+namespace {
+
+// Up to this many variants the covered flags and gains live in arrays (about 80 MB at the limit).
+constexpr std::int64_t dense_limit = std::int64_t{1} << 24;
+
+int agreement(const VariantPattern& bet, const VariantPattern& variant) {
+    int equal = 0;
+    for (int d = 0; d < event_count; ++d) equal += (bet[d] >= 0 && bet[d] == variant[d]) ? 1 : 0;
+    return equal;
+}
+
+// Bets keyed by every G events they fix, so that "does some bet agree with this variant in G events"
+// costs one lookup per choice of G events, whatever the length of the list.
+class SubsetIndex {
+public:
+    explicit SubsetIndex(int guarantee) {
+        for (unsigned mask = 0; mask < 256; ++mask)
+            if (std::popcount(mask) == guarantee) masks_.push_back(mask);
+    }
+    void insert(const VariantPattern& bet) {
+        for (const unsigned mask : masks_) {
+            bool fixed = true;
+            for (int d = 0; d < event_count && fixed; ++d) fixed = !(mask >> d & 1U) || bet[d] >= 0;
+            if (fixed) keys_.insert(key(mask, bet));
+        }
+    }
+    bool covers(const VariantPattern& variant) const {
+        for (const unsigned mask : masks_)
+            if (keys_.count(key(mask, variant)) != 0) return true;
+        return false;
+    }
+
+private:
+    static std::uint64_t key(unsigned mask, const VariantPattern& p) {
+        std::uint64_t k = static_cast<std::uint64_t>(mask) << 40;
+        for (int d = 0; d < event_count; ++d)
+            if (mask >> d & 1U) k |= static_cast<std::uint64_t>(p[d] + 1) << (5 * d);
+        return k;
+    }
+    std::vector<unsigned> masks_;
+    std::unordered_set<std::uint64_t> keys_;
+};
+
+// Which variants the list covers, and which of them the last bet of the list covered first: the tie
+// rule of the scan needs the latter.
+class CoverageTracker {
+public:
+    CoverageTracker(const VariantSpace& space, int guarantee)
+        : space_(space), guarantee_(guarantee), dense_(space.size() <= dense_limit), index_(guarantee) {
+        if (dense_) state_.assign(static_cast<std::size_t>(space.size()), 0);
+    }
+
+    bool dense() const { return dense_; }
+
+    // Adds a bet at the end of the list; calls on_new for every variant it is the first to cover.
+    template <typename F>
+    std::int64_t add(const VariantPattern& bet, F&& on_new) {
+        std::int64_t fresh = 0;
+        const int changes = event_count - guarantee_;
+        if (dense_) {
+            for (const std::uint32_t i : last_new_) state_[i] &= static_cast<std::uint8_t>(~by_last);
+            last_new_.clear();
+            for_each_variant_within(space_, bet, changes, [&](std::int64_t i) {
+                std::uint8_t& state = state_[static_cast<std::size_t>(i)];
+                if (state & covered_bit) return;
+                state = covered_bit | by_last;
+                last_new_.push_back(static_cast<std::uint32_t>(i));
+                ++fresh;
+                on_new(i);
+            });
+            return fresh;
+        }
+        if (has_last_) index_.insert(last_);
+        last_ = bet;
+        has_last_ = true;
+        for_each_variant_within(space_, bet, changes, [&](std::int64_t i) {
+            if (index_.covers(space_.digits(i))) return;
+            ++fresh;
+            on_new(i);
+        });
+        return fresh;
+    }
+
+    bool covered(std::int64_t i) const {
+        if (dense_) return state_[static_cast<std::size_t>(i)] & covered_bit;
+        const VariantPattern variant = space_.digits(i);
+        return (has_last_ && agreement(last_, variant) >= guarantee_) || index_.covers(variant);
+    }
+
+    bool first_covered_by_last(std::int64_t i) const {
+        if (dense_) return state_[static_cast<std::size_t>(i)] & by_last;
+        const VariantPattern variant = space_.digits(i);
+        return has_last_ && agreement(last_, variant) >= guarantee_ && !index_.covers(variant);
+    }
+
+private:
+    static constexpr std::uint8_t covered_bit = 1;
+    static constexpr std::uint8_t by_last = 2;
+
+    const VariantSpace& space_;
+    int guarantee_;
+    bool dense_;
+    std::vector<std::uint8_t> state_;
+    std::vector<std::uint32_t> last_new_;
+    SubsetIndex index_;  // the bets before the last one, when the variants are too many for arrays
+    VariantPattern last_{};
+    bool has_last_ = false;
+};
+
+// The variant that the neighbourhood construction stores last: its entries come in lexicographic
+// order of (per event: 0 when unchanged, else the column), so the last one changes the earliest
+// events that have another marked column to their highest other column.
+std::int64_t last_neighbour(const VariantSpace& space, std::int64_t candidate, int changes) {
+    VariantPattern digits = space.digits(candidate);
+    for (int d = 0; d < event_count && changes > 0; ++d) {
+        const int count = space.count(d);
+        if (count < 2) continue;
+        digits[d] = digits[d] == count - 1 ? count - 2 : count - 1;
+        --changes;
+    }
+    return space.index_of(digits);
+}
+
+std::string check_caption(std::size_t done, std::size_t total) {
+    const long double share = static_cast<long double>(done) * 100.0L / static_cast<long double>(total);
+    return "Проверка " + std::to_string(round_half_even(share).value_or(0)) + "%" + esc_hint_text;
+}
+
+void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, ProgressThrottle& throttle,
+              std::optional<std::int64_t> start_index, std::int64_t neighbourhood, AutoformationOutcome& outcome) {
+    const VariantSpace space(session.events);
+    const std::int64_t total = space.size();
+    const int guarantee = session.settings.guarantee;
+    const int changes = event_count - guarantee;
+    const Currency stake = session.settings.stake.currency();
+    const bool& stop = session.keys.stop_requested;
+
+    session.remove_unreadable_entries();
+    if (total <= 0) {
+        // Nothing to cover; the statistics show no coverage while an event has no mark.
+        session.uncovered_variants = 0;
+        return;
+    }
+
+    CoverageTracker tracker(space, guarantee);
+    std::int64_t uncovered = total;
+    const std::size_t list_size = session.bets.size();
+    for (std::size_t l = 0; l < list_size; ++l) {
+        uncovered -= tracker.add(space.pattern_of(session.bets[l]), [](std::int64_t) {});
+        if (l == 0) continue;
+        if (throttle.due()) {
+            hooks.caption(check_caption(l, list_size));
+            hooks.breathe();
+        }
+        if (uncovered <= 0 || stop) {
+            if (stop) outcome.show_coverage = false;
+            break;
+        }
+    }
+    session.uncovered_variants = uncovered;
+    if (uncovered <= 0) return;
+
+    std::string caption = estimate_caption(uncovered, neighbourhood);
+    hooks.caption(caption);
+    std::int64_t target_gain = neighbourhood;
+    std::int64_t variant_index =
+        start_index ? ((*start_index % total) + total) % total : session.rng.uniform_int(0, total - 1);
+    if (steps <= 0) return;
+
+    // gains[i]: uncovered variants in the neighbourhood of variant i (dense mode only).
+    std::vector<std::int32_t> gains;
+    const auto lower_gains_around = [&](std::int64_t newly_covered) {
+        for_each_variant_within(space, space.digits(newly_covered), changes,
+                                [&](std::int64_t i) { --gains[static_cast<std::size_t>(i)]; });
+    };
+    if (tracker.dense()) {
+        gains.assign(static_cast<std::size_t>(total), static_cast<std::int32_t>(neighbourhood));
+        for (std::int64_t i = 0; i < total; ++i)
+            if (tracker.covered(i)) lower_gains_around(i);
+    }
+    // The exact gain when it is at least `best`; some smaller value otherwise.
+    const auto gain_of = [&](std::int64_t candidate, std::int64_t best) -> std::int64_t {
+        if (tracker.dense()) return gains[static_cast<std::size_t>(candidate)];
+        std::int64_t alive = 0;
+        std::int64_t left = neighbourhood;
+        for_each_variant_within(space, space.digits(candidate), changes, [&](std::int64_t i) {
+            if (alive + left < best) return;
+            --left;
+            if (!tracker.covered(i)) ++alive;
+        });
+        return alive;
+    };
+
+    for (std::int64_t step = 1; step <= steps; ++step) {
+        std::int64_t best_gain = 0;
+        std::int64_t best = -1;
+        std::int64_t tries = 0;
+        do {
+            variant_index = variant_index + 1 == total ? 0 : variant_index + 1;
+            const std::int64_t gain = gain_of(variant_index, best_gain);
+            // A later candidate of equal gain wins only when its count reached the best at the very
+            // last test: the last stored neighbour, first covered by the last bet of the list.
+            if (gain > best_gain ||
+                (gain == best_gain && gain > 0 &&
+                 tracker.first_covered_by_last(last_neighbour(space, variant_index, changes)))) {
+                best_gain = gain;
+                best = variant_index;
+            }
+            ++tries;
+            if ((tries & 1023) == 0 && throttle.due()) {
+                hooks.caption(caption);
+                hooks.breathe();
+            }
+        } while (best_gain < target_gain && tries <= total && !stop);
+
+        if (best_gain > 0 && (best_gain >= target_gain || tries > total) && !stop) {
+            const BetEntry bet = space.bet_of(best, stake);
+            session.append_bet(bet);
+            ++outcome.appended;
+            target_gain = best_gain;
+            uncovered -= best_gain;
+            session.uncovered_variants = uncovered;
+            tracker.add(space.digits(best), [&](std::int64_t i) {
+                if (tracker.dense()) lower_gains_around(i);
+            });
+        }
+        if (uncovered <= 0 || stop) break;
+        caption = "Шаг " + std::to_string(step) + " (" +
+                  coverage_percent(total - session.uncovered_variants, total).to_string() + "%)" + esc_hint_text;
+        if (throttle.due()) {
+            hooks.caption(caption);
+            hooks.breathe();
+        }
+    }
+}
+
+}  // namespace
+
+std::int64_t neighbourhood_size(const MarkedCounts& counts, int guarantee) {
+    // elementary[k]: k-th elementary symmetric sum of (c − 1) over the events seen so far.
+    std::array<std::int64_t, event_count + 1> elementary{};
+    elementary[0] = 1;
+    for (const int count : counts)
+        for (int k = event_count; k >= 1; --k) elementary[k] += elementary[k - 1] * (count - 1);
+    std::int64_t size = 0;
+    for (int k = 0; k <= event_count - guarantee; ++k) size += elementary[k];
+    return size;
+}
+
+int equal_events(const BetEntry& a, const BetEntry& b) {
+    int equal = 0;
+    for (int e = 0; e < event_count; ++e) equal += a.outcome_sets[e] == b.outcome_sets[e] ? 1 : 0;
+    return equal;
+}
+
+std::string estimate_caption(std::int64_t uncovered, std::int64_t neighbourhood) {
+    const std::int64_t bets = uncovered / neighbourhood + (uncovered % neighbourhood > 0 ? 1 : 0);
+    return " Ставок не менее " + std::to_string(bets);
+}
+
+AutoformationOutcome colover(Session& session, std::int64_t steps, const ProgressHooks& hooks,
+                             std::optional<std::int64_t> start_index) {
+    AutoformationOutcome outcome;
+    if (session.formation_running) {
+        outcome.ran = false;
+        return outcome;
+    }
+    session.formation_running = true;
+    // An "Esc" pressed while no pass ran must not stop this one.
+    session.keys.stop_requested = false;
+    ProgressThrottle throttle(hooks);
+    const std::int64_t neighbourhood = neighbourhood_size(marked_counts(session.events), session.settings.guarantee);
+    if (neighbourhood >= 1) {
+        try {
+            run_pass(session, steps, hooks, throttle, start_index, neighbourhood, outcome);
+        } catch (const std::exception&) {
+            outcome.failed = true;
+            hooks.error(out_of_memory_text);
+        }
+    }
+    hooks.restore();
+    session.keys.stop_requested = false;
+    session.formation_running = false;
+    return outcome;
+}
+
+}  // namespace morvalen::core

@@ -1,0 +1,97 @@
+// Expansion of brief systems over the player's marked outcomes.
+#include "core/brief_expansion.h"
+
+#include <utility>
+
+#include "core/session.h"
+
+namespace morvalen::core {
+
+ExpansionOrder order_events(const EventTable& table, bool start_with, RandomSource& rng, SlotOrder slot_order) {
+    ExpansionOrder order{};
+    for (int e = 1; e <= event_count; ++e) {
+        ExpansionEntry& entry = order[e - 1];
+        std::array<bool, outcome_count + 1> available{};
+        for (int c = 1; c <= outcome_count; ++c) available[c] = table.cell(e, c).mark == 1;
+        entry.marked = marked_count(table, e);
+        entry.event = e;
+        int i = 0;
+        if (start_with) {
+            const int first = table.event(e).start_with;
+            entry.slots[0] = static_cast<std::uint8_t>(first);
+            if (first >= 1 && first <= outcome_count) available[first] = false;
+            i = 1;
+        }
+        if (slot_order == SlotOrder::ascending) {
+            for (int c = 1; c <= outcome_count && i < entry.marked; ++c)
+                if (available[c]) entry.slots[i++] = static_cast<std::uint8_t>(c);
+            continue;
+        }
+        // At least marked − i columns stay available, so the draw always ends.
+        while (i < entry.marked) {
+            const auto r = static_cast<int>(rng.uniform_int(1, outcome_count));
+            if (!available[r]) continue;
+            entry.slots[i++] = static_cast<std::uint8_t>(r);
+            available[r] = false;
+        }
+    }
+    // The exchange sort the service's signatures were built with: equal counts keep no stable order.
+    for (int a = 0; a < event_count - 1; ++a)
+        for (int b = a + 1; b < event_count; ++b)
+            if (order[a].marked < order[b].marked) std::swap(order[a], order[b]);
+    return order;
+}
+
+std::int64_t getsignat(int guarantee, const ExpansionOrder& order) {
+    std::int64_t signature = guarantee;
+    for (const ExpansionEntry& entry : order) signature = signature * 17 + entry.marked;
+    return signature;
+}
+
+BetEntry expand_system_record(std::uint64_t record, const ExpansionOrder& order, Currency stake) {
+    BetEntry bet;
+    for (const ExpansionEntry& entry : order) {
+        const int column = entry.slots[record % 17];
+        bet.set(entry.event) = OutcomeSet::of_column(column == 0 ? 1 : column);
+        record /= 17;
+    }
+    bet.amount = stake;
+    bet.bet_count = 1;
+    return bet;
+}
+
+std::string brief_progress_caption(std::uint64_t records_done, std::uint64_t content_bytes) {
+    const long double share = content_bytes == 0 ? 0.0L
+                                                 : static_cast<long double>(records_done) * 500.0L /
+                                                       static_cast<long double>(content_bytes);
+    return "Загрузка БС " + std::to_string(round_half_even(share).value_or(0)) + "%";
+}
+
+bool expand_brief_system(Session& session, const std::vector<std::uint64_t>& records, std::uint64_t content_bytes,
+                         const ProgressHooks& hooks) {
+    if (session.formation_running) return false;
+    session.formation_running = true;
+    ProgressThrottle throttle(hooks);
+    const Currency stake = session.settings.stake.currency();
+    std::uint64_t done = 0;
+    try {
+        session.bets.reserve(session.bets.size() + records.size());
+        for (const std::uint64_t record : records) {
+            ++done;
+            if (throttle.due()) {
+                hooks.breathe();
+                hooks.caption(brief_progress_caption(done, content_bytes));
+            }
+            session.append_bet(expand_system_record(record, session.expansion_order, stake));
+        }
+    } catch (...) {
+        session.formation_running = false;
+        hooks.restore();
+        throw;
+    }
+    session.formation_running = false;
+    hooks.restore();
+    return true;
+}
+
+}  // namespace morvalen::core

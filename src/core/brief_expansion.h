@@ -1,0 +1,52 @@
+// Brief systems: the expansion order of the events, the signature and the expansion of payload records.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/bet.h"
+#include "core/event_table.h"
+#include "core/progress.h"
+#include "core/random_source.h"
+
+namespace morvalen::core {
+
+class Session;
+
+struct ExpansionEntry {
+    // Marked columns in the order the system's positions 0, 1, 2, … take them; 0 beyond the count.
+    std::array<std::uint8_t, outcome_count> slots{};
+    int event = 0;   // 1 to 8
+    int marked = 0;  // marked_count of the event
+};
+
+// Entry k carries base-17 digit k of every record and of the signature; the most marked event first.
+using ExpansionOrder = std::array<ExpansionEntry, event_count>;
+
+enum class SlotOrder { random, ascending };
+
+// Rebuilds the order: marked columns in random slots (or ascending), the start-with outcome first when
+// `start_with` is set, then the exchange sort by marked count, largest first.
+ExpansionOrder order_events(const EventTable& table, bool start_with, RandomSource& rng,
+                            SlotOrder slot_order = SlotOrder::random);
+
+// G followed by the 8 marked counts of the order as base-17 digits.
+std::int64_t getsignat(int guarantee, const ExpansionOrder& order);
+
+// One record as a single bet of one stake; a digit on an empty slot selects column 1.
+BetEntry expand_system_record(std::uint64_t record, const ExpansionOrder& order, Currency stake);
+
+// "Загрузка БС 40%": records done × 500 / content bytes, halves to even.
+std::string brief_progress_caption(std::uint64_t records_done, std::uint64_t content_bytes);
+
+// Appends the bets of every record through the session's append_bet, in record order, with the
+// session's expansion order and stake. Shows the progress caption at most once a second and restores
+// the caption at the end. content_bytes is the decompressed size (a short last record included).
+// Returns false without appending when another formation is running.
+bool expand_brief_system(Session& session, const std::vector<std::uint64_t>& records, std::uint64_t content_bytes,
+                         const ProgressHooks& hooks = {});
+
+}  // namespace morvalen::core

@@ -1,0 +1,58 @@
+// Index arithmetic of the variants over the marked outcomes.
+#include "core/variant_space.h"
+
+#include <bit>
+
+namespace morvalen::core {
+
+VariantSpace::VariantSpace(const EventTable& table) {
+    for (int d = 0; d < event_count; ++d) {
+        ranks_[d].fill(-1);
+        for (int c = 1; c <= outcome_count; ++c) {
+            if (table.cell(d + 1, c).mark != 1) continue;
+            ranks_[d][c] = static_cast<std::int8_t>(counts_[d]);
+            columns_[d][counts_[d]++] = static_cast<std::uint8_t>(c);
+        }
+    }
+    std::int64_t weight = 1;
+    for (int d = event_count - 1; d >= 0; --d) {
+        weights_[d] = weight;
+        weight *= counts_[d];
+    }
+    size_ = weight;
+}
+
+VariantPattern VariantSpace::digits(std::int64_t index) const {
+    VariantPattern digits{};
+    for (int d = event_count - 1; d >= 0; --d) {
+        digits[d] = static_cast<int>(index % counts_[d]);
+        index /= counts_[d];
+    }
+    return digits;
+}
+
+std::int64_t VariantSpace::index_of(const VariantPattern& digits) const {
+    std::int64_t index = 0;
+    for (int d = 0; d < event_count; ++d) index += digits[d] * weights_[d];
+    return index;
+}
+
+BetEntry VariantSpace::bet_of(std::int64_t index, Currency stake) const {
+    const VariantPattern d = digits(index);
+    BetEntry bet;
+    for (int e = 0; e < event_count; ++e) bet.outcome_sets[e] = OutcomeSet::of_column(columns_[e][d[e]]);
+    bet.amount = stake;
+    bet.bet_count = 1;
+    return bet;
+}
+
+VariantPattern VariantSpace::pattern_of(const BetEntry& bet) const {
+    VariantPattern pattern{};
+    for (int d = 0; d < event_count; ++d) {
+        const std::uint32_t bits = bet.outcome_sets[d].bits();
+        pattern[d] = std::has_single_bit(bits) ? ranks_[d][bet.outcome_sets[d].first_column()] : -1;
+    }
+    return pattern;
+}
+
+}  // namespace morvalen::core
