@@ -1,0 +1,42 @@
+// Schema of the service database. Currency values are kept as integer ten-thousandths so that
+// what is imported is served back to the last digit.
+#include "service/store.h"
+
+#include "service/demo_line.h"
+#include "service/line_store.h"
+#include "service/system_store.h"
+#include "service/update_store.h"
+
+namespace morvalen::service {
+
+Store::Store(const std::string& path) : db_(path.empty() ? std::string(":memory:") : path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (path.empty() || path == ":memory:") {
+        db_.exec("PRAGMA journal_mode=MEMORY");
+    } else {
+        // WAL lets the operator's commands write while the service keeps reading.
+        db_.exec("PRAGMA journal_mode=WAL");
+    }
+    ensure_line_schema(db_);
+    ensure_system_schema(db_);
+    ensure_update_schema(db_);
+    if (!load_line(db_)) {
+        save_line(db_, demo_line());
+        seeded_ = true;
+    }
+}
+
+std::int64_t Store::data_version() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto statement = db_.prepare("PRAGMA data_version");
+    statement.step();
+    // Both counters only grow, so their sum changes whenever either does.
+    return statement.column_int(0) + local_version_;
+}
+
+void Store::note_local_change() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++local_version_;
+}
+
+}  // namespace morvalen::service

@@ -1,0 +1,39 @@
+// The service's SQLite store: schema, first-use seeding, and serialised access for the HTTP threads.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <utility>
+
+#include "service/sqlite_db.h"
+
+namespace morvalen::service {
+
+class Store {
+public:
+    // Opens or creates the database; a database without a line gets the demonstration line.
+    // ":memory:" (or an empty path) gives a private in-memory store.
+    explicit Store(const std::string& path);
+
+    // Runs f(Database&) under the store's lock. Every access from the HTTP threads goes through here.
+    template <typename F>
+    decltype(auto) with_db(F&& f) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return std::forward<F>(f)(db_);
+    }
+
+    // Changes whenever another connection has committed; our own writes bump local_version_.
+    std::int64_t data_version();
+    void note_local_change();
+
+    bool seeded_demo_line() const { return seeded_; }
+
+private:
+    std::mutex mutex_;
+    Database db_;
+    std::int64_t local_version_ = 0;
+    bool seeded_ = false;
+};
+
+}  // namespace morvalen::service
