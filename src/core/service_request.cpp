@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
+#include <charconv>
 #include <ctime>
 
 namespace morvalen::core {
@@ -44,9 +44,10 @@ double day_count(const LocalDateTime& when) {
 }
 
 std::string time_value(const LocalDateTime& when) {
+    // to_chars ignores the C locale, whose decimal point a desktop toolkit may have changed.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", day_count(when));
-    return buffer;
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, day_count(when), std::chars_format::general, 15);
+    return std::string(buffer, end.ptr);
 }
 
 std::string line_page_address(std::string_view host, const LocalDateTime& when) {
