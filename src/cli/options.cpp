@@ -117,6 +117,36 @@ void apply_marks(std::string_view marks, core::EventTable& table) {
     }
 }
 
+void apply_probabilities(CliContext& ctx) {
+    core::EventTable& table = ctx.session.events;
+    const auto text = ctx.value("--probabilities");
+    if (!text) {
+        const core::Currency even = *core::Currency::parse(default_outcome_percent);
+        for (int e = 1; e <= core::event_count; ++e)
+            for (int o = 1; o <= core::outcome_count; ++o) table.cell(e, o).setting_probability = even;
+        return;
+    }
+    const auto groups = split(*text, ';');
+    if (groups.size() > static_cast<std::size_t>(core::event_count)) throw UsageError("--probabilities: больше 8 событий");
+    for (int e = 1; e <= core::event_count; ++e)
+        for (int o = 1; o <= core::outcome_count; ++o) table.cell(e, o).setting_probability = core::Currency();
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (core::trim_blanks(groups[g]).empty()) continue;
+        const auto values = split(groups[g], ',');
+        if (values.size() > static_cast<std::size_t>(core::outcome_count))
+            throw UsageError("--probabilities: больше 17 значений в событии " + std::to_string(g + 1));
+        for (std::size_t v = 0; v < values.size(); ++v) {
+            const std::string_view item = core::trim_blanks(values[v]);
+            if (item.empty()) continue;
+            const auto percent = core::Currency::parse(item);
+            if (!percent || percent->ten_thousandths() < 0)
+                throw UsageError("--probabilities: событие " + std::to_string(g + 1) + ", исход " + std::string(core::outcome_label(static_cast<int>(v) + 1)) +
+                                 ": ожидается неотрицательное число с точкой, получено \"" + std::string(item) + "\"");
+            table.cell(static_cast<int>(g) + 1, static_cast<int>(v) + 1).setting_probability = *percent;
+        }
+    }
+}
+
 void apply_settings(CliContext& ctx) {
     core::FormationSettings& settings = ctx.session.settings;
     if (const auto text = ctx.value("--stake")) {

@@ -20,6 +20,14 @@ void apply_marks(std::string_view marks, core::EventTable& table);
 // Applies the settings of the options to the session (stake, guarantee, steps, min, max, seed, …).
 void apply_settings(CliContext& ctx);
 
+// The percentage every outcome gets when --probabilities is not given: an even 1/17.
+inline constexpr std::string_view default_outcome_percent = "5.8824";
+
+// Reads --probabilities into setting_probability: up to 8 groups separated by ";", each up to 17
+// percentages separated by "," in column order; a missing group or value is 0. Without the option
+// every outcome gets default_outcome_percent. Throws UsageError on anything else.
+void apply_probabilities(CliContext& ctx);
+
 std::int64_t parse_integer(const std::string& option, const std::string& text, std::int64_t low, std::int64_t high);
 
 }  // namespace morvalen::cli
