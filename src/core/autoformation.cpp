@@ -10,10 +10,11 @@
 #include "core/variant_space.h"
 
 namespace morvalen::core {
-namespace {
 
-// Up to this many variants the covered flags and gains live in arrays (about 80 MB at the limit).
-constexpr std::int64_t dense_limit = std::int64_t{1} << 24;
+// At the limit the arrays take about 80 MB.
+std::int64_t autoformation_dense_limit = std::int64_t{1} << 24;
+
+namespace {
 
 int agreement(const VariantPattern& bet, const VariantPattern& variant) {
     int equal = 0;
@@ -58,7 +59,7 @@ private:
 class CoverageTracker {
 public:
     CoverageTracker(const VariantSpace& space, int guarantee)
-        : space_(space), guarantee_(guarantee), dense_(space.size() <= dense_limit), index_(guarantee) {
+        : space_(space), guarantee_(guarantee), dense_(space.size() <= autoformation_dense_limit), index_(guarantee) {
         if (dense_) state_.assign(static_cast<std::size_t>(space.size()), 0);
     }
 

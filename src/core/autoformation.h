@@ -13,6 +13,10 @@ namespace morvalen::core {
 
 class Session;
 
+// Up to this many variants the pass keeps covered flags and gains in arrays; above it, a hash of the
+// list's bets bounds the memory. Tests lower it to run both ways on small markings.
+extern std::int64_t autoformation_dense_limit;
+
 // Variants within 8 − G changes of a variant: the sum for k = 0 … 8 − G of the k-th elementary
 // symmetric sum of (c − 1). Signed: an event without marks makes a term negative.
 std::int64_t neighbourhood_size(const MarkedCounts& counts, int guarantee);

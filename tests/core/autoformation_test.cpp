@@ -1,0 +1,283 @@
+// Autoformation: the fast pass against the literal one, the worked examples, captions, "Esc", failures.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+
+#include "core/autoformation.h"
+#include "core/variant_space.h"
+#include "formation_test_support.h"
+#include "literal_autoformation.h"
+
+using namespace morvalen::core;
+using morvalen::test::LinesMemo;
+using morvalen::test::LiteralAutoformation;
+using morvalen::test::mark_first;
+using morvalen::test::single;
+
+namespace {
+
+struct FakeClock {
+    std::chrono::steady_clock::time_point now{};
+    ProgressHooks hooks(std::vector<std::string>& captions, int& restored) {
+        ProgressHooks h;
+        h.clock = [this] { return now += std::chrono::milliseconds(1500); };
+        h.show_caption = [&captions](const std::string& text) { captions.push_back(text); };
+        h.restore_caption = [&restored] { ++restored; };
+        return h;
+    }
+};
+
+// A random small marking, list and run; both passes get identical sessions.
+struct Case {
+    EventTable events;
+    BetList bets;
+    std::vector<std::string> lines;
+    int guarantee = 7;
+    std::int64_t steps = 0;
+    std::optional<std::int64_t> start;
+    std::uint64_t seed = 0;
+};
+
+Case random_case(std::mt19937_64& rng) {
+    Case c;
+    std::uniform_int_distribution<int> pick(0, 99);
+    std::int64_t variants = 1;
+    for (int e = 1; e <= 8; ++e) {
+        // Mostly 1 to 2 marked outcomes, sometimes 3, anywhere among the 17 columns; V stays small.
+        int count = pick(rng) < 55 ? 1 : (pick(rng) < 80 ? 2 : 3);
+        if (variants * count > 160) count = 1;
+        variants *= count;
+        std::vector<int> columns(17);
+        for (int i = 0; i < 17; ++i) columns[i] = i + 1;
+        std::shuffle(columns.begin(), columns.end(), rng);
+        for (int i = 0; i < count; ++i) c.events.cell(e, columns[i]).mark = 1;
+    }
+    c.guarantee = 2 + pick(rng) % 6;
+    const auto random_marked = [&](int e) {
+        std::vector<int> marked;
+        for (int col = 1; col <= 17; ++col)
+            if (c.events.cell(e, col).mark) marked.push_back(col);
+        return marked[static_cast<std::size_t>(pick(rng)) % marked.size()];
+    };
+    const int list_size = pick(rng) < 30 ? 0 : pick(rng) % 7;
+    for (int i = 0; i < list_size; ++i) {
+        std::array<int, 8> columns{};
+        for (int e = 1; e <= 8; ++e) columns[e - 1] = random_marked(e);
+        BetEntry bet = single(columns);
+        const int kind = pick(rng);
+        if (kind < 12) {
+            bet = BetEntry{};  // an unreadable line
+        } else if (kind < 22) {
+            bet.set(1 + pick(rng) % 8) = OutcomeSet::of_column(1 + pick(rng) % 17);  // maybe unmarked
+        } else if (kind < 32) {
+            bet.set(1 + pick(rng) % 8).add(1 + pick(rng) % 17);  // a coupon, or the same bet
+            bet.bet_count = 2;
+        } else if (kind < 37) {
+            bet.set(2 + pick(rng) % 7) = OutcomeSet{};  // a line that ends early
+        } else if (kind < 45 && !c.bets.empty()) {
+            bet = c.bets[static_cast<std::size_t>(pick(rng)) % c.bets.size()];
+        }
+        c.bets.push_back(bet);
+        c.lines.push_back("line " + std::to_string(i));
+    }
+    c.steps = pick(rng) < 15 ? 0 : 1 + pick(rng) % (variants + 2);
+    if (pick(rng) < 50) c.start = static_cast<std::int64_t>(static_cast<std::uint64_t>(pick(rng)) % static_cast<std::uint64_t>(variants));
+    c.seed = rng();
+    return c;
+}
+
+struct Run {
+    BetList bets;
+    std::vector<std::string> lines;
+    std::int64_t uncovered = 0;
+    std::int64_t appended = 0;
+};
+
+Run run_case(const Case& c, bool literal) {
+    Session session(c.seed);
+    LinesMemo memo;
+    memo.lines = c.lines;
+    session.memo = &memo;
+    session.events = c.events;
+    session.bets = c.bets;
+    session.settings.guarantee = c.guarantee;
+    session.uncovered_variants = -12345;
+    const AutoformationOutcome outcome =
+        literal ? LiteralAutoformation(session).run(c.steps, c.start) : colover(session, c.steps, {}, c.start);
+    return {session.bets, memo.lines, session.uncovered_variants, outcome.appended};
+}
+
+void compare_on_random_cases(int count, std::uint64_t seed) {
+    std::mt19937_64 rng(seed);
+    for (int i = 0; i < count; ++i) {
+        const Case c = random_case(rng);
+        const Run slow = run_case(c, true);
+        const Run fast = run_case(c, false);
+        ASSERT_EQ(fast.uncovered, slow.uncovered) << "case " << i;
+        ASSERT_EQ(fast.appended, slow.appended) << "case " << i;
+        ASSERT_EQ(fast.bets, slow.bets) << "case " << i;
+        ASSERT_EQ(fast.lines, slow.lines) << "case " << i;
+    }
+}
+
+Session two_by_eight(int guarantee) {
+    Session session(7);
+    mark_first(session.events, {2, 2, 2, 2, 2, 2, 2, 2});
+    session.settings.guarantee = guarantee;
+    return session;
+}
+
+}  // namespace
+
+TEST(Autoformation, MatchesTheLiteralPassOnRandomSmallCases) { compare_on_random_cases(1000, 20261209); }
+
+TEST(Autoformation, MatchesTheLiteralPassWithoutTheArrays) {
+    const std::int64_t saved = autoformation_dense_limit;
+    autoformation_dense_limit = 0;
+    compare_on_random_cases(300, 77);
+    autoformation_dense_limit = saved;
+}
+
+TEST(Autoformation, LastNeighbourIsWhereTheConstructionEnds) {
+    // The tie rule depends on which neighbour the construction stores last; check the construction.
+    Session session = two_by_eight(5);
+    session.events.cell(3, 9).mark = 1;
+    session.events.cell(6, 17).mark = 1;
+    LiteralAutoformation literal(session);
+    const auto& buffer = literal.neighbourhood(single({2, 1, 9, 1, 2, 17, 1, 2}));
+    EXPECT_EQ(static_cast<std::int64_t>(buffer.size()), neighbourhood_size(marked_counts(session.events), 5));
+    EXPECT_EQ(buffer.back().variant, single({1, 2, 2, 1, 2, 17, 1, 2}));
+}
+
+TEST(Autoformation, NeighbourhoodSizes) {
+    EXPECT_EQ(neighbourhood_size({2, 2, 2, 2, 2, 2, 2, 2}, 7), 9);
+    EXPECT_EQ(neighbourhood_size({2, 2, 2, 2, 2, 2, 2, 2}, 6), 37);
+    EXPECT_EQ(neighbourhood_size({4, 4, 3, 3, 3, 3, 2, 2}, 6), 127);
+    // All 17 marked, G 2: every variant but those differing in 7 or 8 events.
+    EXPECT_EQ(neighbourhood_size({17, 17, 17, 17, 17, 17, 17, 17}, 2), 6975757441 - 8 * 268435456LL - 4294967296LL);
+}
+
+TEST(Autoformation, EstimateAndFirstStepOnAnEmptyList) {
+    Session session = two_by_eight(7);
+    std::vector<std::string> captions;
+    int restored = 0;
+    FakeClock clock;
+    const auto outcome = colover(session, 1, clock.hooks(captions, restored), 41);
+    EXPECT_EQ(outcome.appended, 1);
+    ASSERT_FALSE(captions.empty());
+    EXPECT_EQ(captions.front(), " Ставок не менее 29");
+    EXPECT_EQ(restored, 1);
+    // The first candidate after the start has the full gain 9 and is taken at once: index 42.
+    EXPECT_EQ(session.bets.at(0), VariantSpace(session.events).bet_of(42, session.settings.stake.currency()));
+    EXPECT_EQ(session.uncovered_variants, 256 - 9);
+}
+
+TEST(Autoformation, CheckOfTwoNeighboursLeaves240) {
+    Session session = two_by_eight(7);
+    session.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), single({1, 1, 1, 2, 1, 1, 1, 1})};
+    const auto outcome = colover(session, 0);
+    EXPECT_TRUE(outcome.show_coverage);
+    EXPECT_EQ(session.uncovered_variants, 240);
+    EXPECT_EQ(session.stats(true).coverage_line, "Покрыто ставками 16 вариантов (6.25%) с гарантией 7 событий");
+    EXPECT_EQ(session.bets.size(), 2u);
+}
+
+TEST(Autoformation, FullCoverageEndsBeforeTheStepsRunOut) {
+    Session session = two_by_eight(7);
+    colover(session, 1000000);
+    EXPECT_EQ(session.uncovered_variants, 0);
+    EXPECT_LT(session.bets.size(), 60u);
+    const auto before = session.bets.size();
+    colover(session, 10);  // everything covered: nothing more
+    EXPECT_EQ(session.bets.size(), before);
+    EXPECT_EQ(session.stats(true).coverage_line, "Покрыто ставками 256 вариантов (100%) с гарантией 7 событий");
+}
+
+TEST(Autoformation, CheckCleansUnreadableLinesAndKeepsTheRestInOrder) {
+    Session session = two_by_eight(7);
+    LinesMemo memo;
+    session.memo = &memo;
+    memo.lines = {"a", "junk", "b", "", "c"};
+    session.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), BetEntry{}, single({2, 1, 1, 1, 1, 1, 1, 1}), BetEntry{},
+                    single({2, 2, 1, 1, 1, 1, 1, 1})};
+    colover(session, 0);
+    EXPECT_EQ(memo.lines, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(session.bets.size(), 3u);
+    EXPECT_EQ(session.bets[2], single({2, 2, 1, 1, 1, 1, 1, 1}));
+}
+
+TEST(Autoformation, CaptionsAndEscDuringTheCheck) {
+    Session session = two_by_eight(7);
+    for (int i = 0; i < 6; ++i) session.bets.push_back(single({1 + i % 2, 1 + i / 2 % 2, 1 + i / 4, 1, 1, 1, 1, 1}));
+    std::vector<std::string> captions;
+    int restored = 0;
+    FakeClock clock;
+    ProgressHooks hooks = clock.hooks(captions, restored);
+    int breaths = 0;
+    hooks.process_messages = [&] {
+        if (++breaths == 2) session.keys.stop_requested = true;
+    };
+    const auto outcome = colover(session, 5, hooks);
+    EXPECT_FALSE(outcome.show_coverage);
+    EXPECT_EQ(outcome.appended, 0);
+    EXPECT_EQ(session.bets.size(), 6u);
+    EXPECT_FALSE(session.keys.stop_requested);
+    ASSERT_GE(captions.size(), 2u);
+    EXPECT_EQ(captions[0], "Проверка 17%  Для остановки нажмите клавишу \"Esc\"");
+    EXPECT_EQ(captions[1], "Проверка 33%  Для остановки нажмите клавишу \"Esc\"");
+    EXPECT_EQ(restored, 1);
+}
+
+TEST(Autoformation, EscDuringTheStepsKeepsCompletedSteps) {
+    Session session = two_by_eight(7);
+    std::vector<std::string> captions;
+    int restored = 0;
+    FakeClock clock;
+    ProgressHooks hooks = clock.hooks(captions, restored);
+    hooks.process_messages = [&] {
+        if (session.bets.size() == 3) session.keys.stop_requested = true;
+    };
+    const auto outcome = colover(session, 100, hooks, 0);
+    EXPECT_TRUE(outcome.show_coverage);
+    EXPECT_EQ(outcome.appended, 3);
+    EXPECT_EQ(session.uncovered_variants, 256 - 27);
+    EXPECT_EQ(captions.at(1), "Шаг 1 (3.52%)  Для остановки нажмите клавишу \"Esc\"");
+}
+
+TEST(Autoformation, FailureShowsTheMemoryMessageAndKeepsEarlierBets) {
+    Session session = two_by_eight(7);
+    std::vector<std::string> errors;
+    ProgressHooks hooks;
+    std::chrono::steady_clock::time_point now{};
+    hooks.clock = [&] { return now += std::chrono::seconds(2); };
+    hooks.process_messages = [&] {
+        if (session.bets.size() == 2) throw std::bad_alloc();
+    };
+    hooks.show_error = [&](const std::string& text) { errors.push_back(text); };
+    const auto outcome = colover(session, 50, hooks, 0);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(errors, (std::vector<std::string>{"Нехватка оперативной памяти"}));
+    EXPECT_EQ(session.bets.size(), 2u);
+    EXPECT_FALSE(session.formation_running);
+}
+
+TEST(Autoformation, IncompleteMarkingAndASecondRunInsideTheFirst) {
+    Session session;
+    mark_first(session.events, {2, 2, 2, 2, 2, 2, 2, 0});
+    session.bets = {BetEntry{}, single({1, 1, 1, 1, 1, 1, 1, 1})};
+    session.uncovered_variants = 5;
+    colover(session, 3);
+    EXPECT_EQ(session.bets.size(), 1u);
+    EXPECT_EQ(session.uncovered_variants, 0);
+
+    Session busy = two_by_eight(7);
+    ProgressHooks hooks;
+    std::chrono::steady_clock::time_point now{};
+    hooks.clock = [&] { return now += std::chrono::seconds(2); };
+    bool nested_ran = true;
+    hooks.process_messages = [&] { nested_ran = colover(busy, 5).ran; };
+    busy.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), single({2, 1, 1, 1, 1, 1, 1, 1}), single({2, 2, 1, 1, 1, 1, 1, 1})};
+    EXPECT_TRUE(colover(busy, 0, hooks).ran);
+    EXPECT_FALSE(nested_ran);
+}

@@ -1,0 +1,3 @@
+morvalen_add_test(core_formation_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/autoformation_test.cpp
+  LIBS morvalen_core)
