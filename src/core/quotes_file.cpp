@@ -78,7 +78,7 @@ std::string quotes_file_name(const std::string& chosen) {
     return chosen.find('.') == std::string::npos ? chosen + ".ctr" : chosen;
 }
 
-void write_memo_text(std::ostream& out, std::string_view memo_text) {
+bool write_memo_text(std::ostream& out, std::string_view memo_text) {
     std::string text;
     text.reserve(memo_text.size() + memo_text.size() / 16);
     for (std::size_t i = 0; i < memo_text.size(); ++i) {
@@ -87,9 +87,10 @@ void write_memo_text(std::ostream& out, std::string_view memo_text) {
     }
     const std::string bytes = utf8_to_cp1251(text);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
 }
 
-void write_quotes(std::ostream& out, const EventTable& table, std::string_view caption) {
+bool write_quotes(std::ostream& out, const EventTable& table, std::string_view caption) {
     std::string text;
     for (int e = 1; e <= event_count; ++e) {
         text += one_line(table.event(e).name);
@@ -106,6 +107,7 @@ void write_quotes(std::ostream& out, const EventTable& table, std::string_view c
     text += "\r\n";
     const std::string bytes = utf8_to_cp1251(text);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
 }
 
 QuotesLoad read_quotes(std::istream& in, EventTable& table) {

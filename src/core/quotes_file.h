@@ -19,13 +19,13 @@ std::string text_file_name(const std::string& chosen);
 std::string quotes_file_name(const std::string& chosen);
 
 // The memo text (UTF-8, LF or CR LF breaks) as the file holds it: Windows-1251 with CR LF breaks;
-// it ends with a break exactly when the text does.
-void write_memo_text(std::ostream& out, std::string_view memo_text);
+// it ends with a break exactly when the text does. False when the stream failed.
+bool write_memo_text(std::ostream& out, std::string_view memo_text);
 
 // 8 event lines (name, tab, then quote, tab, pool, tab for each of the 17 outcomes) and the caption
 // as line 9, each ended by CR LF, in Windows-1251. A tab or line break inside a name or the caption
-// would shift every later field, so it is written as a blank.
-void write_quotes(std::ostream& out, const EventTable& table, std::string_view caption);
+// would shift every later field, so it is written as a blank. False when the stream failed.
+bool write_quotes(std::ostream& out, const EventTable& table, std::string_view caption);
 
 struct QuotesLoad {
     bool ok = false;

@@ -12,6 +12,8 @@
 
 #include <xlsxwriter.h>
 
+#include "core/cp1251.h"
+
 namespace morvalen::exporter {
 namespace {
 
@@ -29,6 +31,15 @@ struct TemporaryFile {
         if (!kept && !path.empty()) std::remove(path.c_str());
     }
 };
+
+// Workbook parts are XML: text that is not UTF-8 (a memo pasted in the file code page) is read as
+// Windows-1251, and control characters XML cannot carry become "?", so the file always opens.
+std::string workbook_text(const std::string& text) {
+    std::string safe = core::decode_utf8_or_cp1251(text);
+    for (char& c : safe)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') c = '?';
+    return safe;
+}
 
 }  // namespace
 
@@ -69,7 +80,7 @@ std::optional<std::string> write_xlsx(const core::SpreadsheetTable& table, const
                 [&](const auto& value) {
                     using T = std::decay_t<decltype(value)>;
                     if constexpr (std::is_same_v<T, std::string>)
-                        error = worksheet_write_string(sheet, r, c, value.c_str(), format);
+                        error = worksheet_write_string(sheet, r, c, workbook_text(value).c_str(), format);
                     else if constexpr (std::is_same_v<T, double>)
                         error = worksheet_write_number(sheet, r, c, value, format);
                 },

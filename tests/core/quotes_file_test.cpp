@@ -54,6 +54,10 @@ TEST(TextSave, Windows1251WithCrLf) {
     std::ostringstream bare;
     write_memo_text(bare, "1|1-(1:0)");
     EXPECT_EQ(bare.str(), "1|1-(1:0)");
+    std::ostringstream broken;
+    broken.setstate(std::ios::badbit);
+    EXPECT_FALSE(write_memo_text(broken, "1|1-(1:0)"));
+    EXPECT_FALSE(write_quotes(broken, EventTable{}, ""));
 }
 
 TEST(QuotesFile, LineFormat) {

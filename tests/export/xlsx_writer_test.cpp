@@ -163,6 +163,13 @@ TEST_F(XlsxExport, FailedWriteLeavesNothingAndOldFileIntact) {
     EXPECT_EQ(read_back(target).sheets, std::vector<std::string>{"Pack_1 1 9"});
 }
 
+TEST_F(XlsxExport, TextsXmlCannotCarryStillGiveAWorkbookThatOpens) {
+    ASSERT_EQ(write_lines({"1|1-(a\x01" "b);2-(\xCB\xC4)"}, SheetLayout::row_per_line, dir_ + "/odd.xlsx"), "");
+    Workbook book = read_back(dir_ + "/odd.xlsx");
+    EXPECT_EQ(book.cells["A1"], "s (a?b) 1 right");
+    EXPECT_EQ(book.cells["B1"], "s (ЛД) 1 right");
+}
+
 TEST(XlsxFileName, ExtensionIsAddedOnlyWhenTheNameHasNone) {
     EXPECT_EQ(xlsx_file_name("/home/p/pack"), "/home/p/pack.xlsx");
     EXPECT_EQ(xlsx_file_name("/home/p.d/pack"), "/home/p.d/pack.xlsx");
