@@ -41,7 +41,54 @@ BriefQuery parse_signat(std::string_view value) {
     return SystemQuery{*signature};
 }
 
+int hex_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<std::string> percent_decode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            out.push_back(' ');
+        } else if (text[i] == '%') {
+            if (i + 2 >= text.size()) return std::nullopt;
+            const int high = hex_value(text[i + 1]);
+            const int low = hex_value(text[i + 2]);
+            if (high < 0 || low < 0) return std::nullopt;
+            out.push_back(static_cast<char>(high * 16 + low));
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
 }  // namespace
+
+std::optional<QueryParams> query_params(std::string_view target) {
+    QueryParams params;
+    const auto mark = target.find('?');
+    if (mark == std::string_view::npos) return params;
+    std::string_view query = target.substr(mark + 1);
+    if (const auto hash = query.find('#'); hash != std::string_view::npos) query = query.substr(0, hash);
+    while (!query.empty()) {
+        const auto amp = query.find('&');
+        const std::string_view pair = query.substr(0, amp);
+        query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
+        if (pair.empty()) continue;
+        const auto eq = pair.find('=');
+        auto key = percent_decode(pair.substr(0, eq));
+        auto value = percent_decode(eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1));
+        if (!key || !value) return std::nullopt;
+        params.emplace_back(std::move(*key), std::move(*value));
+    }
+    return params;
+}
 
 BriefQuery parse_brief_query(const QueryParams& params, std::size_t target_length) {
     if (target_length > max_target_length) return QueryError{"request too long"};

@@ -31,8 +31,13 @@ HttpServer::HttpServer(BriefService& service, ServerOptions options)
     server.set_payload_max_length(4096);  // the service takes no request bodies
 
     server.Get(std::string(brief_path), [this](const httplib::Request& request, httplib::Response& response) {
-        QueryParams params(request.params.begin(), request.params.end());
-        send(response, service_.brief(params, target_length(request)));
+        // The raw target, not the library's parsed map, which folds repeated pairs together.
+        const auto params = query_params(request.target);
+        if (!params) {
+            send(response, bad_request("malformed escape in the query"));
+            return;
+        }
+        send(response, service_.brief(*params, target_length(request)));
     });
     for (const char* path : {"/updmtz17.ini", "/morvalen_trast.rar", "/morvalen_help.html"}) {
         server.Get(path, [this, name = std::string(path + 1)](const httplib::Request&, httplib::Response& response) {

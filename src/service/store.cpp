@@ -30,13 +30,9 @@ std::int64_t Store::data_version() {
     std::lock_guard<std::mutex> lock(mutex_);
     auto statement = db_.prepare("PRAGMA data_version");
     statement.step();
-    // Both counters only grow, so their sum changes whenever either does.
-    return statement.column_int(0) + local_version_;
-}
-
-void Store::note_local_change() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++local_version_;
+    // data_version moves with other connections' commits, total_changes with our own writes; both
+    // only grow, so their sum changes whenever either does.
+    return statement.column_int(0) + static_cast<std::int64_t>(sqlite3_total_changes64(db_.handle()));
 }
 
 }  // namespace morvalen::service

@@ -23,16 +23,14 @@ public:
         return std::forward<F>(f)(db_);
     }
 
-    // Changes whenever another connection has committed; our own writes bump local_version_.
+    // Changes whenever this or another connection has written; cached pages compare it.
     std::int64_t data_version();
-    void note_local_change();
 
     bool seeded_demo_line() const { return seeded_; }
 
 private:
     std::mutex mutex_;
     Database db_;
-    std::int64_t local_version_ = 0;
     bool seeded_ = false;
 };
 
