@@ -1,0 +1,46 @@
+// Memo1: the package as bet lines, shown (edits are re-read) or suspended (the program writes).
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QStringList>
+
+#include "core/session.h"
+
+namespace morvalen::app {
+
+class BetMemo : public QPlainTextEdit, public core::MemoSink {
+    Q_OBJECT
+public:
+    explicit BetMemo(QWidget* parent = nullptr);
+
+    // Suspended is hidden: the user sees the memo vanish while the program writes it.
+    void suspend();
+    // Writes what was appended meanwhile and shows the memo; its text changes no more, so no re-read.
+    void resume();
+    bool suspended() const { return isHidden(); }
+
+    // The lines as the memo holds them, including lines appended while suspended.
+    QString memo_text();
+
+    void append_line(const std::string& line) override;
+    void replace_all(const std::vector<std::string>& lines) override;
+    void remove_line(std::size_t index) override;
+
+    // Ctrl+letter keys that belong to the menu even while the memo has the focus.
+    void set_menu_keys(QList<int> keys) { menu_keys_ = std::move(keys); }
+
+Q_SIGNALS:
+    // The text changed while the memo was shown.
+    void edited();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void flush_pending();
+
+    QStringList pending_;
+    QList<int> menu_keys_;
+};
+
+}  // namespace morvalen::app

@@ -1,0 +1,85 @@
+// Form3: the grid of counts and shares per event and outcome, painted with a grey header.
+#include "app/distribution_window.h"
+
+#include <QFontMetrics>
+#include <QVBoxLayout>
+
+#include "core/distribution_table.h"
+
+namespace morvalen::app {
+
+DistributionWindow::DistributionWindow(const core::Session& session, QWidget* owner)
+    : QWidget(owner, Qt::Window), session_(session) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Распределение ставок пакета по исходам"));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    resize(861, 285);
+
+    StringGrid1 = new StringGrid(core::outcome_count + 1, core::event_count + 1);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    QFont grid_font(QStringLiteral("Tahoma"), 8);
+    grid_font.setBold(true);
+    StringGrid1->setFont(grid_font);
+    StringGrid1->set_fixed(1, 1);
+    StringGrid1->set_default_column_width(20);
+    StringGrid1->set_default_row_height(20);
+    StringGrid1->draw_cell = [this](QPainter& painter, int column, int row, const QRect& rect) {
+        StringGrid1DrawCell(painter, column, row, rect);
+    };
+
+    area_ = new QScrollArea(this);
+    area_->setFrameShape(QFrame::NoFrame);
+    area_->setWidgetResizable(true);
+    area_->setWidget(StringGrid1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area_);
+    hide();
+}
+
+void DistributionWindow::N4Click() {
+    for (int o = 1; o <= core::outcome_count; ++o) {
+        const std::string_view label = core::outcome_label(o);
+        StringGrid1->set_cell(o, 0, QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
+    }
+    show();
+}
+
+void DistributionWindow::set_event_name(int e, const QString& short_name) { StringGrid1->set_cell(0, e, short_name); }
+
+void DistributionWindow::FormShow() {
+    const core::DistributionTable table = core::distribution_table(session_.bets);
+    for (int e = 1; e <= core::event_count; ++e)
+        for (int o = 1; o <= core::outcome_count; ++o)
+            StringGrid1->set_cell(o, e, QString::fromStdString(table.cells[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(o - 1)]));
+}
+
+void DistributionWindow::showEvent(QShowEvent* event) {
+    FormShow();
+    QWidget::showEvent(event);
+}
+
+void DistributionWindow::StringGrid1DrawCell(QPainter& painter, int column, int row, const QRect& rect) {
+    QFont font = StringGrid1->font();
+    font.setPointSize(8);
+    font.setBold(row == 0);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+
+    const QString text = StringGrid1->cell(column, row);
+    const int text_width = QFontMetrics(font).horizontalAdvance(text);
+    // Columns only grow: the first painting fits column 0 to the longest event name.
+    if (text_width > StringGrid1->column_width(column) - 2) StringGrid1->set_column_width(column, text_width + 2);
+
+    // The cell with its surrounding line, outlined with the pen.
+    const QRect outline(rect.left() - 1, rect.top() - 1, rect.width() + 1, rect.height() + 1);
+    painter.setBrush(row == 0 ? QColor(0xCC, 0xCC, 0xCC) : QColor(Qt::white));
+    painter.drawRect(outline);
+
+    const int right = rect.left() + rect.width();
+    const int left = (row > 0 && column == 0) ? rect.left() + 2 : (rect.left() + right - text_width) / 2;
+    const int baseline = rect.top() + 2 + QFontMetrics(font).ascent();
+    painter.drawText(left, baseline, text);
+}
+
+}  // namespace morvalen::app

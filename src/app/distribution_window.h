@@ -1,0 +1,39 @@
+// Form3, the distribution by outcomes: how many single bets of the package hold each outcome of
+// each event, and their share of the package.
+#pragma once
+
+#include <QScrollArea>
+#include <QWidget>
+
+#include "app/string_grid.h"
+#include "core/session.h"
+
+namespace morvalen::app {
+
+class DistributionWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Reads the bet list of the session; changes nothing outside itself.
+    DistributionWindow(const core::Session& session, QWidget* owner);
+
+    // The menu command: the outcome labels into the header row, then the window shown. An open
+    // window keeps its figures.
+    void N4Click();
+    // Column 0 of event row e (1 to 8), written by the line reading.
+    void set_event_name(int e, const QString& short_name);
+    // Rebuilds the counts and writes rows 1 to 8, columns 1 to 17.
+    void FormShow();
+
+    StringGrid* StringGrid1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void StringGrid1DrawCell(QPainter& painter, int column, int row, const QRect& rect);
+
+    const core::Session& session_;
+    QScrollArea* area_ = nullptr;
+};
+
+}  // namespace morvalen::app

@@ -1,0 +1,20 @@
+// morvalen: the desktop program. Starts the main window on the service it finds, or on its own.
+#include <QApplication>
+
+#include "app/main_window.h"
+#include "app/service_address.h"
+#include "app/texts.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(morvalen::app::app_title);
+    QApplication::setApplicationDisplayName(morvalen::app::app_title);
+
+    morvalen::app::ServiceAddress service = morvalen::app::find_service();
+    morvalen::app::WindowOptions options;
+    options.platform = morvalen::app::desktop_platform();
+    options.service_url = service.url;
+    morvalen::app::Form7 window(options);
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,68 @@
+// StringGrid1: the 9 by 18 outcome grid, drawn cell by cell from the event table.
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include <QString>
+#include <QWidget>
+
+#include "core/event_table.h"
+
+namespace morvalen::app {
+
+class OutcomeGrid : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int column_count = 18;
+    static constexpr int row_count = 9;
+    static constexpr int row_height = 22;
+    static constexpr int line_width = 1;
+
+    OutcomeGrid(const core::EventTable& table, QWidget* parent = nullptr);
+
+    QString cell(int column, int row) const { return cells_[row][column]; }
+    void set_cell(int column, int row, const QString& text);
+    int column_width(int column) const { return widths_[column]; }
+    void set_column_width(int column, int width);
+    // Yellow marks are drawn only while the sensations method is selected.
+    void set_yellow_visible(bool visible);
+    int current_column() const { return current_column_; }
+    int current_row() const { return current_row_; }
+
+    // The cell's rectangle without its grid lines.
+    QRect cell_rect(int column, int row) const;
+    // Cell under a point, or (-1, -1).
+    std::pair<int, int> cell_at(QPoint point) const;
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    // The grid is about to make (column, row) its current cell: a click or a navigation key.
+    void select_cell(int column, int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void widen_columns_to_texts();
+    void update_size();
+    void move_current(int column, int row);
+    int border_at(QPoint point) const;
+
+    const core::EventTable& table_;
+    std::array<std::array<QString, column_count>, row_count> cells_{};
+    std::array<int, column_count> widths_{};
+    bool yellow_visible_ = false;
+    int current_column_ = 0;
+    int current_row_ = 1;
+    int resizing_column_ = -1;
+};
+
+}  // namespace morvalen::app

@@ -1,0 +1,26 @@
+// The real desktop's message boxes and clipboard.
+#include "app/platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+
+namespace morvalen::app {
+
+void QtMessageBoxes::show_error(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void QtClipboard::set_text(const QString& text) { QApplication::clipboard()->setText(text); }
+
+QString QtClipboard::text() const { return QApplication::clipboard()->text(); }
+
+Platform desktop_platform() {
+    static QtMessageBoxes boxes;
+    static QtClipboard clipboard;
+    static UnchangedKeyboardLayout layout;
+    return {&boxes, &clipboard, &layout};
+}
+
+}  // namespace morvalen::app

@@ -1,0 +1,114 @@
+// The real main window with answering adapters: recorded message boxes, clipboard, layouts and pages.
+#pragma once
+
+#include <deque>
+#include <ostream>
+#include <memory>
+#include <vector>
+
+#include <QApplication>
+#include <QTest>
+
+#include "app/main_window.h"
+#include "core/line_page.h"
+
+// Readable failure messages for texts of the window.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace morvalen::app::testing {
+
+struct RecordedBox {
+    QString title;
+    QString text;
+};
+
+class RecordingBoxes final : public MessageBoxes {
+public:
+    void show_error(QWidget*, const QString& title, const QString& text) override { boxes.push_back({title, text}); }
+    std::vector<RecordedBox> boxes;
+};
+
+class MemoryClipboard final : public Clipboard {
+public:
+    void set_text(const QString& text) override { content = text; }
+    QString text() const override { return content; }
+    QString content;
+};
+
+// Installed layouts in switching order; the active one is `active`.
+class ScriptedLayouts final : public KeyboardLayout {
+public:
+    explicit ScriptedLayouts(std::vector<QString> installed) : codes(std::move(installed)) {}
+    QString active_code() override { return codes[active]; }
+    void activate_next() override {
+        active = (active + 1) % codes.size();
+        ++switches;
+    }
+    void load_and_activate(const QString& name) override { loaded.push_back(name); }
+    std::vector<QString> codes;
+    std::size_t active = 0;
+    int switches = 0;
+    std::vector<QString> loaded;
+};
+
+// Pages are answered when the test says so, as the network would answer later.
+class ScriptedFetcher final : public PageFetcher {
+public:
+    void fetch(const QString& url, std::function<void(FetchedPage)> done) override {
+        requests.push_back(url);
+        pending.push_back(std::move(done));
+    }
+    void answer(std::string body, std::string content_type = "text/plain; charset=utf-8") {
+        auto done = std::move(pending.front());
+        pending.pop_front();
+        done({std::move(body), std::move(content_type)});
+    }
+    std::vector<QString> requests;
+    std::deque<std::function<void(FetchedPage)>> pending;
+};
+
+// A line of 8 events "Команда e - Соперник e" with quote 12.5 and pool 13.5 on every outcome.
+inline std::string demo_line_page() {
+    core::EventTable table;
+    for (int e = 1; e <= core::event_count; ++e) {
+        table.event(e).name = "Команда " + std::to_string(e) + " - Соперник " + std::to_string(e);
+        for (int o = 1; o <= core::outcome_count; ++o) {
+            table.cell(e, o).quote_probability = core::Currency::from_ten_thousandths(125000);
+            table.cell(e, o).pool_probability = core::Currency::from_ten_thousandths(135000);
+        }
+    }
+    return core::write_line_page(table, {"dl:09.12 18:00/19:00", "st:3,10"});
+}
+
+struct Harness {
+    RecordingBoxes boxes;
+    MemoryClipboard clipboard;
+    ScriptedLayouts layouts{{QStringLiteral("409"), QStringLiteral("419")}};
+    std::shared_ptr<ScriptedFetcher> fetcher = std::make_shared<ScriptedFetcher>();
+    std::unique_ptr<Form7> window;
+
+    explicit Harness(QString service_url = QStringLiteral("http://127.0.0.1:1")) {
+        WindowOptions options;
+        options.platform = {&boxes, &clipboard, &layouts};
+        options.service_url = std::move(service_url);
+        options.fetcher = fetcher;
+        options.seed = 12345;
+        window = std::make_unique<Form7>(options);
+    }
+
+    template <typename T>
+    T* find(const char* name) const { return window->findChild<T*>(QLatin1String(name)); }
+
+    void click_cell(int column, int row, Qt::KeyboardModifiers modifiers = {}) {
+        const QRect rect = window->StringGrid1->cell_rect(column, row);
+        QTest::mouseClick(window->StringGrid1, Qt::LeftButton, modifiers, rect.center());
+    }
+    // Marks the listed columns of every event (the same columns in each).
+    void mark_every_event(std::initializer_list<int> columns) {
+        for (int e = 1; e <= core::event_count; ++e)
+            for (int c : columns) click_cell(c, e);
+    }
+    QString memo() const { return window->Memo1->memo_text(); }
+};
+
+}  // namespace morvalen::app::testing
