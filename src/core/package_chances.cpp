@@ -166,7 +166,7 @@ ChancesReport package_chances(const BetList& list, const EventTable& table, cons
     }
     chances.merged_space = space;
     std::uint64_t work = 0;
-    if (__builtin_mul_overflow(space, words, &work)) work = UINT64_MAX;
+    if (__builtin_mul_overflow(space, words + 4, &work)) work = UINT64_MAX;
 
     std::array<double, event_count + 1> by_max{};
     if (work <= options.exact_work_limit) {
@@ -175,7 +175,8 @@ ChancesReport package_chances(const BetList& list, const EventTable& table, cons
         by_max = walk.by_max;
     } else {
         chances.exact = false;
-        chances.samples = std::max<std::uint64_t>(options.samples, 1);
+        const std::uint64_t affordable = std::max<std::uint64_t>(options.sample_work_limit / words, options.min_samples);
+        chances.samples = std::max<std::uint64_t>(std::min(options.samples, affordable), 1);
         chances.seed = options.seed;
         RandomSource rng(options.seed);
         Counters counters(words);

@@ -12,10 +12,15 @@
 namespace morvalen::core {
 
 struct ChanceOptions {
-    // The exact enumeration runs while (merged outcome combinations) × (64-bet words) stays within
-    // this; beyond it the chances are estimated by sampling.
-    std::uint64_t exact_work_limit = std::uint64_t{1} << 28;
+    // The exact enumeration runs while (merged outcome combinations) × (64-bet words + 4, the
+    // fixed cost of a combination) stays within this, about a second; beyond it the chances are
+    // estimated by sampling.
+    std::uint64_t exact_work_limit = std::uint64_t{1} << 26;
     std::uint64_t samples = 200000;
+    // Fewer draws are made for very large packages, so that (draws) × (64-bet words) stays within
+    // this; never fewer than min_samples.
+    std::uint64_t sample_work_limit = std::uint64_t{1} << 24;
+    std::uint64_t min_samples = 2000;
     std::uint64_t seed = 1;
 };
 

@@ -76,6 +76,11 @@ std::int64_t PackageHits::at_most(int k) const {
     return sum;
 }
 
+double PackageHits::share_at_most(int k) const {
+    const std::int64_t all = totals.total();
+    return all == 0 ? 0.0 : static_cast<double>(at_most(k)) / static_cast<double>(all);
+}
+
 PackageHits package_hits(const BetList& list, const DrawResults& results) {
     PackageHits hits;
     hits.per_entry.reserve(list.size());

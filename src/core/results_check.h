@@ -46,6 +46,7 @@ struct PackageHits {
     double share(int k) const;
     // Single bets with at most k hits, and their share (the "5 and fewer" row of the window).
     std::int64_t at_most(int k) const;
+    double share_at_most(int k) const;
 };
 
 PackageHits package_hits(const BetList& list, const DrawResults& results);

@@ -149,4 +149,8 @@ TEST(PackageChances, SamplingEstimateAgreesWithExact) {
     // The same seed gives the same estimate.
     EXPECT_EQ(package_chances(list, table, sampled_options).chances->at_least, sampled.chances->at_least);
     EXPECT_DOUBLE_EQ(sampled.chances->expected_full_hits, exact.chances->expected_full_hits);
+    // A package too large for the requested draws gets fewer, never below the floor.
+    sampled_options.sample_work_limit = 1000;
+    sampled_options.min_samples = 300;
+    EXPECT_EQ(package_chances(list, table, sampled_options).chances->samples, 300U);
 }

@@ -88,5 +88,6 @@ TEST(Results, PackageTotalsAndShares) {
     EXPECT_DOUBLE_EQ(hits.share(8), 0.125);
     EXPECT_DOUBLE_EQ(hits.share(6), 0.5);
     EXPECT_EQ(hits.at_most(5), 1);
+    EXPECT_DOUBLE_EQ(hits.share_at_most(5), 0.125);
     EXPECT_EQ(package_hits({}, example_results).share(8), 0.0);
 }
