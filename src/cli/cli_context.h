@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -27,6 +28,7 @@ public:
     std::vector<std::string> lines;
     void append_line(const std::string& line) override { lines.push_back(line); }
     void replace_all(const std::vector<std::string>& new_lines) override { lines = new_lines; }
+    void remove_line(std::size_t index) override { lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index)); }
 };
 
 struct CliContext {
@@ -45,5 +47,12 @@ struct CliContext {
     // Exit 2 unless every event has a mark.
     void require_full_marking(const std::string& command) const;
 };
+
+// The autoformation check that `stats --coverage` runs first; returns whether the coverage line is
+// shown. Set by the formation commands, so the list commands do not depend on them.
+inline std::function<bool(CliContext&)>& coverage_check() {
+    static std::function<bool(CliContext&)> check;
+    return check;
+}
 
 }  // namespace morvalen::cli

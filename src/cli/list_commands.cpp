@@ -21,8 +21,8 @@ void run_format(CliContext& ctx) {
     }
 }
 
-void run_stats(CliContext& ctx) {
-    const core::StatsView view = ctx.session.stats(false);
+void run_stats(CliContext& ctx, bool with_coverage) {
+    const core::StatsView view = ctx.session.stats(with_coverage);
     ctx.print_line(view.package_line);
     ctx.print_line(view.variants_line);
     ctx.print_line(view.coverage_line);
@@ -36,10 +36,12 @@ const CommandRegistration registrations[] = {
     {"parse", run_parse},
     {"format", run_format},
     {"stats", [](CliContext& ctx) {
-         if (ctx.has("--coverage") && !command_registry().count("stats-coverage"))
-             throw UsageError("--coverage: проверка покрытия недоступна");
-         if (ctx.has("--coverage")) return command_registry()["stats-coverage"](ctx);
-         run_stats(ctx);
+         bool with_coverage = false;
+         if (ctx.has("--coverage")) {
+             if (!coverage_check()) throw UsageError("--coverage: проверка покрытия недоступна");
+             with_coverage = coverage_check()(ctx);
+         }
+         run_stats(ctx, with_coverage);
      }},
     {"coupon", [](CliContext& ctx) {
          ctx.require_full_marking("coupon");
