@@ -29,6 +29,8 @@ HttpServer::HttpServer(BriefService& service, ServerOptions options)
     server.set_keep_alive_timeout(options_.keep_alive_timeout.count());
     server.set_keep_alive_max_count(1000);
     server.set_payload_max_length(4096);  // the service takes no request bodies
+    // Headers and body go out in separate writes; without this, delayed ACKs stall keep-alive clients.
+    server.set_tcp_nodelay(true);
 
     server.Get(std::string(brief_path), [this](const httplib::Request& request, httplib::Response& response) {
         // The raw target, not the library's parsed map, which folds repeated pairs together.
