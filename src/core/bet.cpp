@@ -7,7 +7,9 @@
 namespace morvalen::core {
 
 std::string format_bet(const BetEntry& entry) {
-    std::string line = entry.amount.to_string();
+    std::string line;
+    line.reserve(96);  // a single bet's line fits, so writing a long list allocates once per line
+    line += entry.amount.to_string();
     line += '|';
     for (int e = 1; e <= event_count; ++e) {
         const OutcomeSet set = entry.set(e);
