@@ -1,0 +1,124 @@
+// Building, writing and reading the catalogue of brief systems.
+#include "briefgen/catalogue.h"
+
+#include <algorithm>
+#include <istream>
+#include <map>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+
+#include "briefgen/coverage_check.h"
+#include "briefgen/generator.h"
+#include "briefgen/known_codes.h"
+
+namespace morvalen::briefgen {
+
+std::vector<Shape> catalogue_shapes() {
+    std::vector<Shape> shapes;
+    for (int guarantee = 7; guarantee >= 5; --guarantee) {
+        std::vector<Shape> level;
+        for (int threes = 0; threes <= events; ++threes) {
+            for (int twos = 0; threes + twos <= events; ++twos) {
+                Shape shape;
+                shape.guarantee = guarantee;
+                for (int k = 0; k < events; ++k) shape.counts[k] = k < threes ? 3 : k < threes + twos ? 2 : 1;
+                level.push_back(shape);
+            }
+        }
+        std::stable_sort(level.begin(), level.end(), [](const Shape& a, const Shape& b) {
+            return VariantSpace(a).size() < VariantSpace(b).size();
+        });
+        shapes.insert(shapes.end(), level.begin(), level.end());
+    }
+    return shapes;
+}
+
+std::vector<CatalogueEntry> build_catalogue(std::chrono::milliseconds budget, std::uint64_t seed,
+                                            const std::vector<CatalogueEntry>& previous,
+                                            const std::function<void(const CatalogueProgress&)>& progress) {
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + budget;
+    const std::vector<Shape> shapes = catalogue_shapes();
+    std::map<std::int64_t, std::vector<Record>> known;
+    for (const CatalogueEntry& entry : previous) known[entry.signature] = entry.records;
+
+    double weight_left = 0;
+    for (const Shape& shape : shapes) weight_left += static_cast<double>(VariantSpace(shape).size());
+
+    std::map<std::int64_t, std::vector<Record>> built;
+    std::vector<CatalogueEntry> entries;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        const Shape& shape = shapes[i];
+        const std::int64_t signature = signature_of(shape);
+        const double weight = static_cast<double>(VariantSpace(shape).size());
+        const auto left = std::max(clock::duration::zero(), deadline - clock::now());
+        GenerateOptions options;
+        options.seed = seed + i;
+        options.budget = std::chrono::duration_cast<std::chrono::milliseconds>(left * (weight / weight_left));
+        weight_left -= weight;
+        if (auto it = known.find(signature); it != known.end()) options.starts.push_back(it->second);
+        // Products of smaller systems: one event fewer with every outcome of it, or one event
+        // fewer at a higher guarantee with that event free.
+        for (int count = 2; count <= 3; ++count) {
+            for (int k = 0; k < events; ++k) {
+                if (shape.counts[k] != count) continue;
+                Shape smaller = shape;
+                smaller.counts[k] = 1;
+                std::stable_sort(smaller.counts.begin(), smaller.counts.end(), std::greater<>());
+                if (auto it = built.find(signature_of(smaller)); it != built.end())
+                    options.starts.push_back(product_with_event(smaller, it->second, count));
+                if (shape.guarantee < events) {
+                    Shape stricter = smaller;
+                    stricter.guarantee = shape.guarantee + 1;
+                    if (auto it = built.find(signature_of(stricter)); it != built.end())
+                        options.starts.push_back(with_free_event(stricter, it->second, count));
+                }
+                break;
+            }
+        }
+        GeneratedSystem system = generate_system(shape, options);
+        built[signature] = system.records;
+        entries.push_back({signature, std::move(system.records)});
+        if (progress) progress({i + 1, shapes.size(), shape, entries.back().records.size()});
+    }
+    return entries;
+}
+
+void write_catalogue(std::ostream& out, const std::vector<CatalogueEntry>& entries) {
+    out << "# Brief systems: signature, number of bets, bets as base-17 positions (event 0 lowest)\n";
+    for (const CatalogueEntry& entry : entries) {
+        out << entry.signature << ' ' << entry.records.size();
+        for (Record record : entry.records) out << ' ' << record;
+        out << '\n';
+    }
+}
+
+std::vector<CatalogueEntry> read_catalogue(std::istream& in) {
+    std::vector<CatalogueEntry> entries;
+    std::string line;
+    std::size_t number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (line.empty() || line[0] == '#') continue;
+        const std::string where = "catalogue line " + std::to_string(number) + ": ";
+        std::istringstream fields(line);
+        CatalogueEntry entry;
+        std::size_t count = 0;
+        if (!(fields >> entry.signature >> count)) throw std::runtime_error(where + "expected a signature and a count");
+        const auto shape = shape_from_signature(entry.signature);
+        if (!shape) throw std::runtime_error(where + "not a signature");
+        if (count > VariantSpace(*shape).size()) throw std::runtime_error(where + "more bets than variants");
+        entry.records.reserve(count);
+        Record record = 0;
+        while (fields >> record) entry.records.push_back(record);
+        if (!fields.eof()) throw std::runtime_error(where + "a bet is not a number");
+        if (entry.records.size() != count) throw std::runtime_error(where + "the count does not match the bets");
+        const CoverageReport report = check_coverage(*shape, entry.records);
+        if (!report.covers) throw std::runtime_error(where + report.problem);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+}  // namespace morvalen::briefgen

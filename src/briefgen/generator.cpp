@@ -1,0 +1,76 @@
+// Start from the best fast construction, shrink it by tabu search, check it exhaustively.
+#include "briefgen/generator.h"
+
+#include <algorithm>
+
+#include "briefgen/coverage_check.h"
+#include "briefgen/greedy_cover.h"
+#include "briefgen/known_codes.h"
+#include "briefgen/local_search.h"
+#include "briefgen/matrix_codes.h"
+#include "core/random_source.h"
+
+namespace morvalen::briefgen {
+
+namespace {
+
+// Lazy greedy costs about one ball per variant and per bet taken; beyond this it is left out.
+constexpr std::uint64_t greedy_work_limit = 400'000'000;
+
+std::vector<Record> normalized(std::vector<Record> records) {
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    return records;
+}
+
+}  // namespace
+
+std::uint64_t good_enough_size(const Shape& shape) {
+    std::uint64_t floor = sphere_bound(shape);
+    if (const auto known = best_known_size(shape); known && known->optimal) floor = std::max(floor, known->size);
+    return floor;
+}
+
+GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& options) {
+    const auto deadline = std::chrono::steady_clock::now() + options.budget;
+    if (const std::string problem = shape_problem(shape); !problem.empty()) throw ShapeError(problem);
+    const VariantSpace space(shape);
+    if (space.size() > options.max_variants)
+        throw ShapeError(describe(shape) + " has " + std::to_string(space.size()) + " variants, more than " +
+                         std::to_string(options.max_variants));
+
+    GeneratedSystem result{shape, {}, {}};
+    if (space.radius() >= space.active()) {
+        result.records = {0};
+        result.start = "single bet";
+    } else {
+        auto consider = [&](std::vector<Record> records, const char* name) {
+            records = normalized(std::move(records));
+            if (records.empty() || (!result.records.empty() && records.size() >= result.records.size())) return;
+            if (!check_coverage(shape, records).covers) return;
+            result.records = std::move(records);
+            result.start = name;
+        };
+        consider(structured_cover(shape), "structured");
+        for (const auto& start : options.starts) consider(start, "given");
+        if (space.size() * space.ball_size() / 4 <= greedy_work_limit) consider(lazy_greedy_cover(shape), "greedy");
+
+        core::RandomSource random(options.seed);
+        // A share of the budget goes to unions of cosets, which reach the record sizes of the
+        // larger uniform shapes; the search over single bets then polishes whichever start is best.
+        if (result.records.size() > good_enough_size(shape)) {
+            const auto now = std::chrono::steady_clock::now();
+            const auto share = now < deadline ? (deadline - now) * 2 / 5 : std::chrono::steady_clock::duration::zero();
+            consider(matrix_cover(shape, result.records.size(), random, now + share), "cosets");
+        }
+        SearchLimits limits;
+        limits.deadline = deadline;
+        limits.max_iterations = options.max_iterations;
+        limits.stop_at = good_enough_size(shape);
+        result.records = normalized(shrink_cover(shape, std::move(result.records), random, limits));
+    }
+    require_coverage(shape, result.records);
+    return result;
+}
+
+}  // namespace morvalen::briefgen

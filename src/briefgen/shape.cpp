@@ -1,0 +1,107 @@
+// Signature arithmetic and mixed-radix indexing of the variants of a shape.
+#include "briefgen/shape.h"
+
+#include <algorithm>
+
+namespace morvalen::briefgen {
+
+std::string shape_problem(const Shape& shape) {
+    if (shape.guarantee < 1 || shape.guarantee > events) return "guarantee must be 1 to 8";
+    for (int k = 0; k < events; ++k) {
+        if (shape.counts[k] < 1 || shape.counts[k] > max_count) return "counts must be 1 to 17";
+        if (k > 0 && shape.counts[k] > shape.counts[k - 1]) return "counts must be sorted from the largest";
+    }
+    return {};
+}
+
+std::int64_t signature_of(const Shape& shape) {
+    std::int64_t signature = shape.guarantee;
+    for (int count : shape.counts) signature = signature * 17 + count;
+    return signature;
+}
+
+std::optional<Shape> shape_from_signature(std::int64_t signature) {
+    if (signature <= 0) return std::nullopt;
+    Shape shape;
+    for (int k = events - 1; k >= 0; --k) {
+        if (signature <= 0) return std::nullopt;
+        shape.counts[k] = static_cast<int>((signature - 1) % 17) + 1;
+        signature = (signature - 1) / 17;
+    }
+    if (signature < 1 || signature > events) return std::nullopt;
+    shape.guarantee = static_cast<int>(signature);
+    if (!shape_problem(shape).empty()) return std::nullopt;
+    return shape;
+}
+
+std::string describe(const Shape& shape) {
+    std::string text;
+    for (int k = 0; k < events; ++k) {
+        if (k > 0) text += ',';
+        text += std::to_string(shape.counts[k]);
+    }
+    return text + " G" + std::to_string(shape.guarantee);
+}
+
+Record record_of_digits(const Digits& digits) {
+    Record record = 0;
+    for (int k = events - 1; k >= 0; --k) record = record * 17 + digits[k];
+    return record;
+}
+
+VariantSpace::VariantSpace(const Shape& shape) {
+    for (int k = 0; k < events; ++k) {
+        counts_[k] = std::clamp(shape.counts[k], 1, max_count);
+        if (counts_[k] > 1) ++active_;
+    }
+    // Events with a choice must come first for the mixed radix; callers check the order beforehand.
+    std::stable_sort(counts_.begin(), counts_.end(), std::greater<>());
+    for (int k = 0; k < events; ++k) {
+        strides_[k] = size_;
+        size_ *= static_cast<std::uint64_t>(counts_[k]);
+    }
+    radius_ = std::clamp(events - shape.guarantee, 0, active_);
+    // Elementary symmetric sums of (count - 1) up to the radius.
+    std::array<std::uint64_t, events + 1> sums{};
+    sums[0] = 1;
+    for (int k = 0; k < active_; ++k) {
+        for (int j = std::min(k + 1, radius_); j >= 1; --j) sums[j] += sums[j - 1] * (counts_[k] - 1);
+    }
+    ball_size_ = 0;
+    for (int j = 0; j <= radius_; ++j) ball_size_ += sums[j];
+    ball_size_ = std::min(ball_size_, size_);
+}
+
+std::uint64_t VariantSpace::index_of(const Digits& digits) const {
+    std::uint64_t index = 0;
+    for (int k = 0; k < active_; ++k) index += digits[k] * strides_[k];
+    return index;
+}
+
+Digits VariantSpace::digits_of(std::uint64_t index) const {
+    Digits digits{};
+    for (int k = 0; k < active_; ++k) {
+        digits[k] = static_cast<std::uint8_t>(index % static_cast<std::uint64_t>(counts_[k]));
+        index /= static_cast<std::uint64_t>(counts_[k]);
+    }
+    return digits;
+}
+
+std::optional<Digits> VariantSpace::digits_of_record(Record record) const {
+    Digits digits{};
+    for (int k = 0; k < events; ++k) {
+        const auto digit = static_cast<int>(record % 17);
+        if (digit >= counts_[k]) return std::nullopt;
+        digits[k] = static_cast<std::uint8_t>(digit);
+        record /= 17;
+    }
+    if (record != 0) return std::nullopt;
+    return digits;
+}
+
+std::uint64_t sphere_bound(const Shape& shape) {
+    const VariantSpace space(shape);
+    return (space.size() + space.ball_size() - 1) / space.ball_size();
+}
+
+}  // namespace morvalen::briefgen
