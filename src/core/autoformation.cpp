@@ -2,6 +2,7 @@
 // candidate costs one lookup instead of building and testing its neighbourhood against the whole list.
 #include "core/autoformation.h"
 
+#include <functional>
 #include <unordered_set>
 #include <vector>
 
@@ -54,12 +55,41 @@ private:
     std::unordered_set<std::uint64_t> keys_;
 };
 
+// Thrown from deep inside an enumeration when "Esc" was pressed: some neighbourhoods are large enough
+// (small guarantees over many marks) that waiting for the end of one would leave the window deaf.
+struct PassStopped {};
+
+// Lets the window breathe from inside long loops: the clock is read every 4096 variants.
+class PassPoll {
+public:
+    PassPoll(const ProgressHooks& hooks, ProgressThrottle& throttle, const bool& stop)
+        : hooks_(hooks), throttle_(throttle), stop_(stop) {}
+    std::function<std::string()> caption;
+    void tick() {
+        if ((++ticks_ & 4095) == 0) now();
+    }
+    void now() {
+        if (throttle_.due()) {
+            if (caption) hooks_.caption(caption());
+            hooks_.breathe();
+        }
+        if (stop_) throw PassStopped{};
+    }
+
+private:
+    const ProgressHooks& hooks_;
+    ProgressThrottle& throttle_;
+    const bool& stop_;
+    std::uint32_t ticks_ = 0;
+};
+
 // Which variants the list covers, and which of them the last bet of the list covered first: the tie
 // rule of the scan needs the latter.
 class CoverageTracker {
 public:
-    CoverageTracker(const VariantSpace& space, int guarantee)
-        : space_(space), guarantee_(guarantee), dense_(space.size() <= autoformation_dense_limit), index_(guarantee) {
+    CoverageTracker(const VariantSpace& space, int guarantee, PassPoll& poll)
+        : space_(space), guarantee_(guarantee), dense_(space.size() <= autoformation_dense_limit), index_(guarantee),
+          poll_(poll) {
         if (dense_) state_.assign(static_cast<std::size_t>(space.size()), 0);
     }
 
@@ -74,6 +104,7 @@ public:
             for (const std::uint32_t i : last_new_) state_[i] &= static_cast<std::uint8_t>(~by_last);
             last_new_.clear();
             for_each_variant_within(space_, bet, changes, [&](std::int64_t i) {
+                poll_.tick();
                 std::uint8_t& state = state_[static_cast<std::size_t>(i)];
                 if (state & covered_bit) return;
                 state = covered_bit | by_last;
@@ -87,6 +118,7 @@ public:
         last_ = bet;
         has_last_ = true;
         for_each_variant_within(space_, bet, changes, [&](std::int64_t i) {
+            poll_.tick();
             if (index_.covers(space_.digits(i))) return;
             ++fresh;
             on_new(i);
@@ -118,6 +150,7 @@ private:
     SubsetIndex index_;  // the bets before the last one, when the variants are too many for arrays
     VariantPattern last_{};
     bool has_last_ = false;
+    PassPoll& poll_;
 };
 
 // The variant that the neighbourhood construction stores last: its entries come in lexicographic
@@ -155,26 +188,37 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
         return;
     }
 
-    CoverageTracker tracker(space, guarantee);
+    PassPoll poll(hooks, throttle, stop);
+    CoverageTracker tracker(space, guarantee, poll);
     std::int64_t uncovered = total;
     const std::size_t list_size = session.bets.size();
-    for (std::size_t l = 0; l < list_size; ++l) {
-        uncovered -= tracker.add(space.pattern_of(session.bets[l]), [](std::int64_t) {});
-        if (l == 0) continue;
-        if (throttle.due()) {
-            hooks.caption(check_caption(l, list_size));
-            hooks.breathe();
+    std::size_t checked = 0;
+    poll.caption = [&] { return check_caption(checked, list_size); };
+    try {
+        for (std::size_t l = 0; l < list_size; ++l) {
+            uncovered -= tracker.add(space.pattern_of(session.bets[l]), [](std::int64_t) {});
+            checked = l;
+            if (l == 0) continue;
+            if (throttle.due()) {
+                hooks.caption(check_caption(l, list_size));
+                hooks.breathe();
+            }
+            if (uncovered <= 0 || stop) break;
         }
-        if (uncovered <= 0 || stop) {
-            if (stop) outcome.show_coverage = false;
-            break;
-        }
+    } catch (const PassStopped&) {
+        // Stopped inside one bet's neighbourhood: the count of the bets before it stands.
     }
     session.uncovered_variants = uncovered;
+    if (stop) {
+        // No bet may be appended after a stopped check, and its count is not shown.
+        outcome.show_coverage = false;
+        return;
+    }
     if (uncovered <= 0) return;
 
     std::string caption = estimate_caption(uncovered, neighbourhood);
     hooks.caption(caption);
+    poll.caption = [&] { return caption; };
     std::int64_t target_gain = neighbourhood;
     std::int64_t variant_index =
         start_index ? ((*start_index % total) + total) % total : session.rng.uniform_int(0, total - 1);
@@ -183,8 +227,10 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
     // gains[i]: uncovered variants in the neighbourhood of variant i (dense mode only).
     std::vector<std::int32_t> gains;
     const auto lower_gains_around = [&](std::int64_t newly_covered) {
-        for_each_variant_within(space, space.digits(newly_covered), changes,
-                                [&](std::int64_t i) { --gains[static_cast<std::size_t>(i)]; });
+        for_each_variant_within(space, space.digits(newly_covered), changes, [&](std::int64_t i) {
+            poll.tick();
+            --gains[static_cast<std::size_t>(i)];
+        });
     };
     if (tracker.dense()) {
         gains.assign(static_cast<std::size_t>(total), static_cast<std::int32_t>(neighbourhood));
@@ -197,6 +243,7 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
         std::int64_t alive = 0;
         std::int64_t left = neighbourhood;
         for_each_variant_within(space, space.digits(candidate), changes, [&](std::int64_t i) {
+            poll.tick();
             if (alive + left < best) return;
             --left;
             if (!tracker.covered(i)) ++alive;
@@ -220,10 +267,7 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
                 best = variant_index;
             }
             ++tries;
-            if ((tries & 1023) == 0 && throttle.due()) {
-                hooks.caption(caption);
-                hooks.breathe();
-            }
+            if ((tries & 1023) == 0) poll.now();
         } while (best_gain < target_gain && tries <= total && !stop);
 
         if (best_gain > 0 && (best_gain >= target_gain || tries > total) && !stop) {
@@ -244,6 +288,16 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
             hooks.caption(caption);
             hooks.breathe();
         }
+    }
+}
+
+void run_pass_until_stopped(Session& session, std::int64_t steps, const ProgressHooks& hooks, ProgressThrottle& throttle,
+                            std::optional<std::int64_t> start_index, std::int64_t neighbourhood,
+                            AutoformationOutcome& outcome) {
+    try {
+        run_pass(session, steps, hooks, throttle, start_index, neighbourhood, outcome);
+    } catch (const PassStopped&) {
+        // "Esc" in a step: the bets of completed steps and their count stay.
     }
 }
 
@@ -285,7 +339,7 @@ AutoformationOutcome colover(Session& session, std::int64_t steps, const Progres
     const std::int64_t neighbourhood = neighbourhood_size(marked_counts(session.events), session.settings.guarantee);
     if (neighbourhood >= 1) {
         try {
-            run_pass(session, steps, hooks, throttle, start_index, neighbourhood, outcome);
+            run_pass_until_stopped(session, steps, hooks, throttle, start_index, neighbourhood, outcome);
         } catch (const std::exception&) {
             outcome.failed = true;
             hooks.error(out_of_memory_text);

@@ -281,3 +281,34 @@ TEST(Autoformation, IncompleteMarkingAndASecondRunInsideTheFirst) {
     EXPECT_TRUE(colover(busy, 0, hooks).ran);
     EXPECT_FALSE(nested_ran);
 }
+
+TEST(Autoformation, EscInsideALargeNeighbourhood) {
+    Session session;
+    mark_first(session.events, {4, 4, 4, 4, 4, 4, 4, 4});
+    session.settings.guarantee = 2;
+    session.bets = {single({1, 1, 1, 1, 1, 1, 1, 1})};
+    std::vector<std::string> captions;
+    int restored = 0;
+    FakeClock clock;
+    ProgressHooks hooks = clock.hooks(captions, restored);
+    hooks.process_messages = [&] { session.keys.stop_requested = true; };
+    const auto outcome = colover(session, 5, hooks);
+    EXPECT_FALSE(outcome.show_coverage);
+    EXPECT_EQ(outcome.appended, 0);
+    EXPECT_EQ(restored, 1);
+    EXPECT_FALSE(session.formation_running);
+    EXPECT_FALSE(session.keys.stop_requested);
+}
+
+TEST(Autoformation, MarkingsBeyondTheArraysAreCountedExactly) {
+    Session session;
+    mark_first(session.events, {9, 9, 9, 9, 9, 9, 9, 9});  // 43,046,721 variants
+    session.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), single({1, 1, 1, 1, 1, 2, 1, 1})};
+    colover(session, 0);
+    // Two neighbourhoods of 65 that share the 9 variants differing only in event 6.
+    EXPECT_EQ(session.uncovered_variants, 43046721 - 65 - 56);
+    colover(session, 2, {}, 999);
+    ASSERT_EQ(session.bets.size(), 4u);
+    EXPECT_EQ(session.bets[2], VariantSpace(session.events).bet_of(1000, session.settings.stake.currency()));
+    EXPECT_EQ(session.uncovered_variants, 43046721 - 65 - 56 - 2 * 65);
+}
