@@ -35,12 +35,13 @@ QCoreApplication& app() {
 class HttpClientTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app();
         embedded_ = service::EmbeddedService::start("");
         ASSERT_NE(embedded_, nullptr);
     }
     QUrl url(const std::string& path) const { return QUrl(QString::fromStdString(embedded_->base_url() + path)); }
 
+    // The application must exist before the client's network manager is made.
+    QCoreApplication& app_ = app();
     std::unique_ptr<service::EmbeddedService> embedded_;
     HttpClient client_;
 };
