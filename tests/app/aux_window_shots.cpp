@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QTest>
 
+#include "app/distribution_window.h"
+#include "app/nearest_systems_window.h"
 #include "app/probability_editor_window.h"
 #include "aux_test_support.h"
 
@@ -37,5 +39,40 @@ int main(int argc, char** argv) {
     editor.Chart1MouseMove(100 - 6 * editor.pixels_per_percent());
     editor.Chart1MouseUp();
     if (!save(editor, folder, QStringLiteral("probability-editor.png"))) return 1;
+    editor.hide();
+
+    // A package of a 3 × 2 × 2 coupon and a few single bets over the same line.
+    core::Session session;
+    session.events = events;
+    core::BetEntry coupon;
+    const int coupon_columns[8][3] = {{1, 3, 8}, {7, 8, 0}, {2, 11, 0}, {1, 0, 0}, {8, 0, 0}, {3, 0, 0}, {11, 0, 0}, {17, 0, 0}};
+    for (int e = 1; e <= 8; ++e)
+        for (int c : coupon_columns[e - 1])
+            if (c != 0) coupon.set(e).add(c);
+    coupon.bet_count = 12;
+    session.bets.push_back(coupon);
+    for (int k = 0; k < 5; ++k) {
+        core::BetEntry single;
+        for (int e = 1; e <= 8; ++e) single.set(e).add(1 + (e * 3 + k * 5) % 17);
+        single.bet_count = 1;
+        session.bets.push_back(single);
+    }
+    app::DistributionWindow distribution(session, nullptr);
+    for (int e = 1; e <= core::event_count; ++e)
+        distribution.set_event_name(e, QString::fromStdString(core::short_event_name(events.event(e).name)));
+    distribution.N4Click();
+    if (!save(distribution, folder, QStringLiteral("distribution-window.png"))) return 1;
+    distribution.hide();
+
+    // The player marked 3, 2, 2, 1, ...; the service offers these systems for that guarantee.
+    session.expansion_order[0].marked = 3;
+    session.expansion_order[1].marked = 2;
+    const std::pair<core::MarkedCounts, std::int32_t> offered[] = {
+        {{3, 2, 2, 2, 1, 1, 1, 1}, 9},  {{3, 2, 2, 1, 1, 1, 1, 1}, 6},  {{3, 3, 2, 1, 1, 1, 1, 1}, 12},
+        {{3, 3, 3, 2, 2, 1, 1, 1}, 27}, {{3, 1, 1, 1, 1, 1, 1, 1}, 3},  {{3, 3, 3, 3, 3, 3, 3, 3}, 729}};
+    for (const auto& [counts, bets] : offered) session.brief_systems.push_back({counts, bets});
+    app::NearestSystemsWindow nearest(session, nullptr);
+    nearest.show_nearest_systems();
+    if (!save(nearest, folder, QStringLiteral("nearest-systems-window.png"))) return 1;
     return 0;
 }
