@@ -51,6 +51,13 @@ run_service(1 import-system 50111101842 ${WORK_DIR}/plain.bin)
 run_service(1 import-system 12x ${WORK_DIR}/plain.bin)
 run_service(2 import-system 50111101842)
 
+# 12 bytes of content are 2 records; the last 2 bytes are no record.
+file(WRITE ${WORK_DIR}/records.bin "ABCDEFGHIJKL")
+file(ARCHIVE_CREATE OUTPUT ${WORK_DIR}/records.gz PATHS ${WORK_DIR}/records.bin FORMAT raw COMPRESSION GZip)
+run_service(0 import-system 50111101842 ${WORK_DIR}/records.gz)
+if(NOT last_out MATCHES "2 bets")
+  message(FATAL_ERROR "import-system did not count 2 bets: ${last_out}")
+endif()
 run_service(0 set-version 1.0.3.0)
 file(WRITE ${WORK_DIR}/archive.rar "Rar! archive bytes")
 run_service(0 set-archive ${WORK_DIR}/archive.rar)
