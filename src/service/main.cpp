@@ -1,4 +1,8 @@
 // morvalen_service: the line and brief-system service, and the operator's commands on its store.
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -50,11 +54,18 @@ int serve(CommandContext& ctx) {
     ctx.out << "morvalen_service: serving " << ctx.database_path << " on http://" << ctx.listen_host << ":" << port
             << "\n"
             << std::flush;
-    bool served = true;
-    std::thread worker([&] { served = server.run(); });
+    std::atomic<bool> served{true};
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        served = server.run();
+        finished = true;
+        // A server that failed on its own ends the wait below as a signal would.
+        if (!served) kill(getpid(), SIGTERM);
+    });
     int received = 0;
     sigwait(&signals, &received);
-    while (!server.running() && worker.joinable() && served) std::this_thread::yield();
+    // stop() is heard only once the loop runs.
+    while (!server.running() && !finished) std::this_thread::yield();
     server.stop();
     worker.join();
     ctx.out << "morvalen_service: stopped\n";
