@@ -6,15 +6,11 @@
 #include "cli/options.h"
 #include "core/autoformation.h"
 #include "core/brief_expansion.h"
-#include "core/payload.h"
 #include "core/random_distribution.h"
 #include "core/sensations.h"
 
 namespace morvalen::cli {
 namespace {
-
-// More records than any brief system holds; bounds what a hostile payload can make us allocate.
-constexpr std::size_t payload_content_cap = 10'000'000 * core::payload_record_size;
 
 void run_sensations(CliContext& ctx) {
     ctx.require_full_marking("sensations");
@@ -63,11 +59,9 @@ void run_brief(CliContext& ctx) {
     core::Session& session = ctx.session;
     const auto slot_order = ctx.value("--order") ? core::SlotOrder::ascending : core::SlotOrder::random;
     session.expansion_order = core::order_events(session.events, session.settings.start_with, session.rng, slot_order);
-    const core::PayloadResult payload = core::decode_payload(read_payload(*path), payload_content_cap);
-    if (payload.status == core::PayloadStatus::error)
-        throw OperationError("бриф-система не распакована: " + payload.error);
-    if (payload.status == core::PayloadStatus::records)
-        core::expand_brief_system(session, payload.records, payload.content_size);
+    const core::BriefBodyOutcome outcome = core::expand_brief_body(session, read_payload(*path));
+    if (outcome.status == core::PayloadStatus::error)
+        throw OperationError("бриф-система не распакована: " + outcome.error);
     ctx.print_memo();
 }
 

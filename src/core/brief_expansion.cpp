@@ -94,4 +94,23 @@ bool expand_brief_system(Session& session, const std::vector<std::uint64_t>& rec
     return true;
 }
 
+BriefBodyOutcome expand_brief_body(Session& session, std::string_view body, const ProgressHooks& hooks,
+                                   std::size_t max_content_bytes) {
+    BriefBodyOutcome outcome;
+    if (session.formation_running) {
+        outcome.ran = false;
+        return outcome;
+    }
+    PayloadResult payload = decode_payload(body, max_content_bytes);
+    outcome.status = payload.status;
+    outcome.error = payload.error;
+    if (payload.status != PayloadStatus::records) {
+        hooks.restore();
+        return outcome;
+    }
+    expand_brief_system(session, payload.records, payload.content_size, hooks);
+    outcome.appended = payload.records.size();
+    return outcome;
+}
+
 }  // namespace morvalen::core

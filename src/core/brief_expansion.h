@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/bet.h"
+#include "core/payload.h"
 #include "core/event_table.h"
 #include "core/progress.h"
 #include "core/random_source.h"
@@ -48,5 +49,21 @@ std::string brief_progress_caption(std::uint64_t records_done, std::uint64_t con
 // Returns false without appending when another formation is running.
 bool expand_brief_system(Session& session, const std::vector<std::uint64_t>& records, std::uint64_t content_bytes,
                          const ProgressHooks& hooks = {});
+
+// More records than any brief system holds; bounds what a hostile body can make the program allocate.
+inline constexpr std::size_t brief_content_cap = 10'000'000 * payload_record_size;
+
+struct BriefBodyOutcome {
+    bool ran = true;  // false when another formation was running
+    PayloadStatus status = PayloadStatus::records;
+    std::string error;  // why the body could not be decoded
+    std::size_t appended = 0;
+};
+
+// The body of the service's answer: a body of fewer than 2 bytes means no system for the signature
+// (the caller then asks for the nearest ones); a corrupt body appends nothing. The caption is restored
+// in every case.
+BriefBodyOutcome expand_brief_body(Session& session, std::string_view body, const ProgressHooks& hooks = {},
+                                   std::size_t max_content_bytes = brief_content_cap);
 
 }  // namespace morvalen::core

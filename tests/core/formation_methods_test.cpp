@@ -259,3 +259,25 @@ TEST(RandomDistribution, IndexAnswersAsTheListScan) {
         }
     }
 }
+
+TEST(BriefSystems, BodiesThatAreShortOrCorruptAppendNothing) {
+    Session session = shaped_3_1_2();
+    session.expansion_order = order_events(session.events, false, session.rng);
+    int restored = 0;
+    ProgressHooks hooks;
+    hooks.restore_caption = [&] { ++restored; };
+    EXPECT_EQ(expand_brief_body(session, "x", hooks).status, PayloadStatus::no_system);
+    std::string broken = encode_payload({1, 2, 3});
+    broken[broken.size() - 6] ^= 1;  // the CRC-32 no longer matches
+    EXPECT_EQ(expand_brief_body(session, broken, hooks).status, PayloadStatus::error);
+    EXPECT_TRUE(session.bets.empty());
+    // A body that would expand beyond the cap is refused before anything is appended.
+    EXPECT_EQ(expand_brief_body(session, encode_payload(std::vector<std::uint64_t>(100, 7)), hooks, 400).status,
+              PayloadStatus::error);
+    EXPECT_TRUE(session.bets.empty());
+    const auto outcome = expand_brief_body(session, encode_payload({1, 2, 3}), hooks);
+    EXPECT_EQ(outcome.status, PayloadStatus::records);
+    EXPECT_EQ(outcome.appended, 3u);
+    EXPECT_EQ(session.bets.size(), 3u);
+    EXPECT_EQ(restored, 4);
+}
