@@ -66,6 +66,10 @@ SpreadsheetBuild build_spreadsheet_table(const std::vector<std::string_view>& li
         build.error = std::string(column_layout_limit_message);
         return build;
     }
+    if (!by_column && lines.size() > row_layout_line_limit) {
+        build.error = std::string(row_layout_limit_message);
+        return build;
+    }
     SpreadsheetTable table;
     table.sheet_name = "Pack_" + std::to_string(lines.size());
     table.rows = by_column ? group_cells + 1 : lines.size();

@@ -17,6 +17,9 @@ enum class SheetLayout {
 
 inline constexpr std::size_t column_layout_line_limit = 256;
 inline constexpr std::string_view column_layout_limit_message = "Формат Excell не позволяет сохранять более 256 вариантов";
+// A worksheet's own number of rows: the row layout stops there rather than in the middle of writing.
+inline constexpr std::size_t row_layout_line_limit = 1048576;
+inline constexpr std::string_view row_layout_limit_message = "Лист книги не вмещает более 1048576 вариантов";
 
 // Empty, a text (UTF-8) or a number.
 using SheetCell = std::variant<std::monostate, std::string, double>;
@@ -47,7 +50,8 @@ struct SpreadsheetBuild {
 };
 
 // The table of the memo lines in the given layout, or the message why it cannot be made: the
-// column layout's 256-line limit, or the first line whose amount is not a number.
+// column layout's 256-line limit, the sheet's row limit, or the first line whose amount is not a
+// number.
 SpreadsheetBuild build_spreadsheet_table(const std::vector<std::string_view>& lines, SheetLayout layout);
 
 }  // namespace morvalen::core

@@ -90,6 +90,9 @@ TEST(SpreadsheetTable, LimitsAndUnreadableAmounts) {
     ASSERT_TRUE(rows.table);
     EXPECT_EQ(rows.table->sheet_name, "Pack_257");
 
+    const std::vector<std::string_view> too_many(row_layout_line_limit + 1, "");
+    EXPECT_EQ(build_spreadsheet_table(too_many, SheetLayout::row_per_line).error, "Лист книги не вмещает более 1048576 вариантов");
+
     const auto bad = build_spreadsheet_table({"1|1-(1:0)", " 3,1 |1-(1:0)"}, SheetLayout::row_per_line);
     EXPECT_FALSE(bad.table);
     EXPECT_EQ(bad.error, "Строка 2: сумма \"3,1\" не является числом");
