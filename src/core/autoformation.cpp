@@ -195,7 +195,9 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
     std::size_t checked = 0;
     poll.caption = [&] { return check_caption(checked, list_size); };
     try {
-        for (std::size_t l = 0; l < list_size; ++l) {
+        // The window refuses list edits while formation_running is set; the bound is re-read anyway so
+        // that a list shortened under the pass can never be read past its end.
+        for (std::size_t l = 0; l < list_size && l < session.bets.size(); ++l) {
             uncovered -= tracker.add(space.pattern_of(session.bets[l]), [](std::int64_t) {});
             checked = l;
             if (l == 0) continue;

@@ -104,6 +104,7 @@ bool SingleBetIndex::covers(const BetEntry& single) const {
 }
 
 std::optional<std::string> random_distribution(Session& session) {
+    if (session.formation_running) return std::nullopt;
     ShareTable shares{};
     if (auto refused = normalised_shares(session.events, shares)) return refused;
     const Currency stake = session.settings.stake.currency();

@@ -46,7 +46,7 @@ private:
 };
 
 // Draws up to R (the repeat count) new single bets, at most 10 × R draws; returns the error message
-// and appends nothing when the shares cannot be normalised.
+// and appends nothing when the shares cannot be normalised. Does nothing while another formation runs.
 std::optional<std::string> random_distribution(Session& session);
 
 }  // namespace morvalen::core

@@ -14,7 +14,7 @@ class Session;
 void enumerate_sensations(Session& session, int e, int y, std::int64_t m, BetEntry bet);
 
 // Runs the enumeration from event 1. Yellow outcomes of an event come first in column order, the
-// ordinary group last; an earlier event varies more slowly.
+// ordinary group last; an earlier event varies more slowly. Does nothing while another formation runs.
 void sensat(Session& session);
 
 }  // namespace morvalen::core
