@@ -10,7 +10,7 @@ namespace morvalen::core {
 namespace {
 
 constexpr std::size_t group_cells = 8;
-constexpr std::size_t group_text_limit = 10;  // characters, as the sheet's cell width was planned
+constexpr std::size_t group_text_limit = 10;  // characters of a group a cell keeps, so a cell stays narrow
 
 // Byte length of the first `count` characters of UTF-8 text; a stray byte counts as one character.
 std::size_t utf8_prefix_bytes(std::string_view text, std::size_t count) {
