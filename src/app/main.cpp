@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/service_address.h"
 #include "app/texts.h"
+#include "app/update_checker.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     morvalen::app::WindowOptions options;
     options.platform = morvalen::app::desktop_platform();
     options.service_url = service.url;
+    options.update_url = morvalen::app::find_update_host(service.url);
     morvalen::app::Form7 window(options);
     window.show();
     return QApplication::exec();

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -14,8 +15,17 @@
 #include <QSplitter>
 
 #include "app/aux_windows.h"
+#include "app/file_commands.h"
 #include "app/texts.h"
+#include "app/update_checker.h"
+#include "core/autoformation.h"
+#include "core/brief_expansion.h"
 #include "core/line_page.h"
+#include "core/list_page.h"
+#include "core/nearest_systems.h"
+#include "core/payload.h"
+#include "core/random_distribution.h"
+#include "core/sensations.h"
 #include "core/page_text.h"
 #include "core/service_request.h"
 
@@ -27,6 +37,21 @@ constexpr int client_height = 631;
 constexpr int panel1_height = 293;
 constexpr int grid_height = 253;
 constexpr int panel2_width = 315;
+// Decompressed brief systems beyond this are refused: a small hostile body must not fill the memory.
+constexpr std::size_t brief_content_cap = std::size_t{256} * 1024 * 1024;
+
+// Marks a formation run for its duration; nested calls keep the outer mark.
+class RunMark {
+public:
+    explicit RunMark(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+    ~RunMark() { flag_ = previous_; }
+    RunMark(const RunMark&) = delete;
+    RunMark& operator=(const RunMark&) = delete;
+
+private:
+    bool& flag_;
+    bool previous_;
+};
 
 QLabel* make_label(QWidget* parent, const char* name, const QString& caption, int left, int top) {
     auto* label = new QLabel(label_text(caption), parent);
@@ -96,6 +121,7 @@ Form7::Form7(WindowOptions options, QWidget* parent) : QMainWindow(parent), opti
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     build_menu();
     build_panels();
+    install_file_commands(*this);
     resize(client_width, client_height + menuBar()->sizeHint().height());
     // Key preview: the window's key handlers see every key pressed in any of its controls.
     qApp->installEventFilter(this);
@@ -263,6 +289,8 @@ void Form7::build_panels() {
 }
 
 void Form7::FormCreate() {
+    // Before the line is requested: a player who takes the new version ends this run.
+    check_for_update(this, options_.update_url, options_.platform);
     session_.keys = {};
     session_.rng.seed(options_.seed != 0 ? options_.seed : clock_seed());
     get_events(1);
@@ -279,6 +307,8 @@ void Form7::FormCreate() {
 }
 
 void Form7::read_settings() {
+    // A run reads the settings it started with.
+    if (session_.formation_running) return;
     CurrencyEdit1->commit_typed_text();
     core::FormationSettings& settings = session_.settings;
     settings.method = ComboBox1->currentIndex();
@@ -309,6 +339,8 @@ void Form7::show_start_with(bool ticked) {
 }
 
 void Form7::StringGrid1SelectCell(int column, int row) {
+    // The pass decodes its candidates from the marks it started with; they stay put while it runs.
+    if (running_) return;
     guarded([&] {
         if (!core::select_cell(session_.events, column, row, session_.keys.key_held)) return;
         if (column == 0) {
@@ -342,24 +374,108 @@ void Form7::Memo1Change() {
 void Form7::Label5Click() {
     // A run lets the window process its messages; a second click meanwhile must not start another.
     if (running_) return;
-    running_ = true;
+    RunMark mark(running_);
     guarded([&] {
         read_settings();
         Memo1->suspend();
         Form3->hide();
         struct Resume {
-            Form7* window;
-            ~Resume() { window->Memo1->resume(); window->running_ = false; }
-        } resume{this};
+            BetMemo* memo;
+            ~Resume() { memo->resume(); }
+        } resume{Memo1};
+        const core::FormationSettings& settings = session_.settings;
         switch (ComboBox1->currentIndex()) {
+        case 0: {
+            session_.expansion_order = core::order_events(session_.events, settings.start_with, session_.rng);
+            const std::int64_t signature = core::getsignat(settings.guarantee, session_.expansion_order);
+            st3(QString::fromStdString(core::system_address(options_.service_url.toStdString(), signature)));
+            break;
+        }
+        case 1:
+            core::sensat(session_);
+            show_stats(false);
+            break;
+        case 2: {
+            const auto failed = core::random_distribution(session_);
+            show_stats(false);
+            if (failed) throw std::runtime_error(*failed);
+            break;
+        }
+        case 3: run_colover(RxSpinEdit4->value()); break;
         default: break;
         }
     });
-    running_ = false;
+}
+
+core::ProgressHooks Form7::progress_hooks(const QString& saved_caption) {
+    core::ProgressHooks hooks;
+    hooks.show_caption = [this](const std::string& text) { setWindowTitle(QString::fromStdString(text)); };
+    hooks.restore_caption = [this, saved_caption] { setWindowTitle(saved_caption); };
+    hooks.process_messages = [] { QCoreApplication::processEvents(); };
+    hooks.show_error = [this](const std::string& text) {
+        options_.platform.boxes->show_error(this, error_caption, QString::fromStdString(text));
+    };
+    return hooks;
+}
+
+void Form7::run_colover(std::int64_t steps) {
+    RunMark mark(running_);
+    read_settings();
+    // The cleaning before the pass takes lines out of the memo, which must not be read back.
+    const bool was_shown = !Memo1->suspended();
+    if (was_shown) Memo1->suspend();
+    const core::AutoformationOutcome outcome = core::colover(session_, steps, progress_hooks(windowTitle()));
+    if (was_shown) Memo1->resume();
+    if (outcome.ran) show_stats(outcome.show_coverage && !outcome.failed);
+}
+
+void Form7::st3(const QString& url) {
+    RunMark mark(running_);
+    const QString saved_caption = windowTitle();
+    struct Finish {
+        Form7* window;
+        QString caption;
+        ~Finish() {
+            window->show_stats(false);
+            window->setWindowTitle(caption);
+        }
+    } finish{this, saved_caption};
+    // The download runs while the window keeps handling its messages; the run mark refuses new runs.
+    FetchedPage page;
+    bool arrived = false;
+    QEventLoop loop;
+    options_.fetcher->fetch(url, FetchKind::brief_system, [&](FetchedPage answer) {
+        page = std::move(answer);
+        arrived = true;
+        loop.quit();
+    });
+    if (!arrived) loop.exec();
+    // A failed download is silent: the step that needed the network is skipped.
+    if (!page.ok) return;
+    if (page.body.size() < 2) {
+        get_events(2);
+        return;
+    }
+    const core::PayloadResult payload = core::decode_payload(page.body, brief_content_cap);
+    if (payload.status == core::PayloadStatus::no_system) {
+        get_events(2);
+        return;
+    }
+    if (payload.status == core::PayloadStatus::error) throw std::runtime_error(payload.error);
+    core::expand_brief_system(session_, payload.records, payload.content_size, progress_hooks(saved_caption));
+}
+
+void Form7::show_nearest_systems() {
+    const auto rows = core::nearest_system_rows(session_.brief_systems, session_.expansion_order[0].marked,
+                                                session_.expansion_order[1].marked);
+    fill_nearest_systems(Form2, rows);
+    Form2->show();
 }
 
 void Form7::ComboBox1Change() {
     const int method = ComboBox1->currentIndex();
+    // The check shows at once how much of the present list covers the marks with the guarantee.
+    if (method == 3 && !running_) guarded([&] { run_colover(0); });
     CheckBox1->setVisible(method == 0);
     Label6->setVisible(method == 0);
     RxSpinEdit3->setVisible(method == 0 || method == 3);
@@ -373,9 +489,12 @@ void Form7::ComboBox1Change() {
     StringGrid1->set_yellow_visible(method == 1);
 }
 
-void Form7::RxSpinEdit3Change() {}
+void Form7::RxSpinEdit3Change() {
+    if (ComboBox1->currentIndex() == 3 && !running_) guarded([&] { run_colover(0); });
+}
 
 void Form7::N2Click() {
+    if (running_) return;
     guarded([&] {
         read_settings();
         Memo1->suspend();
@@ -386,6 +505,7 @@ void Form7::N2Click() {
 }
 
 void Form7::mmoClick() {
+    if (running_) return;
     guarded([&] {
         read_settings();
         if (const auto refused = session_.split_into_singles())
@@ -395,6 +515,7 @@ void Form7::mmoClick() {
 }
 
 void Form7::NmwClick() {
+    if (running_) return;
     guarded([&] {
         read_settings();
         session_.remove_repeats();
@@ -403,6 +524,7 @@ void Form7::NmwClick() {
 }
 
 void Form7::mmyClick() {
+    if (running_) return;
     guarded([&] {
         read_settings();
         if (const auto refused = session_.remove_variants())
@@ -413,6 +535,7 @@ void Form7::mmyClick() {
 
 // The lines are deleted with the memo shown, so the re-read empties the list as well.
 void Form7::mmxClick() {
+    if (running_) return;
     guarded([&] {
         Memo1->clear();
         session_.bets.clear();
@@ -445,8 +568,11 @@ void Form7::get_events(int mode) {
     const std::string host = options_.service_url.toStdString();
     std::string url;
     if (mode == 1) url = core::line_page_address(host, now);
+    if (mode == 2)
+        url = core::list_page_address(host, RxSpinEdit3->text().toStdString(), session_.expansion_order[0].marked,
+                                      session_.expansion_order[1].marked, now);
     if (url.empty()) return;
-    options_.fetcher->fetch(QString::fromStdString(url), [this](FetchedPage page) {
+    options_.fetcher->fetch(QString::fromStdString(url), FetchKind::page, [this](FetchedPage page) {
         guarded([&] { document_complete(request_mode_, page); });
     });
 }
@@ -464,6 +590,10 @@ void Form7::document_complete(int mode, const FetchedPage& page) {
         }
         if (!result.ok()) throw std::runtime_error(result.error);
         stake_text = result.stake_text;
+    } else if (mode == 2) {
+        const core::ListPageResult result = core::read_list_page(text, session_.brief_systems);
+        if (!result.ok()) throw std::runtime_error(result.error);
+        show_nearest_systems();
     }
     StringGrid1->show();
     setWindowTitle(QStringLiteral("Анализ вариантов (по состоянию на ") + caption_time() + QLatin1Char(')') +

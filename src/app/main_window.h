@@ -16,6 +16,7 @@
 #include "app/outcome_grid.h"
 #include "app/page_fetcher.h"
 #include "app/platform.h"
+#include "core/progress.h"
 #include "core/session.h"
 
 namespace morvalen::app {
@@ -28,6 +29,8 @@ struct WindowOptions {
     std::shared_ptr<PageFetcher> fetcher;
     // Seeds the one random generator; 0 takes the clock.
     std::uint64_t seed = 0;
+    // Base address of the update host; empty: no update check at start.
+    QString update_url;
 };
 
 class Form7 : public QMainWindow {
@@ -38,6 +41,8 @@ public:
 
     core::Session& session() { return session_; }
     const QString& service_url() const { return options_.service_url; }
+    const QString& update_url() const { return options_.update_url; }
+    const Platform& platform() const { return options_.platform; }
 
     // Recomputes the totals and the summary lines and sets the enabled states.
     void show_stats(bool with_coverage);
@@ -73,7 +78,12 @@ private:
     void read_settings();
     void show_start_with(bool ticked);
     void document_complete(int mode, const FetchedPage& page);
-    void read_line(const std::string& text);
+    // The autoformation pass (steps 0: the check) with the memo suspended and the summary after it.
+    void run_colover(std::int64_t steps);
+    // Downloads one brief system and expands it; without one, asks for the list of nearest systems.
+    void st3(const QString& url);
+    void show_nearest_systems();
+    core::ProgressHooks progress_hooks(const QString& saved_caption);
     // Runs a handler; an unexpected error ends it and is shown titled with the application title.
     template <typename Handler>
     void guarded(Handler&& handler);

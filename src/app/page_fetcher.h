@@ -1,4 +1,4 @@
-// Asynchronous page requests of the service: the line page and the brief-system list page.
+// Asynchronous requests of the service: the line and list pages, and one brief system's body.
 #pragma once
 
 #include <functional>
@@ -7,30 +7,35 @@
 #include <QObject>
 #include <QString>
 
-class QNetworkAccessManager;
+namespace morvalen::net {
+class HttpClient;
+}
 
 namespace morvalen::app {
 
 struct FetchedPage {
     std::string body;
     std::string content_type;
+    bool ok = false;  // a whole response arrived (any status)
 };
+
+enum class FetchKind { page, brief_system };
 
 class PageFetcher {
 public:
     virtual ~PageFetcher() = default;
     // Returns at once; done runs later on the user-interface thread, also when the request failed
     // (with what the failure gave, possibly nothing).
-    virtual void fetch(const QString& url, std::function<void(FetchedPage)> done) = 0;
+    virtual void fetch(const QString& url, FetchKind kind, std::function<void(FetchedPage)> done) = 0;
 };
 
 class NetworkPageFetcher final : public PageFetcher {
 public:
     explicit NetworkPageFetcher(QObject* owner);
-    void fetch(const QString& url, std::function<void(FetchedPage)> done) override;
+    void fetch(const QString& url, FetchKind kind, std::function<void(FetchedPage)> done) override;
 
 private:
-    QNetworkAccessManager* manager_;
+    net::HttpClient* client_;
 };
 
 }  // namespace morvalen::app

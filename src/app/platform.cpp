@@ -5,6 +5,8 @@
 #include <QClipboard>
 #include <QMessageBox>
 
+#include "app/desktop_services.h"
+
 namespace morvalen::app {
 
 void QtMessageBoxes::show_error(QWidget* parent, const QString& title, const QString& text) {
@@ -20,7 +22,10 @@ Platform desktop_platform() {
     static QtMessageBoxes boxes;
     static QtClipboard clipboard;
     static UnchangedKeyboardLayout layout;
-    return {&boxes, &clipboard, &layout};
+    static QtFileDialogs dialogs;
+    static QtQuestions questions;
+    static QtDesktop desktop;
+    return {&boxes, &clipboard, &layout, &dialogs, &questions, &desktop};
 }
 
 }  // namespace morvalen::app

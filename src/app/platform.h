@@ -7,6 +7,10 @@ class QWidget;
 
 namespace morvalen::app {
 
+class FileDialogs;
+class Questions;
+class Desktop;
+
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
@@ -54,6 +58,11 @@ struct Platform {
     MessageBoxes* boxes = nullptr;
     Clipboard* clipboard = nullptr;
     KeyboardLayout* layout = nullptr;
+    // File dialogs, questions and the desktop's applications (desktop_services.h); null ones act
+    // as cancelled dialogs, No answers and no application.
+    FileDialogs* dialogs = nullptr;
+    Questions* questions = nullptr;
+    Desktop* desktop = nullptr;
 };
 
 // The adapters of the real desktop, living for the whole run.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <ostream>
 #include <memory>
 #include <vector>
@@ -51,19 +52,28 @@ public:
     std::vector<QString> loaded;
 };
 
-// Pages are answered when the test says so, as the network would answer later.
+// Pages are answered when the test says so, as the network would answer later; requests whose query
+// key is in `immediate` ("signat") are answered at once with the stored answer.
 class ScriptedFetcher final : public PageFetcher {
 public:
-    void fetch(const QString& url, std::function<void(FetchedPage)> done) override {
+    void fetch(const QString& url, FetchKind kind, std::function<void(FetchedPage)> done) override {
         requests.push_back(url);
+        kinds.push_back(kind);
+        const QString key = url.section(QLatin1Char('?'), 1).section(QLatin1Char('='), 0, 0);
+        if (auto it = immediate.find(key); it != immediate.end()) {
+            done(it->second);
+            return;
+        }
         pending.push_back(std::move(done));
     }
     void answer(std::string body, std::string content_type = "text/plain; charset=utf-8") {
         auto done = std::move(pending.front());
         pending.pop_front();
-        done({std::move(body), std::move(content_type)});
+        done({std::move(body), std::move(content_type), true});
     }
     std::vector<QString> requests;
+    std::vector<FetchKind> kinds;
+    std::map<QString, FetchedPage> immediate;
     std::deque<std::function<void(FetchedPage)>> pending;
 };
 

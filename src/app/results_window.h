@@ -1,0 +1,52 @@
+// Form4, the check by results: the draw's 8 results chosen per event, the package's single bets by
+// number of hits, the hits of every memo line, and the package's chances under the set probabilities.
+#pragma once
+
+#include <array>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QScrollArea>
+#include <QWidget>
+
+#include "app/string_grid.h"
+#include "core/package_chances.h"
+#include "core/results_check.h"
+#include "core/session.h"
+
+namespace morvalen::app {
+
+class ResultsWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Reads the session's bet list and event table; changes nothing outside itself.
+    ResultsWindow(const core::Session& session, QWidget* owner);
+
+    // The menu command: event names and the chances as they are now, then the window shown. The
+    // chosen results stay from the last opening.
+    void open();
+    // Rebuilds both tables from the chosen results; empty counts until all 8 are chosen.
+    void show_hits();
+    // Chooses the result of event e (1 to 8) by outcome column (1 to 17); 0 clears the choice.
+    void choose(int e, int column);
+
+    std::array<QComboBox*, core::event_count> choosers{};  // ComboBox1 to ComboBox8
+    std::array<QLabel*, core::event_count> event_labels{};
+    StringGrid* StringGrid1 = nullptr;  // single bets by hits for the package
+    StringGrid* StringGrid2 = nullptr;  // hits per memo line
+    QLabel* Label1 = nullptr;           // the hint while results are missing
+    QLabel* Label2 = nullptr;           // the chances
+
+private:
+    void show_chances();
+    void draw_cell(StringGrid& grid, QPainter& painter, int column, int row, const QRect& rect);
+
+    const core::Session& session_;
+    QScrollArea* lines_area_ = nullptr;
+};
+
+// The chances line of the window: the probability of at least one bet with k or more hits for
+// k = 8 down to 2 and the expected number of bets with 8 hits, or why they cannot be computed.
+QString chances_text(const core::ChancesReport& report);
+
+}  // namespace morvalen::app

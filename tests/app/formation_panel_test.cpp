@@ -1,0 +1,152 @@
+// The formation panel: method controls, the four methods through the link, and refusal of a second run.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include "core/list_page.h"
+#include "core/payload.h"
+#include "window_harness.h"
+
+namespace morvalen::app::testing {
+namespace {
+
+QString label(const Harness& h, const char* name) { return h.find<QLabel>(name)->text(); }
+bool shown(const Harness& h, const char* name) { return !h.find<QWidget>(name)->isHidden(); }
+
+TEST(FormationPanel, EachMethodShowsItsOwnControls) {
+    Harness h;
+    auto* methods = h.find<QComboBox>("ComboBox1");
+    methods->setCurrentIndex(1);
+    EXPECT_TRUE(shown(h, "RxSpinEdit1") && shown(h, "RxSpinEdit2") && shown(h, "Label10"));
+    EXPECT_FALSE(shown(h, "RxSpinEdit3") || shown(h, "RxSpinEdit4") || shown(h, "CheckBox1") || shown(h, "Label11"));
+    methods->setCurrentIndex(2);
+    EXPECT_TRUE(shown(h, "RxSpinEdit4") && shown(h, "Label11") && shown(h, "Label12"));
+    EXPECT_FALSE(shown(h, "RxSpinEdit3") || shown(h, "RxSpinEdit1") || shown(h, "Label6"));
+    methods->setCurrentIndex(3);
+    EXPECT_TRUE(shown(h, "RxSpinEdit3") && shown(h, "RxSpinEdit4") && shown(h, "Label9"));
+    EXPECT_FALSE(shown(h, "Label11") || shown(h, "CheckBox1") || shown(h, "RxSpinEdit2"));
+    h.find<LinkLabel>("Label11")->clicked();
+    EXPECT_FALSE(h.find<QWidget>("Form1")->isHidden());
+}
+
+TEST(FormationPanel, AutoformationAppendsAtMostTheRepeatCountAndShowsCoverage) {
+    Harness h;
+    h.fetcher->answer(demo_line_page());
+    h.mark_every_event({1, 7});
+    h.find<QComboBox>("ComboBox1")->setCurrentIndex(3);
+    // The check alone: nothing is covered yet.
+    EXPECT_EQ(label(h, "Label3"), "Покрыто ставками 0 вариантов (0%) с гарантией 7 событий");
+    h.find<QSpinBox>("RxSpinEdit4")->setValue(5);
+    const QString caption = h.window->windowTitle();
+    h.window->Label5Click();
+    const std::size_t appended = h.window->session().bets.size();
+    EXPECT_GE(appended, 1U);
+    EXPECT_LE(appended, 5U);
+    EXPECT_EQ(h.memo().split('\n').size(), static_cast<qsizetype>(appended));
+    EXPECT_FALSE(h.window->Memo1->isHidden());
+    EXPECT_TRUE(label(h, "Label3").startsWith("Покрыто ставками "));
+    EXPECT_NE(label(h, "Label3"), "Покрыто ставками 0 вариантов (0%) с гарантией 7 событий");
+    EXPECT_EQ(h.window->windowTitle(), caption);
+    // A new guarantee re-runs the check: with 2 of 8 events every variant is covered.
+    h.find<QSpinBox>("RxSpinEdit3")->setValue(2);
+    EXPECT_EQ(label(h, "Label3"), "Покрыто ставками 256 вариантов (100%) с гарантией 2 событий");
+    // Any later change clears the coverage line.
+    h.click_cell(2, 1);
+    EXPECT_TRUE(label(h, "Label3").isEmpty());
+}
+
+TEST(FormationPanel, BriefSystemIsDownloadedAndExpandedIntoTheList) {
+    Harness h;
+    h.mark_every_event({1, 7});
+    h.fetcher->immediate[QStringLiteral("signat")] = {core::encode_payload({0, 1, 17}), "application/octet-stream", true};
+    h.window->Label5Click();
+    ASSERT_EQ(h.fetcher->kinds.back(), FetchKind::brief_system);
+    EXPECT_TRUE(h.fetcher->requests.back().startsWith("http://127.0.0.1:1/sttot/getbrief.ashx?signat="));
+    EXPECT_EQ(h.window->session().bets.size(), 3U);
+    EXPECT_EQ(label(h, "Label1"), "Ставок  3 (На сумму 9.3)");
+    EXPECT_EQ(h.memo().split('\n').size(), 3);
+}
+
+TEST(FormationPanel, WithoutASystemTheNearestSystemsAreAskedForAndShown) {
+    Harness h;
+    h.mark_every_event({1, 7});
+    h.find<QSpinBox>("RxSpinEdit3")->setValue(6);
+    h.fetcher->immediate[QStringLiteral("signat")] = {"", "text/plain", true};
+    h.window->Label5Click();
+    EXPECT_TRUE(h.window->session().bets.empty());
+    ASSERT_EQ(h.fetcher->pending.size(), 2U);  // the line page and the list page
+    EXPECT_TRUE(h.fetcher->requests.back().contains("?grant=6_11&dt="));
+    h.fetcher->pending.pop_front();
+    h.fetcher->answer(core::write_list_page({{6LL * 17 * 17 * 17 * 17 * 17 * 17 * 17 * 17 + 1, 12}}));
+    EXPECT_FALSE(h.find<QWidget>("Form2")->isHidden());
+    EXPECT_TRUE(h.boxes.boxes.empty());
+}
+
+TEST(FormationPanel, CorruptBriefSystemIsAnUnexpectedErrorAndTheMemoComesBack) {
+    Harness h;
+    h.mark_every_event({1});
+    h.fetcher->immediate[QStringLiteral("signat")] = {"not a gzip stream", "application/octet-stream", true};
+    h.window->Label5Click();
+    ASSERT_EQ(h.boxes.boxes.size(), 1U);
+    EXPECT_EQ(h.boxes.boxes[0].title, "Morvalen_trs_zrn");
+    EXPECT_FALSE(h.window->Memo1->isHidden());
+    EXPECT_FALSE(h.window->formation_running());
+}
+
+TEST(FormationPanel, SecondClickDuringADownloadStartsNoSecondRun) {
+    Harness h;
+    h.mark_every_event({1});
+    h.fetcher->pending.clear();  // the line page is never answered here
+    bool memo_hidden_meanwhile = false;
+    QTimer::singleShot(0, [&] {
+        memo_hidden_meanwhile = h.window->Memo1->isHidden();
+        h.window->Label5Click();
+        h.find<QComboBox>("ComboBox1")->setCurrentIndex(3);
+        h.find<QComboBox>("ComboBox1")->setCurrentIndex(0);
+        h.click_cell(5, 5);
+        h.fetcher->answer(core::encode_payload({0}), "application/octet-stream");
+    });
+    h.window->Label5Click();
+    EXPECT_TRUE(memo_hidden_meanwhile);
+    EXPECT_EQ(h.fetcher->requests.size(), 2U);  // the line page and one system
+    EXPECT_EQ(h.window->session().bets.size(), 1U);
+    EXPECT_EQ(h.window->session().events.cell(5, 5).mark, 0);
+    EXPECT_FALSE(h.window->Memo1->isHidden());
+}
+
+TEST(FormationPanel, SensationsAndRandomDrawingAppendThroughTheLink) {
+    Harness h;
+    h.fetcher->answer(demo_line_page());
+    h.mark_every_event({1, 7});
+    QTest::keyPress(h.window->StringGrid1, Qt::Key_Control);
+    h.click_cell(7, 1);
+    QTest::keyRelease(h.window->StringGrid1, Qt::Key_Control);
+    h.find<QComboBox>("ComboBox1")->setCurrentIndex(1);
+    h.window->Label5Click();
+    // Exactly one yellow outcome: event 1 takes 0:0, every other event its two ordinary outcomes.
+    ASSERT_EQ(h.window->session().bets.size(), 1U);
+    EXPECT_EQ(h.memo(), "396.8|1-(0:0);2-(1:0,0:0);3-(1:0,0:0);4-(1:0,0:0);5-(1:0,0:0);6-(1:0,0:0);7-(1:0,0:0);8-(1:0,0:0)#");
+
+    h.find<QComboBox>("ComboBox1")->setCurrentIndex(2);
+    h.find<QSpinBox>("RxSpinEdit4")->setValue(3);
+    h.window->session().bets.clear();
+    h.window->Memo1->clear();
+    h.window->Label5Click();
+    EXPECT_LE(h.window->session().bets.size(), 3U);
+    EXPECT_GE(h.window->session().bets.size(), 1U);
+    EXPECT_TRUE(h.boxes.boxes.empty());
+}
+
+TEST(FormationPanel, RandomDrawingWithoutProbabilitiesReportsAndAppendsNothing) {
+    Harness h;  // no line: every probability is 0
+    h.mark_every_event({1});
+    h.find<QComboBox>("ComboBox1")->setCurrentIndex(2);
+    h.window->Label5Click();
+    ASSERT_EQ(h.boxes.boxes.size(), 1U);
+    EXPECT_EQ(h.boxes.boxes[0].title, "Morvalen_trs_zrn");
+    EXPECT_TRUE(h.window->session().bets.empty());
+    EXPECT_FALSE(h.window->Memo1->isHidden());
+}
+
+}  // namespace
+}  // namespace morvalen::app::testing

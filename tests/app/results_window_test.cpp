@@ -1,0 +1,101 @@
+// The results check window on a known package: hit tables, the per-line hits and the chances line.
+#include <gtest/gtest.h>
+
+#include "app/results_window.h"
+#include "files_harness.h"
+
+namespace morvalen::app::testing {
+namespace {
+
+// Results 1:0;0:0;2:1;ЛД;0:1;1:2;3:0;2:2 by outcome column.
+constexpr int results[8] = {1, 7, 3, 17, 11, 13, 4, 9};
+
+const QString package = QStringLiteral(
+    "3.1|1-(1:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\n"
+    "3.1|1-(1:0,2:0,2:1);2-(0:0,1:1);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\n"
+    "3.1|1-(0:3);2-(0:3);3-(0:3);4-(0:3);5-(0:3);6-(0:3);7-(0:3);8-(0:3)#");
+
+ResultsWindow* open(FilesHarness& h) {
+    QAction* command = h.action("N5");
+    if (!command) return nullptr;
+    EXPECT_EQ(command->text(), "Проверка по результатам");
+    command->trigger();
+    return h.window->findChild<ResultsWindow*>(QStringLiteral("Form4"));
+}
+
+TEST(ResultsWindow, CountsSingleBetsByHitsForThePackageAndEachLine) {
+    FilesHarness h;
+    h.load_demo_line();
+    h.set_memo(package);
+    ResultsWindow* window = open(h);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible() || !window->isHidden());
+    EXPECT_EQ(window->windowTitle(), "Проверка пакета по результатам");
+    EXPECT_EQ(window->event_labels[0]->text(), "1. Команда 1");
+    ASSERT_EQ(window->choosers[3]->count(), 17);
+    EXPECT_EQ(window->choosers[3]->itemText(16), "ЛД");
+    // Until every result is chosen the counts stay empty.
+    EXPECT_FALSE(window->Label1->isHidden());
+    EXPECT_TRUE(window->StringGrid1->cell(1, 1).isEmpty());
+
+    for (int e = 1; e <= 8; ++e) window->choose(e, results[e - 1]);
+    EXPECT_TRUE(window->Label1->isHidden());
+    const StringGrid& totals = *window->StringGrid1;
+    // Columns 1 to 9 are 8 down to 0 hits, column 10 all single bets.
+    EXPECT_EQ(totals.cell(1, 0), "8");
+    EXPECT_EQ(totals.cell(9, 0), "0");
+    const QString counts[] = {"2", "3", "2", "0", "0", "0", "0", "0", "1"};
+    for (int c = 1; c <= 9; ++c) EXPECT_EQ(totals.cell(c, 1), counts[c - 1]) << c;
+    EXPECT_EQ(totals.cell(10, 1), "8");
+    EXPECT_EQ(totals.cell(1, 2), "25.00");
+    EXPECT_EQ(totals.cell(2, 2), "37.50");
+    EXPECT_EQ(totals.cell(10, 2), "100.00");
+
+    const StringGrid& per_line = *window->StringGrid2;
+    ASSERT_EQ(per_line.row_count(), 4);
+    EXPECT_EQ(per_line.cell(1, 1), "1");  // the single bet hits all 8
+    // The coupon of 6: 1 with 8 hits, 3 with 7 (the other two of event 1, the other of event 2), 2 with 6.
+    EXPECT_EQ(per_line.cell(1, 2), "1");
+    EXPECT_EQ(per_line.cell(2, 2), "3");
+    EXPECT_EQ(per_line.cell(3, 2), "2");
+    EXPECT_EQ(per_line.cell(9, 3), "1");
+    EXPECT_TRUE(per_line.cell(10, 2).startsWith(QStringLiteral("3.1|1-(1:0,2:0,2:1);2-(0:0,1:1)")));
+
+    // Equal chances of 1/17 per outcome: a single bet hits all 8 with (1/17)^8 per line.
+    EXPECT_TRUE(window->Label2->text().startsWith(QStringLiteral("Шансы пакета при заданных вероятностях")));
+    EXPECT_TRUE(window->Label2->text().contains(QStringLiteral("(точный расчёт)")));
+    // The window reads the list and changes nothing.
+    EXPECT_EQ(h.window->Memo1->memo_text(), package);
+    EXPECT_EQ(h.window->session().bets.size(), 3u);
+}
+
+TEST(ResultsWindow, RefusesChancesWithoutProbabilitiesAndFollowsAChangedList) {
+    FilesHarness h;
+    h.set_memo(package);
+    ResultsWindow* window = open(h);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->Label2->text().startsWith(QStringLiteral("Шансы пакета не рассчитаны: ")));
+    for (int e = 1; e <= 8; ++e) window->choose(e, results[e - 1]);
+    EXPECT_EQ(window->StringGrid1->cell(10, 1), "8");
+
+    h.set_memo(package.section(QLatin1Char('\n'), 0, 0));
+    open(h);
+    EXPECT_EQ(window->StringGrid2->row_count(), 2);
+    EXPECT_EQ(window->StringGrid1->cell(10, 1), "1");
+    EXPECT_EQ(window->StringGrid1->cell(1, 2), "100.00");
+}
+
+TEST(ResultsWindow, ChancesTextShowsTheEstimateWithItsError) {
+    core::PackageChances chances;
+    chances.exact = false;
+    chances.samples = 2000;
+    chances.at_least[8] = 0.5;
+    chances.standard_error[8] = 0.01;
+    chances.expected_full_hits = 0.25;
+    const QString text = chances_text({chances, {}});
+    EXPECT_TRUE(text.contains(QStringLiteral("8 – 50.0000% ±1.0000%"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Ожидаемое число ставок с 8 совпадениями: 0.25 (оценка по 2000 случайным розыгрышам)")));
+}
+
+}  // namespace
+}  // namespace morvalen::app::testing
