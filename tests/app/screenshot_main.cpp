@@ -1,0 +1,33 @@
+// Draws the main window with a marked line and a formed package and saves it as a PNG (for the docs).
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/main_window.h"
+#include "app/service_address.h"
+#include "app/texts.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(morvalen::app::app_title);
+    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("main-window.png");
+    morvalen::app::ServiceAddress service = morvalen::app::find_service();
+    morvalen::app::WindowOptions options;
+    options.platform = morvalen::app::desktop_platform();
+    options.service_url = service.url;
+    options.seed = 7;
+    morvalen::app::Form7 window(options);
+    window.show();
+    QSignalSpy read(&window, &morvalen::app::Form7::page_read);
+    if (!read.wait(20000)) return 1;
+    const int marks[8][3] = {{1, 7, 0}, {7, 8, 0}, {1, 0, 0}, {11, 7, 1}, {1, 3, 0}, {7, 0, 0}, {8, 11, 0}, {1, 2, 0}};
+    for (int e = 1; e <= 8; ++e)
+        for (int c : marks[e - 1])
+            if (c > 0) QTest::mouseClick(window.StringGrid1, Qt::LeftButton, {}, window.StringGrid1->cell_rect(c, e).center());
+    window.ComboBox1->setCurrentIndex(3);
+    window.RxSpinEdit3->setValue(6);
+    window.RxSpinEdit4->setValue(12);
+    window.Label5Click();
+    QTest::qWait(300);
+    return window.grab().save(output) ? 0 : 2;
+}
