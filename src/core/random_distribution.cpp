@@ -1,6 +1,7 @@
 // Random distribution with a duplicate test that looks up single bets instead of scanning the list.
 #include "core/random_distribution.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "core/session.h"
@@ -110,6 +111,8 @@ std::optional<std::string> random_distribution(Session& session) {
     const Currency stake = session.settings.stake.currency();
     const std::int64_t repeat = session.settings.repeat_count;
     SingleBetIndex index(session.bets);
+    // Most runs add close to R bets; growing the list once saves copying it at every doubling.
+    session.bets.reserve(session.bets.size() + static_cast<std::size_t>(std::min<std::int64_t>(repeat, 1 << 22)));
     std::int64_t budget = 10 * repeat;
     std::int64_t added = 0;
     while (true) {
