@@ -39,7 +39,7 @@ QString chances_text(const core::ChancesReport& report) {
     for (int k = core::event_count; k >= 2; --k) {
         const auto at = static_cast<std::size_t>(k);
         text += QStringLiteral("  %1 – %2%").arg(k).arg(percent(chances.at_least[at], "%.4f"));
-        if (!chances.exact) text += QStringLiteral(" ±") + percent(chances.standard_error[at], "%.4f");
+        if (!chances.exact) text += QStringLiteral(" ±") + percent(chances.standard_error[at], "%.4f") + QLatin1Char('%');
     }
     char expected[32];
     std::snprintf(expected, sizeof expected, "%.6g", chances.expected_full_hits);

@@ -107,8 +107,9 @@ TEST(SpreadsheetExport, ColumnLayoutTakes256LinesAndRefuses257WithoutAskingForAN
     h.action("ExcellCtrlS1")->trigger();
     EXPECT_EQ(h.boxes.boxes.size(), 1u);
     ASSERT_TRUE(QFileInfo::exists(h.path(QStringLiteral("long.book"))));
-    if (const auto book = read_back(h.path(QStringLiteral("long.book"))))
+    if (const auto book = read_back(h.path(QStringLiteral("long.book")))) {
         EXPECT_EQ(book->sheets, std::vector<std::string>{"Pack_257 257 9"});
+    }
 }
 
 TEST(SpreadsheetExport, CancelledOrUnwritableLeavesNoFileAndOpensNothing) {

@@ -51,7 +51,9 @@ TEST_F(UpdateCheck, OffersOnlyATextThatOrdersAfterTheOwnVersionByCharacters) {
         questions_.asked.clear();
         EXPECT_EQ(check(false), offers ? core::UpdateOutcome::declined : core::UpdateOutcome::up_to_date) << version;
         ASSERT_EQ(questions_.asked.size(), offers ? 1u : 0u) << version;
-        if (offers) EXPECT_EQ(questions_.asked[0].text, "Доступна новая версия программы!\rОбновить?");
+        if (offers) {
+            EXPECT_EQ(questions_.asked[0].text, "Доступна новая версия программы!\rОбновить?");
+        }
     }
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("morvalen_trast.rar")));
     EXPECT_EQ(desktop_.quit_requests, 0);
