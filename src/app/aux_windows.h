@@ -1,20 +1,19 @@
 // The three auxiliary windows, created hidden after the main window; closing one only hides it.
 #pragma once
 
-#include <string>
-#include <utility>
-#include <vector>
-
 #include <QWidget>
+
+#include "app/distribution_window.h"
+#include "app/nearest_systems_window.h"
+#include "app/probability_editor_window.h"
+#include "core/session.h"
 
 namespace morvalen::app {
 
-// The probability editor (Form1), the nearest brief systems (Form2), the distribution by outcomes (Form3).
-QWidget* create_probability_editor(QWidget* owner);
-QWidget* create_nearest_systems_window(QWidget* owner);
-QWidget* create_distribution_window(QWidget* owner);
-
-// Writes the rows (the first is the header) into the nearest brief systems window's grid.
-void fill_nearest_systems(QWidget* window, const std::vector<std::pair<std::string, std::string>>& rows);
+// The probability editor (Form1) writes the session's set probabilities; the nearest brief systems
+// (Form2) and the distribution by outcomes (Form3) only read the session.
+ProbabilityEditorWindow* create_probability_editor(core::Session& session, QWidget* owner);
+NearestSystemsWindow* create_nearest_systems_window(const core::Session& session, QWidget* owner);
+DistributionWindow* create_distribution_window(const core::Session& session, QWidget* owner);
 
 }  // namespace morvalen::app

@@ -126,9 +126,9 @@ Form7::Form7(WindowOptions options, QWidget* parent) : QMainWindow(parent), opti
     // Key preview: the window's key handlers see every key pressed in any of its controls.
     qApp->installEventFilter(this);
     FormCreate();
-    Form1 = create_probability_editor(this);
-    Form2 = create_nearest_systems_window(this);
-    Form3 = create_distribution_window(this);
+    Form1 = create_probability_editor(session_, this);
+    Form2 = create_nearest_systems_window(session_, this);
+    Form3 = create_distribution_window(session_, this);
 }
 
 Form7::~Form7() { qApp->removeEventFilter(this); }
@@ -159,7 +159,7 @@ void Form7::build_menu() {
     add(actions, mmy, "mmy", QStringLiteral("Изъять варианты из списка"), "Ctrl+Y", &Form7::mmyClick);
     add(actions, mmx, "mmx", QStringLiteral("Очистить список ставок "), "Ctrl+X", &Form7::mmxClick);
     QMenu* package = menuBar()->addMenu(QStringLiteral("Пакет"));
-    add(package, N4, "N4", QStringLiteral("Распределение по исходам"), nullptr, nullptr);
+    add(package, N4, "N4", QStringLiteral("Распределение по исходам"), nullptr, &Form7::N4Click);
     add(nullptr, mm3, "mm3", QStringLiteral("Информация"), nullptr, nullptr);
 }
 
@@ -465,12 +465,9 @@ void Form7::st3(const QString& url) {
     core::expand_brief_system(session_, payload.records, payload.content_size, progress_hooks(saved_caption));
 }
 
-void Form7::show_nearest_systems() {
-    const auto rows = core::nearest_system_rows(session_.brief_systems, session_.expansion_order[0].marked,
-                                                session_.expansion_order[1].marked);
-    fill_nearest_systems(Form2, rows);
-    Form2->show();
-}
+void Form7::show_nearest_systems() { Form2->show_nearest_systems(); }
+
+void Form7::N4Click() { Form3->N4Click(); }
 
 void Form7::ComboBox1Change() {
     const int method = ComboBox1->currentIndex();
@@ -581,14 +578,23 @@ void Form7::document_complete(int mode, const FetchedPage& page) {
     const std::string text = core::page_text(page.body, page.content_type);
     std::optional<std::string> stake_text;
     if (mode == 1) {
+        // A page can complete before the auxiliary windows exist only with a fetcher that answers at once.
+        if (Form1) {
+            Form1->drag_index = -1;
+            Form1->clear_events();
+        }
         core::LinePageResult result = core::read_line_page(text, session_.events);
         for (std::size_t i = 0; i < result.names.size(); ++i) {
             const int e = static_cast<int>(i) + 1;
             StringGrid1->set_cell(0, e, QString::fromStdString(result.names[i]));
+            const QString short_name = QString::fromStdString(core::short_event_name(result.names[i]));
+            if (Form1) Form1->add_event(short_name);
+            if (Form3) Form3->set_event_name(e, short_name);
             for (int o = 1; o <= core::outcome_count; ++o)
                 StringGrid1->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(session_.events, e, o)));
         }
         if (!result.ok()) throw std::runtime_error(result.error);
+        if (Form1) Form1->select_event(0);
         stake_text = result.stake_text;
     } else if (mode == 2) {
         const core::ListPageResult result = core::read_list_page(text, session_.brief_systems);

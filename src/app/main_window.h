@@ -21,6 +21,10 @@
 
 namespace morvalen::app {
 
+class ProbabilityEditorWindow;
+class NearestSystemsWindow;
+class DistributionWindow;
+
 struct WindowOptions {
     Platform platform;
     // Base address of the service ("http://127.0.0.1:PORT"); empty: no page is requested.
@@ -83,6 +87,8 @@ private:
     // Downloads one brief system and expands it; without one, asks for the list of nearest systems.
     void st3(const QString& url);
     void show_nearest_systems();
+    // The menu command "Распределение по исходам": the distribution window with a fresh header.
+    void N4Click();
     core::ProgressHooks progress_hooks(const QString& saved_caption);
     // Runs a handler; an unexpected error ends it and is shown titled with the application title.
     template <typename Handler>
@@ -130,9 +136,9 @@ public:
     QAction* mmx = nullptr;
     QAction* N4 = nullptr;
     QAction* mm3 = nullptr;
-    QWidget* Form1 = nullptr;
-    QWidget* Form2 = nullptr;
-    QWidget* Form3 = nullptr;
+    ProbabilityEditorWindow* Form1 = nullptr;
+    NearestSystemsWindow* Form2 = nullptr;
+    DistributionWindow* Form3 = nullptr;
 };
 
 }  // namespace morvalen::app
