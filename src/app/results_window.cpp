@@ -31,19 +31,18 @@ int column_of_hits(int k, int first) { return first + core::event_count - k; }
 
 }  // namespace
 
+QString chance_percent(double probability) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", probability * 100.0);
+    return QString::fromLatin1(text);
+}
+
 QString chances_text(const core::ChancesReport& report) {
     if (!report.chances) return QStringLiteral("Шансы пакета не рассчитаны: ") + QString::fromStdString(report.refusal);
     const core::PackageChances& chances = *report.chances;
-    QString text = QStringLiteral("Шансы пакета при заданных вероятностях (хотя бы одна ставка угадает не менее k "
-                                  "событий):");
-    for (int k = core::event_count; k >= 2; --k) {
-        const auto at = static_cast<std::size_t>(k);
-        text += QStringLiteral("  %1 – %2%").arg(k).arg(percent(chances.at_least[at], "%.4f"));
-        if (!chances.exact) text += QStringLiteral(" ±") + percent(chances.standard_error[at], "%.4f") + QLatin1Char('%');
-    }
     char expected[32];
-    std::snprintf(expected, sizeof expected, "%.6g", chances.expected_full_hits);
-    text += QStringLiteral("\nОжидаемое число ставок с 8 совпадениями: ") + QString::fromLatin1(expected);
+    std::snprintf(expected, sizeof expected, "%.4g", chances.expected_full_hits);
+    QString text = QStringLiteral("Ожидаемое число ставок с 8 совпадениями: ") + QString::fromLatin1(expected);
     if (chances.exact)
         text += QStringLiteral(" (точный расчёт)");
     else
@@ -56,7 +55,7 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Проверка пакета по результатам"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
-    resize(760, 520);
+    resize(1000, 560);
 
     auto* choice_row = new QGridLayout;
     choice_row->setHorizontalSpacing(6);
@@ -115,6 +114,14 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
     StringGrid2->set_column_width(0, 80);
     StringGrid2->set_column_width(hit_columns + 1, 360);
 
+    // Columns: the row caption, at least 8 down to at least 2 hits.
+    StringGrid3 = make_grid("StringGrid3", core::event_count, 2);
+    StringGrid3->set_cell(0, 0, QStringLiteral("Не менее"));
+    StringGrid3->set_cell(0, 1, QStringLiteral("Вероятность, %"));
+    for (int k = core::event_count; k >= 2; --k) StringGrid3->set_cell(column_of_hits(k, 1), 0, QString::number(k));
+    StringGrid3->set_default_column_width(60);
+    StringGrid3->set_column_width(0, 100);
+
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label2 = new QLabel(this);
@@ -134,6 +141,9 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
     layout->addWidget(StringGrid1, 0, Qt::AlignLeft);
     layout->addWidget(new QLabel(QStringLiteral("Совпадения по строкам пакета (число одиночных ставок)"), this));
     layout->addWidget(lines_area_, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Шансы пакета при заданных вероятностях: хотя бы одна ставка угадает не "
+                                                "менее k событий"), this));
+    layout->addWidget(StringGrid3, 0, Qt::AlignLeft);
     layout->addWidget(Label2);
     hide();
 }
@@ -191,7 +201,18 @@ void ResultsWindow::show_hits() {
 }
 
 void ResultsWindow::show_chances() {
-    Label2->setText(chances_text(core::package_chances(session_.bets, session_.events)));
+    const core::ChancesReport report = core::package_chances(session_.bets, session_.events);
+    const bool estimated = report.chances && !report.chances->exact;
+    StringGrid3->set_row_count(estimated ? 3 : 2);
+    if (estimated) StringGrid3->set_cell(0, 2, QStringLiteral("Погрешность, %"));
+    for (int k = core::event_count; k >= 2; --k) {
+        const int column = column_of_hits(k, 1);
+        const auto at = static_cast<std::size_t>(k);
+        StringGrid3->set_cell(column, 1, report.chances ? chance_percent(report.chances->at_least[at]) : QString());
+        if (estimated) StringGrid3->set_cell(column, 2, chance_percent(report.chances->standard_error[at]));
+    }
+    StringGrid3->update();
+    Label2->setText(chances_text(report));
 }
 
 void ResultsWindow::draw_cell(StringGrid& grid, QPainter& painter, int column, int row, const QRect& rect) {

@@ -34,8 +34,9 @@ public:
     std::array<QLabel*, core::event_count> event_labels{};
     StringGrid* StringGrid1 = nullptr;  // single bets by hits for the package
     StringGrid* StringGrid2 = nullptr;  // hits per memo line
+    StringGrid* StringGrid3 = nullptr;  // chances of at least k hits, k = 8 down to 2
     QLabel* Label1 = nullptr;           // the hint while results are missing
-    QLabel* Label2 = nullptr;           // the chances
+    QLabel* Label2 = nullptr;           // the expected 8-hit bets, or why there are no chances
 
 private:
     void show_chances();
@@ -45,8 +46,10 @@ private:
     QScrollArea* lines_area_ = nullptr;
 };
 
-// The chances line of the window: the probability of at least one bet with k or more hits for
-// k = 8 down to 2 and the expected number of bets with 8 hits, or why they cannot be computed.
+// The line under the chances table: the expected number of bets with 8 hits and how the chances
+// were found, or why they cannot be computed.
 QString chances_text(const core::ChancesReport& report);
+// A probability as the chances table shows it, in percent with 4 significant digits.
+QString chance_percent(double probability);
 
 }  // namespace morvalen::app

@@ -61,9 +61,14 @@ TEST(ResultsWindow, CountsSingleBetsByHitsForThePackageAndEachLine) {
     EXPECT_EQ(per_line.cell(9, 3), "1");
     EXPECT_TRUE(per_line.cell(10, 2).startsWith(QStringLiteral("3.1|1-(1:0,2:0,2:1);2-(0:0,1:1)")));
 
-    // Equal chances of 1/17 per outcome: a single bet hits all 8 with (1/17)^8 per line.
-    EXPECT_TRUE(window->Label2->text().startsWith(QStringLiteral("Шансы пакета при заданных вероятностях")));
-    EXPECT_TRUE(window->Label2->text().contains(QStringLiteral("(точный расчёт)")));
+    // Equal chances of 1/17 per outcome: the chances of at least k hits grow as k falls.
+    const StringGrid& chances = *window->StringGrid3;
+    EXPECT_EQ(chances.cell(1, 0), "8");
+    EXPECT_EQ(chances.cell(7, 0), "2");
+    for (int c = 1; c < 7; ++c) EXPECT_LE(chances.cell(c, 1).toDouble(), chances.cell(c + 1, 1).toDouble()) << c;
+    EXPECT_GT(chances.cell(1, 1).toDouble(), 0.0);
+    EXPECT_TRUE(window->Label2->text().startsWith(QStringLiteral("Ожидаемое число ставок с 8 совпадениями: ")));
+    EXPECT_TRUE(window->Label2->text().endsWith(QStringLiteral("(точный расчёт)")));
     // The window reads the list and changes nothing.
     EXPECT_EQ(h.window->Memo1->memo_text(), package);
     EXPECT_EQ(h.window->session().bets.size(), 3u);
@@ -75,6 +80,7 @@ TEST(ResultsWindow, RefusesChancesWithoutProbabilitiesAndFollowsAChangedList) {
     ResultsWindow* window = open(h);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->Label2->text().startsWith(QStringLiteral("Шансы пакета не рассчитаны: ")));
+    EXPECT_TRUE(window->StringGrid3->cell(1, 1).isEmpty());
     for (int e = 1; e <= 8; ++e) window->choose(e, results[e - 1]);
     EXPECT_EQ(window->StringGrid1->cell(10, 1), "8");
 
@@ -85,16 +91,17 @@ TEST(ResultsWindow, RefusesChancesWithoutProbabilitiesAndFollowsAChangedList) {
     EXPECT_EQ(window->StringGrid1->cell(1, 2), "100.00");
 }
 
-TEST(ResultsWindow, ChancesTextShowsTheEstimateWithItsError) {
+TEST(ResultsWindow, ChancesTextNamesTheEstimateAndPercentsKeepSmallChancesVisible) {
     core::PackageChances chances;
     chances.exact = false;
     chances.samples = 2000;
-    chances.at_least[8] = 0.5;
-    chances.standard_error[8] = 0.01;
     chances.expected_full_hits = 0.25;
-    const QString text = chances_text({chances, {}});
-    EXPECT_TRUE(text.contains(QStringLiteral("8 – 50.0000% ±1.0000%"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("Ожидаемое число ставок с 8 совпадениями: 0.25 (оценка по 2000 случайным розыгрышам)")));
+    EXPECT_EQ(chances_text({chances, {}}),
+              "Ожидаемое число ставок с 8 совпадениями: 0.25 (оценка по 2000 случайным розыгрышам)");
+    EXPECT_EQ(chance_percent(0.222484), "22.25");
+    EXPECT_EQ(chance_percent(1.0), "100");
+    // A chance of one in 17 to the 8th power is not shown as 0.
+    EXPECT_EQ(chance_percent(1.4339e-10), "1.434e-08");
 }
 
 }  // namespace
