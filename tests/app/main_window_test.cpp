@@ -158,6 +158,27 @@ TEST(MainWindow, ArrowKeysMoveTheCurrentCellAndSelectIt) {
     QTest::keyClick(grid, Qt::Key_Up);
     EXPECT_EQ(h.window->session().events.cell(1, 2).yellow_mark, 0);
     EXPECT_EQ(h.window->StringGrid1->current_row(), 1);
+    // Tab walks to the next cell, past the row's end onto the next row.
+    for (int c = 3; c <= 17; ++c) QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_EQ(grid->current_column(), 17);
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_EQ(grid->current_column(), 0);
+    EXPECT_EQ(grid->current_row(), 2);
+}
+
+TEST(MainWindow, ColumnsWidenToTheirTextAtTheCellFont) {
+    Harness h;
+    auto* grid = h.window->StringGrid1;
+    EXPECT_EQ(grid->column_width(0), 156);
+    EXPECT_EQ(grid->column_width(5), 40);
+    QFont font = grid->font();
+    font.setPointSize(11);
+    const QString wide = QStringLiteral("100/100 wide");
+    grid->set_cell(5, 3, wide);
+    EXPECT_EQ(grid->column_width(5), QFontMetrics(font).horizontalAdvance(wide) + 4);
+    // Narrow texts never shrink a column.
+    grid->set_cell(5, 3, QStringLiteral("1/1"));
+    EXPECT_EQ(grid->column_width(5), QFontMetrics(font).horizontalAdvance(wide) + 4);
 }
 
 TEST(MainWindow, StartWithCaptionFollowsTheLastMarkWhenTicked) {
