@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -156,7 +157,7 @@ void ResultsWindow::open() {
         event_labels[static_cast<std::size_t>(e - 1)]->setText(caption);
     }
     show_hits();
-    show_chances();
+    show_chances_if_changed();
     show();
     raise();
     activateWindow();
@@ -198,6 +199,27 @@ void ResultsWindow::show_hits() {
     }
     StringGrid1->update();
     StringGrid2->update();
+}
+
+bool ResultsWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        show_hits();
+        show_chances_if_changed();
+    }
+    return QWidget::event(event);
+}
+
+void ResultsWindow::show_chances_if_changed() {
+    std::vector<core::Currency> probabilities;
+    probabilities.reserve(core::event_count * core::outcome_count);
+    for (int e = 1; e <= core::event_count; ++e)
+        for (int o = 1; o <= core::outcome_count; ++o) probabilities.push_back(session_.events.cell(e, o).setting_probability);
+    // The exact chances of a large package take a noticeable moment; unchanged inputs keep them.
+    if (chances_shown_ && probabilities == chances_probabilities_ && session_.bets == chances_bets_) return;
+    chances_bets_ = session_.bets;
+    chances_probabilities_ = std::move(probabilities);
+    chances_shown_ = true;
+    show_chances();
 }
 
 void ResultsWindow::show_chances() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include <QComboBox>
 #include <QLabel>
@@ -38,12 +39,21 @@ public:
     QLabel* Label1 = nullptr;           // the hint while results are missing
     QLabel* Label2 = nullptr;           // the expected 8-hit bets, or why there are no chances
 
+protected:
+    // Coming back to the window after the package or the probabilities changed shows them anew.
+    bool event(QEvent* event) override;
+
 private:
+    // The chances when the list or the set probabilities differ from the ones last shown.
+    void show_chances_if_changed();
     void show_chances();
     void draw_cell(StringGrid& grid, QPainter& painter, int column, int row, const QRect& rect);
 
     const core::Session& session_;
     QScrollArea* lines_area_ = nullptr;
+    core::BetList chances_bets_;
+    std::vector<core::Currency> chances_probabilities_;
+    bool chances_shown_ = false;
 };
 
 // The line under the chances table: the expected number of bets with 8 hits and how the chances

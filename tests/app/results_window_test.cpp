@@ -84,11 +84,17 @@ TEST(ResultsWindow, RefusesChancesWithoutProbabilitiesAndFollowsAChangedList) {
     for (int e = 1; e <= 8; ++e) window->choose(e, results[e - 1]);
     EXPECT_EQ(window->StringGrid1->cell(10, 1), "8");
 
+    // Coming back to the window after the list changed shows the new list.
     h.set_memo(package.section(QLatin1Char('\n'), 0, 0));
-    open(h);
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(window, &activate);
     EXPECT_EQ(window->StringGrid2->row_count(), 2);
     EXPECT_EQ(window->StringGrid1->cell(10, 1), "1");
     EXPECT_EQ(window->StringGrid1->cell(1, 2), "100.00");
+    // A line loaded meanwhile gives the chances on the next opening.
+    h.load_demo_line();
+    open(h);
+    EXPECT_FALSE(window->StringGrid3->cell(1, 1).isEmpty());
 }
 
 TEST(ResultsWindow, ChancesTextNamesTheEstimateAndPercentsKeepSmallChancesVisible) {
