@@ -18,8 +18,9 @@ ServiceAddress find_service() {
     if (!built_in.isEmpty()) return {built_in, nullptr};
 #endif
 #ifdef MORVALEN_EMBEDDED_SERVICE
-    // An in-memory store with the demonstration line: a fresh machine shows a real line at once.
-    std::shared_ptr<service::EmbeddedService> embedded = service::EmbeddedService::start("");
+    // An in-memory store with the demonstration line and the shipped brief systems: a fresh machine
+    // shows a real line at once and can form brief systems.
+    std::shared_ptr<service::EmbeddedService> embedded = service::EmbeddedService::start("", true);
     if (embedded) return {QString::fromStdString(embedded->base_url()), embedded};
 #endif
     return {};

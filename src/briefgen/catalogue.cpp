@@ -2,6 +2,7 @@
 #include "briefgen/catalogue.h"
 
 #include <algorithm>
+#include <charconv>
 #include <istream>
 #include <map>
 #include <ostream>
@@ -43,15 +44,19 @@ std::vector<CatalogueEntry> build_catalogue(std::chrono::milliseconds budget, st
     std::map<std::int64_t, std::vector<Record>> known;
     for (const CatalogueEntry& entry : previous) known[entry.signature] = entry.records;
 
+    // Guarantee 7 shapes are where the search keeps finding smaller systems for longest.
+    auto weight_of = [](const Shape& shape) {
+        return static_cast<double>(VariantSpace(shape).size()) * (shape.guarantee == 7 ? 3.0 : 1.0);
+    };
     double weight_left = 0;
-    for (const Shape& shape : shapes) weight_left += static_cast<double>(VariantSpace(shape).size());
+    for (const Shape& shape : shapes) weight_left += weight_of(shape);
 
     std::map<std::int64_t, std::vector<Record>> built;
     std::vector<CatalogueEntry> entries;
     for (std::size_t i = 0; i < shapes.size(); ++i) {
         const Shape& shape = shapes[i];
         const std::int64_t signature = signature_of(shape);
-        const double weight = static_cast<double>(VariantSpace(shape).size());
+        const double weight = weight_of(shape);
         const auto left = std::max(clock::duration::zero(), deadline - clock::now());
         GenerateOptions options;
         options.seed = seed + i;
@@ -109,10 +114,16 @@ std::vector<CatalogueEntry> read_catalogue(std::istream& in) {
         const auto shape = shape_from_signature(entry.signature);
         if (!shape) throw std::runtime_error(where + "not a signature");
         if (count > VariantSpace(*shape).size()) throw std::runtime_error(where + "more bets than variants");
-        entry.records.reserve(count);
-        Record record = 0;
-        while (fields >> record) entry.records.push_back(record);
-        if (!fields.eof()) throw std::runtime_error(where + "a bet is not a number");
+        entry.records.reserve(std::min<std::size_t>(count, 1 << 16));
+        std::string token;
+        while (fields >> token) {
+            // Digits only: a stream would read "-1" into an unsigned value by wrapping it.
+            Record record = 0;
+            const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), record);
+            if (error != std::errc() || end != token.data() + token.size())
+                throw std::runtime_error(where + "a bet is not a number");
+            entry.records.push_back(record);
+        }
         if (entry.records.size() != count) throw std::runtime_error(where + "the count does not match the bets");
         const CoverageReport report = check_coverage(*shape, entry.records);
         if (!report.covers) throw std::runtime_error(where + report.problem);

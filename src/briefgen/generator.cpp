@@ -53,7 +53,11 @@ GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& optio
         };
         consider(structured_cover(shape), "structured");
         for (const auto& start : options.starts) consider(start, "given");
-        if (space.size() * space.ball_size() / 4 <= greedy_work_limit) consider(lazy_greedy_cover(shape), "greedy");
+        std::vector<Record> greedy;
+        if (space.size() * space.ball_size() / 4 <= greedy_work_limit) {
+            greedy = normalized(lazy_greedy_cover(shape));
+            consider(greedy, "greedy");
+        }
 
         core::RandomSource random(options.seed);
         // A share of the budget goes to unions of cosets, which reach the record sizes of the
@@ -67,6 +71,16 @@ GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& optio
         limits.deadline = deadline;
         limits.max_iterations = options.max_iterations;
         limits.stop_at = good_enough_size(shape);
+        // The best construction can be a rigid local optimum (a perfect code times whole events)
+        // from which moving single bets never closes the gap, so half of the time goes to the
+        // looser greedy cover first.
+        if (!greedy.empty() && greedy.size() > result.records.size() && result.records.size() > limits.stop_at) {
+            SearchLimits first = limits;
+            const auto now = std::chrono::steady_clock::now();
+            first.deadline = now < deadline ? now + (deadline - now) / 2 : deadline;
+            first.max_iterations = limits.max_iterations / 2;
+            consider(shrink_cover(shape, std::move(greedy), random, first), "greedy");
+        }
         result.records = normalized(shrink_cover(shape, std::move(result.records), random, limits));
     }
     require_coverage(shape, result.records);

@@ -8,15 +8,17 @@
 
 #include "service/brief_service.h"
 #include "service/http_server.h"
+#include "service/on_demand_systems.h"
 #include "service/store.h"
 
 namespace morvalen::service {
 
-std::unique_ptr<EmbeddedService> EmbeddedService::start(const std::string& database_path) {
+std::unique_ptr<EmbeddedService> EmbeddedService::start(const std::string& database_path, bool brief_systems) {
     std::unique_ptr<EmbeddedService> embedded(new EmbeddedService());
     try {
         embedded->store_ = std::make_unique<Store>(database_path);
         embedded->service_ = std::make_unique<BriefService>(*embedded->store_);
+        if (brief_systems) serve_brief_systems(*embedded->store_, *embedded->service_);
         ServerOptions options;
         options.host = "127.0.0.1";
         options.port = 0;

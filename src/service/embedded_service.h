@@ -16,7 +16,9 @@ class EmbeddedService {
 public:
     // Opens (or creates) the database and serves it on 127.0.0.1 in a background thread. An empty
     // path gives an in-memory store holding the demonstration line. nullptr when it cannot start.
-    static std::unique_ptr<EmbeddedService> start(const std::string& database_path);
+    // With brief_systems, a store without systems gets the shipped catalogue and missing systems
+    // are generated on demand.
+    static std::unique_ptr<EmbeddedService> start(const std::string& database_path, bool brief_systems = false);
 
     // "http://127.0.0.1:PORT", no trailing "/".
     const std::string& base_url() const { return base_url_; }

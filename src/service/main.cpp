@@ -11,6 +11,7 @@
 #include "core/list_page.h"
 #include "service/brief_service.h"
 #include "service/http_server.h"
+#include "service/on_demand_systems.h"
 #include "service/command_table.h"
 #include "service/store.h"
 
@@ -24,7 +25,7 @@ std::string usage() {
         "usage: morvalen_service [--db FILE] [--listen ADDRESS] [--port N] [COMMAND ARGS...]\n"
         "Without a command it serves the store over HTTP (127.0.0.1:8017 by default):\n"
         "  GET /sttot/getbrief.ashx?line=1 | grant=G_ab | signat=N, /updmtz17.ini, /morvalen_trast.rar,\n"
-        "  /morvalen_help.html. A new database gets the demonstration line.\n"
+        "  /morvalen_help.html. A new database gets the demonstration line and the brief-system catalogue.\n"
         "Commands:\n";
     for (const auto& [name, command] : service_commands()) text += "  " + command.usage + "\n";
     return text;
@@ -42,6 +43,7 @@ int serve(CommandContext& ctx) {
     Store store(ctx.database_path);
     if (store.seeded_demo_line()) ctx.out << "new database: the demonstration line is in place\n";
     BriefService service(store);
+    serve_brief_systems(store, service);
     ServerOptions options;
     options.host = ctx.listen_host;
     options.port = ctx.port;
@@ -100,7 +102,8 @@ int run(int argc, char** argv) {
             ctx.port = *port;
         } else if (command.empty() && !arg.starts_with("--")) {
             command = arg;
-        } else if (!command.empty() && (arg == "--" || !arg.starts_with("--"))) {
+        } else if (!command.empty()) {
+            // Options the program does not know belong to the command (build-catalogue --budget).
             ctx.args.push_back(arg);
         } else {
             throw CommandUsageError("unknown option " + arg);

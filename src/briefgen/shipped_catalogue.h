@@ -1,0 +1,15 @@
+// The catalogue of brief systems that ships with the program (data/brief_catalogue.txt, built in).
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "briefgen/catalogue.h"
+
+namespace morvalen::briefgen {
+
+std::string_view shipped_catalogue_text();
+// Parsed and checked exhaustively, system by system; a damaged build throws std::runtime_error.
+std::vector<CatalogueEntry> shipped_catalogue();
+
+}  // namespace morvalen::briefgen

@@ -1,0 +1,66 @@
+// Brief systems generated when a signature is asked for that the store lacks, on a worker thread.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <future>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace morvalen::service {
+
+class Store;
+class BriefService;
+
+struct OnDemandOptions {
+    std::chrono::milliseconds search_budget{2000};  // the generator's own time, after its start
+    std::chrono::milliseconds wait{5000};           // how long a request waits for its system
+    std::uint64_t max_variants = 1'000'000;         // bigger shapes answer "no system"
+    std::size_t max_pending = 16;                   // beyond this, requests are not queued
+    // Requests that hold an HTTP thread while they wait; further ones queue their job and answer
+    // "no system" at once, so waiting never takes over the server's threads.
+    std::size_t max_waiting = 2;
+    std::uint64_t seed = 1;
+};
+
+// One worker generates the systems one at a time and stores each before it answers, so a request
+// that gave up waiting finds its system stored the next time. Requests for the same signature share
+// one job. Only the requesting HTTP thread waits; the others keep serving.
+class OnDemandSystems {
+public:
+    OnDemandSystems(Store& store, OnDemandOptions options = {});
+    ~OnDemandSystems();
+    OnDemandSystems(const OnDemandSystems&) = delete;
+    OnDemandSystems& operator=(const OnDemandSystems&) = delete;
+
+    // The gzip payload of the signature's system, or nothing (a bad or too big shape, a full queue,
+    // or a system not ready within the wait).
+    std::optional<std::string> request(std::int64_t signature);
+
+private:
+    void work();
+
+    Store& store_;
+    OnDemandOptions options_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::int64_t> queue_;
+    std::map<std::int64_t, std::pair<std::shared_ptr<std::promise<std::optional<std::string>>>,
+                                     std::shared_future<std::optional<std::string>>>>
+        jobs_;
+    std::size_t waiting_ = 0;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+// What a serving store needs for brief systems: the shipped catalogue in a store that has no systems,
+// and on-demand generation behind the service. The generator lives as long as the service's source.
+void serve_brief_systems(Store& store, BriefService& service, OnDemandOptions options = {});
+
+}  // namespace morvalen::service

@@ -1,0 +1,79 @@
+// The catalogue's shapes and its text file: round trip and the lines it refuses.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+
+#include "briefgen/catalogue.h"
+#include "briefgen/generator.h"
+#include "brute_force.h"
+
+namespace morvalen::briefgen {
+namespace {
+
+using testing::shape_of;
+
+TEST(Catalogue, HoldsEveryShapeWithCountsUpToThreeForGuaranteesFiveToSeven) {
+    const auto shapes = catalogue_shapes();
+    EXPECT_EQ(shapes.size(), 135u);  // 45 sorted count vectors of 1, 2 and 3, three guarantees
+    std::set<std::int64_t> signatures;
+    for (const Shape& shape : shapes) {
+        EXPECT_TRUE(shape_problem(shape).empty()) << describe(shape);
+        EXPECT_GE(shape.guarantee, 5);
+        EXPECT_LE(shape.guarantee, 7);
+        signatures.insert(signature_of(shape));
+    }
+    EXPECT_EQ(signatures.size(), shapes.size());
+}
+
+std::string sample_text() {
+    std::vector<CatalogueEntry> entries;
+    for (const Shape& shape : {shape_of({3, 3, 3, 3, 1, 1, 1, 1}, 7), shape_of({2, 2, 2, 1, 1, 1, 1, 1}, 7)}) {
+        GenerateOptions options;
+        options.budget = std::chrono::milliseconds(500);
+        entries.push_back({signature_of(shape), generate_system(shape, options).records});
+    }
+    std::ostringstream out;
+    write_catalogue(out, entries);
+    return out.str();
+}
+
+TEST(Catalogue, TextRoundTrips) {
+    std::istringstream in(sample_text());
+    const auto entries = read_catalogue(in);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].signature, signature_of(shape_of({3, 3, 3, 3, 1, 1, 1, 1}, 7)));
+    EXPECT_EQ(entries[0].records.size(), 9u);
+    EXPECT_EQ(entries[1].records.size(), 2u);
+}
+
+void expect_refused(const std::string& text, const std::string& reason) {
+    std::istringstream in(text);
+    try {
+        read_catalogue(in);
+        ADD_FAILURE() << "accepted: " << text;
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
+    }
+}
+
+TEST(Catalogue, RefusesDamagedLines) {
+    const std::int64_t three = signature_of(shape_of({2, 2, 2, 1, 1, 1, 1, 1}, 7));
+    const std::string sig = std::to_string(three);
+    // {000, 111} covers three binary events with one disagreement; position 0 and 1+17+289 = 307.
+    EXPECT_NO_THROW({
+        std::istringstream in("# comment\n\n" + sig + " 2 0 307\n");
+        EXPECT_EQ(read_catalogue(in).size(), 1u);
+    });
+    expect_refused(sig + " 2 0\n", "count");
+    expect_refused(sig + " 1 0\n", "not covered");
+    expect_refused(sig + " 2 0 30x\n", "not a number");
+    expect_refused(sig + " 2 0 -307\n", "not a number");
+    expect_refused(sig + " 2 0 2\n", "line 1");  // position 2 in a binary event
+    expect_refused("17 1 0\n", "not a signature");
+    expect_refused("x\n", "signature");
+    expect_refused(sig + " 99999999999 0\n", "more bets");
+}
+
+}  // namespace
+}  // namespace morvalen::briefgen
