@@ -409,6 +409,7 @@ void Form7::Label5Click() {
 
 core::ProgressHooks Form7::progress_hooks(const QString& saved_caption) {
     core::ProgressHooks hooks;
+    hooks.clock = options_.progress_clock;
     hooks.show_caption = [this](const std::string& text) { setWindowTitle(QString::fromStdString(text)); };
     hooks.restore_caption = [this, saved_caption] { setWindowTitle(saved_caption); };
     hooks.process_messages = [] { QCoreApplication::processEvents(); };

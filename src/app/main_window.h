@@ -1,6 +1,8 @@
 // Form7, the main window: the grid, the formation panel, the bet memo, the summary and the menu.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
 
 #include <QAction>
@@ -33,6 +35,8 @@ struct WindowOptions {
     std::shared_ptr<PageFetcher> fetcher;
     // Seeds the one random generator; 0 takes the clock.
     std::uint64_t seed = 0;
+    // The clock of the progress captions of long runs; empty: the steady clock.
+    std::function<std::chrono::steady_clock::time_point()> progress_clock;
     // Base address of the update host; empty: no update check at start.
     QString update_url;
 };

@@ -1,6 +1,9 @@
 // The formation panel: method controls, the four methods through the link, and refusal of a second run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+
 #include <QTimer>
 
 #include "core/list_page.h"
@@ -53,6 +56,28 @@ TEST(FormationPanel, AutoformationAppendsAtMostTheRepeatCountAndShowsCoverage) {
     // Any later change clears the coverage line.
     h.click_cell(2, 1);
     EXPECT_TRUE(label(h, "Label3").isEmpty());
+}
+
+TEST(FormationPanel, EscStopsTheAutoformationPassAndTheCaptionComesBack) {
+    // Every reading of this clock is two seconds later, so the pass breathes after every step.
+    auto ticks = std::make_shared<std::chrono::steady_clock::time_point>();
+    Harness h(QStringLiteral("http://127.0.0.1:1"), [ticks] { return *ticks += std::chrono::seconds(2); });
+    h.mark_every_event({1, 7});
+    h.find<QComboBox>("ComboBox1")->setCurrentIndex(3);
+    h.find<QSpinBox>("RxSpinEdit4")->setValue(1000);
+    const QString caption = h.window->windowTitle();
+    QStringList captions;
+    QObject::connect(h.window.get(), &QWidget::windowTitleChanged, [&](const QString& title) { captions << title; });
+    QTimer::singleShot(0, [&] { QTest::keyClick(h.window->StringGrid1, Qt::Key_Escape); });
+    h.window->Label5Click();
+    EXPECT_LE(h.window->session().bets.size(), 2U);
+    EXPECT_FALSE(h.window->session().keys.stop_requested);
+    EXPECT_EQ(h.window->windowTitle(), caption);
+    EXPECT_TRUE(std::any_of(captions.begin(), captions.end(), [](const QString& c) { return c.startsWith("Шаг "); }));
+    // Without Esc the same pass goes on to cover every variant.
+    h.window->Label5Click();
+    EXPECT_GT(h.window->session().bets.size(), 2U);
+    EXPECT_TRUE(h.find<QLabel>("Label3")->text().contains("(100%)"));
 }
 
 TEST(FormationPanel, BriefSystemIsDownloadedAndExpandedIntoTheList) {

@@ -97,8 +97,10 @@ struct Harness {
     std::shared_ptr<ScriptedFetcher> fetcher = std::make_shared<ScriptedFetcher>();
     std::unique_ptr<Form7> window;
 
-    explicit Harness(QString service_url = QStringLiteral("http://127.0.0.1:1")) {
+    explicit Harness(QString service_url = QStringLiteral("http://127.0.0.1:1"),
+                     std::function<std::chrono::steady_clock::time_point()> clock = {}) {
         WindowOptions options;
+        options.progress_clock = std::move(clock);
         options.platform = {&boxes, &clipboard, &layouts};
         options.service_url = std::move(service_url);
         options.fetcher = fetcher;
