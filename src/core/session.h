@@ -20,8 +20,8 @@ struct FormationSettings {
     int method = 0;              // 0 brief systems, 1 sensations, 2 random, 3 autoformation
     int guarantee = 7;           // RxSpinEdit3, 2 to 7
     std::int64_t repeat_count = 1000;  // RxSpinEdit4
-    int yellow_min = 1;          // RxSpinEdit1
-    int yellow_max = 1;          // RxSpinEdit2
+    int yellow_min = 1;          // RxSpinEdit2
+    int yellow_max = 1;          // RxSpinEdit1
     bool start_with = false;     // CheckBox1
     Stake stake;                 // CurrencyEdit1
 };
