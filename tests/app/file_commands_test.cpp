@@ -38,7 +38,10 @@ std::optional<Workbook> read_back(const QString& path) {
     std::string dump;
     char buffer[4096];
     for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) dump.append(buffer, n);
-    if (pclose(pipe) != 0) return std::nullopt;
+    if (pclose(pipe) != 0) {
+        ADD_FAILURE() << "openpyxl could not read " << path.toStdString();
+        return Workbook{};
+    }
     Workbook book;
     for (const QString& line : QString::fromStdString(dump).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         QStringList fields = line.split(QLatin1Char('\t'));
@@ -107,7 +110,9 @@ TEST(SpreadsheetExport, ColumnLayoutTakes256LinesAndRefuses257WithoutAskingForAN
     h.action("ExcellCtrlS1")->trigger();
     EXPECT_EQ(h.boxes.boxes.size(), 1u);
     ASSERT_TRUE(QFileInfo::exists(h.path(QStringLiteral("long.book"))));
-    if (const auto book = read_back(h.path(QStringLiteral("long.book")))) {
+    // The reader goes by the extension; the workbook is the same under another name.
+    ASSERT_TRUE(QFile::copy(h.path(QStringLiteral("long.book")), h.path(QStringLiteral("long-copy.xlsx"))));
+    if (const auto book = read_back(h.path(QStringLiteral("long-copy.xlsx")))) {
         EXPECT_EQ(book->sheets, std::vector<std::string>{"Pack_257 257 9"});
     }
 }
@@ -127,6 +132,17 @@ TEST(SpreadsheetExport, CancelledOrUnwritableLeavesNoFileAndOpensNothing) {
     EXPECT_FALSE(h.boxes.boxes[0].text.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(blocked));
     EXPECT_TRUE(QDir(h.folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    EXPECT_TRUE(h.desktop.opened.empty());
+
+    // An amount with a comma is no number: the export stops before any file is made. (The first
+    // line keeps the command enabled; an unreadable line counts no bet.)
+    h.set_memo(first_line + QStringLiteral("\n3,1|1-(1:0);2-(0:0)"));
+    h.dialogs.save_answers = {h.path(QStringLiteral("comma.xlsx"))};
+    h.action("ExcellCtrlS1")->trigger();
+    ASSERT_EQ(h.boxes.boxes.size(), 2u);
+    EXPECT_EQ(h.boxes.boxes[1].title, "Morvalen_trs_zrn");
+    EXPECT_TRUE(h.boxes.boxes[1].text.contains(QStringLiteral("3,1"))) << h.boxes.boxes[1].text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(h.path(QStringLiteral("comma.xlsx"))));
     EXPECT_TRUE(h.desktop.opened.empty());
 }
 

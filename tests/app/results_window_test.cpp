@@ -1,6 +1,8 @@
 // The results check window on a known package: hit tables, the per-line hits and the chances line.
 #include <gtest/gtest.h>
 
+#include <QMenu>
+
 #include "app/results_window.h"
 #include "files_harness.h"
 
@@ -19,6 +21,8 @@ ResultsWindow* open(FilesHarness& h) {
     QAction* command = h.action("N5");
     if (!command) return nullptr;
     EXPECT_EQ(command->text(), "Проверка по результатам");
+    auto* menu = qobject_cast<QMenu*>(command->parent());
+    EXPECT_TRUE(menu && menu->title() == QStringLiteral("Пакет"));
     command->trigger();
     return h.window->findChild<ResultsWindow*>(QStringLiteral("Form4"));
 }
