@@ -1,6 +1,7 @@
 // The real desktop's file dialogs, question boxes, default applications and quitting.
 #include "app/desktop_services.h"
 
+#include <QPushButton>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -29,6 +30,10 @@ bool QtQuestions::ask_yes_no(QWidget* parent, const QString& title, const QStrin
 
 bool QtQuestions::confirm(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Question, title, box_text(text), QMessageBox::Yes, parent);
+    // With Yes as its only button, Esc and the close button would press it; they dismiss the box.
+    QPushButton* dismiss = box.addButton(QMessageBox::Cancel);
+    dismiss->hide();
+    box.setEscapeButton(dismiss);
     box.exec();
     return box.clickedButton() == box.button(QMessageBox::Yes);
 }
