@@ -55,7 +55,8 @@ GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& optio
         for (const auto& start : options.starts) consider(start, "given");
         std::vector<Record> greedy;
         if (space.size() * space.ball_size() / 4 <= greedy_work_limit) {
-            greedy = normalized(lazy_greedy_cover(shape));
+            const auto now = std::chrono::steady_clock::now();
+            greedy = normalized(lazy_greedy_cover(shape, now < deadline ? now + (deadline - now) / 2 : deadline));
             consider(greedy, "greedy");
         }
 

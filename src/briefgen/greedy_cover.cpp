@@ -46,7 +46,7 @@ std::vector<Record> plain_greedy_cover(const Shape& shape) {
     return records;
 }
 
-std::vector<Record> lazy_greedy_cover(const Shape& shape) {
+std::vector<Record> lazy_greedy_cover(const Shape& shape, std::chrono::steady_clock::time_point deadline) {
     const VariantSpace space(shape);
     const std::uint64_t top = space.ball_size();
     std::vector<std::uint8_t> covered(space.size(), 0);
@@ -59,7 +59,9 @@ std::vector<Record> lazy_greedy_cover(const Shape& shape) {
     std::uint64_t left = space.size();
     std::uint64_t level = top;
     std::vector<Record> records;
+    std::uint64_t work = 0;
     while (left > 0 && level > 0) {
+        if ((++work & 1023) == 0 && std::chrono::steady_clock::now() >= deadline) return {};
         auto& bucket = buckets[level];
         if (bucket.empty()) {
             --level;

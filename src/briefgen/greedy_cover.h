@@ -1,6 +1,7 @@
 // Greedy covers: the plain one a player would get by repeated best single bets, and a fast lazy one.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -13,7 +14,9 @@ namespace morvalen::briefgen {
 std::vector<Record> plain_greedy_cover(const Shape& shape);
 
 // The same choice rule with gains kept as upper bounds in buckets and recomputed only when a
-// candidate reaches the top, so that large shapes finish in about a pass over their variants.
-std::vector<Record> lazy_greedy_cover(const Shape& shape);
+// candidate reaches the top. Gives up (an empty result) at the deadline, since on large shapes the
+// bounds fall level by level and the recomputations add up.
+std::vector<Record> lazy_greedy_cover(
+    const Shape& shape, std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
 
 }  // namespace morvalen::briefgen

@@ -234,7 +234,9 @@ std::vector<Record> shrink_cover(const Shape& shape, std::vector<Record> start, 
             search.drop_weakest();
             continue;
         }
-        if ((iteration & 255) == 0 && std::chrono::steady_clock::now() >= limits.deadline) break;
+        // One step on a large shape with a wide radius walks millions of variants: look at the
+        // clock every time.
+        if (std::chrono::steady_clock::now() >= limits.deadline) break;
         // Short tabu tenures did best on the ternary and binary shapes of the catalogue.
         const int tenure = limits.tenure > 0 ? limits.tenure : 2;
         search.step(iteration, tenure);
