@@ -49,13 +49,16 @@ int main(int argc, char** argv) {
     double budget = 10;
     std::string catalogue_path;
     bool plain = false;
+    bool table = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--budget" && i + 1 < argc) budget = std::strtod(argv[++i], nullptr);
         else if (arg == "--catalogue" && i + 1 < argc) catalogue_path = argv[++i];
         else if (arg == "--plain-greedy") plain = true;
+        else if (arg == "--catalogue-only") table = false;
         else {
-            std::cerr << "usage: brief_quality [--budget SECONDS-PER-SHAPE] [--catalogue FILE] [--plain-greedy]\n";
+            std::cerr << "usage: brief_quality [--budget SECONDS-PER-SHAPE] [--catalogue FILE] [--catalogue-only] "
+                         "[--plain-greedy]\n";
             return 2;
         }
     }
@@ -70,7 +73,7 @@ int main(int argc, char** argv) {
     };
     std::printf("%-22s %8s %6s %7s %6s %7s %9s %9s\n", "shape", "variants", "ours", "greedy", "bound", "known",
                 "ours/grd", "ours/knw");
-    for (const Shape& shape : shapes) {
+    for (const Shape& shape : table ? shapes : std::vector<Shape>{}) {
         briefgen::GenerateOptions options;
         options.budget = std::chrono::milliseconds(static_cast<long>(budget * 1000));
         const auto ours = briefgen::generate_system(shape, options).records.size();

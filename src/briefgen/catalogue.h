@@ -29,8 +29,9 @@ struct CatalogueProgress {
 };
 
 // Spends the budget over the shapes in proportion to their variants, three times that for guarantee
-// 7 (time a shape leaves unused passes on). Each search also starts from `previous` and from products of the smaller systems
-// already built, and keeps whichever is smallest, so a rebuild never makes an entry larger.
+// 7 (time a shape leaves unused passes on). Each search also starts from `previous` and from products
+// of the smaller systems already built, and keeps whichever is smallest, so a rebuild never makes an
+// entry larger.
 std::vector<CatalogueEntry> build_catalogue(std::chrono::milliseconds budget, std::uint64_t seed,
                                             const std::vector<CatalogueEntry>& previous,
                                             const std::function<void(const CatalogueProgress&)>& progress = {});
