@@ -41,8 +41,8 @@ std::vector<CatalogueEntry> build_catalogue(std::chrono::milliseconds budget, st
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + budget;
     const std::vector<Shape> shapes = catalogue_shapes();
-    std::map<std::int64_t, std::vector<Record>> known;
-    for (const CatalogueEntry& entry : previous) known[entry.signature] = entry.records;
+    std::map<std::int64_t, std::vector<std::vector<Record>>> known;
+    for (const CatalogueEntry& entry : previous) known[entry.signature].push_back(entry.records);
 
     // Guarantee 7 shapes are where the search keeps finding smaller systems for longest.
     auto weight_of = [](const Shape& shape) {
@@ -62,7 +62,8 @@ std::vector<CatalogueEntry> build_catalogue(std::chrono::milliseconds budget, st
         options.seed = seed + i;
         options.budget = std::chrono::duration_cast<std::chrono::milliseconds>(left * (weight / weight_left));
         weight_left -= weight;
-        if (auto it = known.find(signature); it != known.end()) options.starts.push_back(it->second);
+        if (auto it = known.find(signature); it != known.end())
+            options.starts.insert(options.starts.end(), it->second.begin(), it->second.end());
         // Products of smaller systems: one event fewer with every outcome of it, or one event
         // fewer at a higher guarantee with that event free.
         for (int count = 2; count <= 3; ++count) {

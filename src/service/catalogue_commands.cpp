@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "briefgen/catalogue.h"
+#include "briefgen/shipped_catalogue.h"
 #include "core/list_page.h"
 #include "service/brief_catalogue.h"
 #include "service/command_table.h"
@@ -35,7 +36,10 @@ const ServiceCommandRegistration build_catalogue_command{
          }
          if (!budget || *budget > 7 * 24 * 3600) throw CommandUsageError(build_usage);
          Store store(ctx.database_path);
-         const auto previous = store.with_db([](Database& db) { return stored_catalogue(db); });
+         // The stored systems and the shipped ones are both starts; the search keeps the smallest.
+         auto previous = store.with_db([](Database& db) { return stored_catalogue(db); });
+         const auto shipped = briefgen::shipped_catalogue();
+         previous.insert(previous.end(), shipped.begin(), shipped.end());
          const auto entries = briefgen::build_catalogue(
              std::chrono::seconds(*budget), static_cast<std::uint64_t>(seed), previous,
              [&](const briefgen::CatalogueProgress& progress) {

@@ -1,10 +1,13 @@
 // The catalogue's shapes and its text file: round trip and the lines it refuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <sstream>
 
 #include "briefgen/catalogue.h"
+#include "briefgen/coverage_check.h"
+#include "briefgen/shipped_catalogue.h"
 #include "briefgen/generator.h"
 #include "brute_force.h"
 
@@ -24,6 +27,25 @@ TEST(Catalogue, HoldsEveryShapeWithCountsUpToThreeForGuaranteesFiveToSeven) {
         signatures.insert(signature_of(shape));
     }
     EXPECT_EQ(signatures.size(), shapes.size());
+}
+
+TEST(Catalogue, ARebuildWithoutTimeKeepsEveryShippedSystemAndCoversEverything) {
+    const auto shipped = shipped_catalogue();
+    ASSERT_EQ(shipped.size(), catalogue_shapes().size());
+    std::size_t reported = 0;
+    const auto rebuilt = build_catalogue(std::chrono::milliseconds(0), 1, shipped,
+                                         [&](const CatalogueProgress& progress) { reported = progress.done; });
+    EXPECT_EQ(reported, shipped.size());
+    ASSERT_EQ(rebuilt.size(), shipped.size());
+    for (std::size_t i = 0; i < rebuilt.size(); ++i) {
+        const auto shape = shape_from_signature(rebuilt[i].signature);
+        ASSERT_TRUE(shape.has_value());
+        EXPECT_TRUE(check_coverage(*shape, rebuilt[i].records).covers) << describe(*shape);
+        const auto before = std::find_if(shipped.begin(), shipped.end(),
+                                         [&](const CatalogueEntry& e) { return e.signature == rebuilt[i].signature; });
+        ASSERT_NE(before, shipped.end());
+        EXPECT_LE(rebuilt[i].records.size(), before->records.size()) << describe(*shape);
+    }
 }
 
 std::string sample_text() {
