@@ -2,7 +2,6 @@
 #include "app/distribution_window.h"
 
 #include <QFontMetrics>
-#include <QVBoxLayout>
 
 #include "core/distribution_table.h"
 
@@ -27,13 +26,7 @@ DistributionWindow::DistributionWindow(const core::Session& session, QWidget* ow
         StringGrid1DrawCell(painter, column, row, rect);
     };
 
-    area_ = new QScrollArea(this);
-    area_->setFrameShape(QFrame::NoFrame);
-    area_->setWidgetResizable(true);
-    area_->setWidget(StringGrid1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(area_);
+    area_ = fill_with_scrolled_grid(*this, StringGrid1);
     hide();
 }
 

@@ -2,7 +2,6 @@
 #include "app/nearest_systems_window.h"
 
 #include <QFontMetrics>
-#include <QVBoxLayout>
 
 #include "core/nearest_systems.h"
 
@@ -21,13 +20,7 @@ NearestSystemsWindow::NearestSystemsWindow(const core::Session& session, QWidget
     StringGrid1->set_default_row_height(18);
     StringGrid1->draw_cell = [this](QPainter&, int column, int row, const QRect&) { StringGrid1DrawCell(column, row); };
 
-    area_ = new QScrollArea(this);
-    area_->setFrameShape(QFrame::NoFrame);
-    area_->setWidgetResizable(true);
-    area_->setWidget(StringGrid1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(area_);
+    area_ = fill_with_scrolled_grid(*this, StringGrid1);
     hide();
 }
 

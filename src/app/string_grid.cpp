@@ -1,6 +1,8 @@
 // The text grid's cells, geometry and drawing.
 #include "app/string_grid.h"
 
+#include <QVBoxLayout>
+
 #include <algorithm>
 
 #include <QPaintEvent>
@@ -118,6 +120,17 @@ void StringGrid::paintEvent(QPaintEvent* event) {
             painter.restore();
         }
     }
+}
+
+QScrollArea* fill_with_scrolled_grid(QWidget& window, StringGrid* grid) {
+    auto* area = new QScrollArea(&window);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(grid);
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area);
+    return area;
 }
 
 }  // namespace morvalen::app

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QPainter>
+#include <QScrollArea>
 #include <QString>
 #include <QWidget>
 
@@ -57,5 +58,8 @@ private:
     int fixed_rows_ = 1;
     static constexpr int line_ = 1;
 };
+
+// Fills `window` with a frameless scroll area around `grid`, as every grid window shows it.
+QScrollArea* fill_with_scrolled_grid(QWidget& window, StringGrid* grid);
 
 }  // namespace morvalen::app

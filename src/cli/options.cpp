@@ -11,21 +11,21 @@
 namespace morvalen::cli {
 namespace {
 
-struct OptionSpec {
+struct OptionInfo {
     std::string_view name;
     bool takes_value;
 };
 
-constexpr OptionSpec known_options[] = {
+constexpr OptionInfo known_options[] = {
     {"--marks", true},    {"--stake", true},       {"--guarantee", true},     {"--steps", true},
     {"--min", true},      {"--max", true},         {"--seed", true},          {"--start-index", true},
     {"--start-with", false}, {"--order", true},    {"--payload", true},       {"--probabilities", true},
     {"--coverage", false},   {"--results", true},
 };
 
-const OptionSpec* find_option(std::string_view name) {
-    for (const OptionSpec& spec : known_options)
-        if (spec.name == name) return &spec;
+const OptionInfo* find_option(std::string_view name) {
+    for (const OptionInfo& info : known_options)
+        if (info.name == name) return &info;
     return nullptr;
 }
 
@@ -75,9 +75,9 @@ void parse_options(const std::vector<std::string>& args, CliContext& ctx) {
             inline_value = name.substr(eq + 1);
             name.resize(eq);
         }
-        const OptionSpec* spec = find_option(name);
-        if (!spec) throw UsageError("неизвестный параметр: " + args[i]);
-        if (!spec->takes_value) {
+        const OptionInfo* info = find_option(name);
+        if (!info) throw UsageError("неизвестный параметр: " + args[i]);
+        if (!info->takes_value) {
             if (inline_value) throw UsageError(name + " не принимает значения");
             ctx.options[name] = "";
             continue;
