@@ -67,12 +67,15 @@ std::vector<std::vector<int>> neighbourhoods(const Quotient& quotient) {
 }  // namespace
 
 std::vector<Record> coset_cover(const Shape& shape, const std::vector<int>& generator, std::size_t cosets,
-                                std::uint64_t seed, std::uint64_t max_steps) {
+                                std::uint64_t seed, std::uint64_t max_steps,
+                                std::chrono::steady_clock::time_point deadline) {
     const VariantSpace space(shape);
     const int n = space.active();
     if (n < 2 || space.radius() != 1 || cosets == 0 || generator.size() != static_cast<std::size_t>(n)) return {};
     Quotient quotient;
     quotient.q = space.count(0);
+    // Larger alphabets make the quotient and every step too large to pay; the general search takes them.
+    if (quotient.q > 3) return {};
     quotient.n = n;
     quotient.generator = generator;
     for (int k = 0; k < n; ++k)
@@ -105,6 +108,7 @@ std::vector<Record> coset_cover(const Shape& shape, const std::vector<int>& gene
     std::vector<int> holes;
     bool found = false;
     for (std::uint64_t step = 0; step < max_steps; ++step) {
+        if (step % 16 == 15 && std::chrono::steady_clock::now() >= deadline) break;
         holes.clear();
         for (std::size_t g = 0; g < classes; ++g)
             if (count[g] == 0) holes.push_back(static_cast<int>(g));
