@@ -74,7 +74,6 @@ private:
         ++nodes_;
         // Bound: the `left` best bets still allowed cannot add more than their current gains.
         top_.clear();
-        std::uint32_t best = 0;
         for (std::uint32_t c = 0; c < n_; ++c)
             if (banned_[c] == 0 && gain_[c] > 0) top_.push_back(gain_[c]);
         const auto take = std::min<std::size_t>(top_.size(), static_cast<std::size_t>(left));
@@ -97,7 +96,6 @@ private:
             }
         }
         if (fewest == 0) return false;
-        (void)best;
         std::vector<std::uint32_t> options;
         const std::uint32_t* b = ball(pick);
         for (std::uint32_t i = 0; i < ball_; ++i)
