@@ -6,8 +6,14 @@ packages=(
   build-essential cmake pkg-config git
   zlib1g-dev libsqlite3-dev libcpp-httplib-dev libxlsxwriter-dev nlohmann-json3-dev
   qt6-base-dev qt6-charts-dev libgl-dev
+  # Qt Charts needs Qt OpenGL's CMake files; without XKB's Qt's configure reports it missing.
+  libqt6opengl6-dev libxkbcommon-dev
+  # Qt's own dialogs and menus in the program's language.
+  qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth python3 python3-openpyxl xdg-utils
+  # The package and its test: cpack's dependency computation, the entry and metadata checks, the icons.
+  dpkg-dev file desktop-file-utils appstream librsvg2-bin
 )
 
 missing=()
