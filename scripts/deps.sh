@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   zlib1g-dev libsqlite3-dev libcpp-httplib-dev libxlsxwriter-dev nlohmann-json3-dev
+  # The service's HTTP transport (Boost.Beast on Asio, header-only).
+  libboost-dev
   qt6-base-dev qt6-charts-dev libgl-dev
   # Qt Charts needs Qt OpenGL's CMake files; without XKB's Qt's configure reports it missing.
   libqt6opengl6-dev libxkbcommon-dev

@@ -48,6 +48,8 @@ int hex_value(char c) {
     return -1;
 }
 
+}  // namespace
+
 std::optional<std::string> percent_decode(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -67,8 +69,6 @@ std::optional<std::string> percent_decode(std::string_view text) {
     }
     return out;
 }
-
-}  // namespace
 
 std::optional<QueryParams> query_params(std::string_view target) {
     QueryParams params;

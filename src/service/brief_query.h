@@ -33,6 +33,9 @@ inline constexpr std::size_t max_target_length = 256;
 // params are the decoded query pairs in order; target_length is the length of the raw target.
 BriefQuery parse_brief_query(const QueryParams& params, std::size_t target_length);
 
+// Percent escapes and "+" decoded; nullopt when an escape is malformed.
+std::optional<std::string> percent_decode(std::string_view text);
+
 // The pairs of a raw target's query ("/path?a=1&b=%41"), percent-decoded, duplicates kept;
 // nullopt when an escape is malformed.
 std::optional<QueryParams> query_params(std::string_view target);

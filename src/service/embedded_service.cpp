@@ -9,12 +9,14 @@
 #include "service/brief_service.h"
 #include "service/http_server.h"
 #include "service/on_demand_systems.h"
+#include "service/open_file_limit.h"
 #include "service/store.h"
 
 namespace morvalen::service {
 
 std::unique_ptr<EmbeddedService> EmbeddedService::start(const std::string& database_path, bool brief_systems) {
     std::unique_ptr<EmbeddedService> embedded(new EmbeddedService());
+    raise_open_file_limit();
     try {
         embedded->store_ = std::make_unique<Store>(database_path);
         embedded->service_ = std::make_unique<BriefService>(*embedded->store_);

@@ -11,6 +11,7 @@
 #include "core/list_page.h"
 #include "service/brief_service.h"
 #include "service/http_server.h"
+#include "service/open_file_limit.h"
 #include "service/on_demand_systems.h"
 #include "service/command_table.h"
 #include "service/store.h"
@@ -39,6 +40,7 @@ int serve(CommandContext& ctx) {
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    raise_open_file_limit();
 
     Store store(ctx.database_path);
     if (store.seeded_demo_line()) ctx.out << "new database: the demonstration line is in place\n";
