@@ -1,14 +1,17 @@
-// Load on the service over the loopback: line-page requests with 8 concurrent keep-alive clients,
-// and a burst of 200 concurrent malformed requests after which the service must still answer.
-// Bounded: a fixed number of requests per thread and client timeouts on every request.
+// Load on the service over the loopback: line-page requests with 8 and 64 concurrent keep-alive
+// clients, a burst of 200 concurrent malformed requests after which the service must still answer,
+// and line pages on fresh connections while 1,000 clients trickle request heads.
+// Bounded: a fixed number of requests per thread, fixed run times and client timeouts on every request.
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
 
 #include "service/embedded_service.h"
+#include "slow_client_swarm.h"
 
 namespace {
 
@@ -46,6 +49,7 @@ void BM_LinePage(benchmark::State& state) {
     if (errors > 0) state.SkipWithError("line page requests failed");
 }
 BENCHMARK(BM_LinePage)->Threads(8)->Iterations(2500)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LinePage)->Threads(64)->Iterations(400)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 void BM_MalformedBurst(benchmark::State& state) {
     std::int64_t refused_total = 0;
@@ -78,6 +82,63 @@ void BM_MalformedBurst(benchmark::State& state) {
         state.SkipWithError("the burst was not answered in full or the service stopped serving");
 }
 BENCHMARK(BM_MalformedBurst)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// A player's program starting up: one line page on a fresh connection, every 20 ms for 15 s, while
+// 1,000 clients hold connections by sending 4 bytes a second of a head that never ends.
+void BM_LinePageUnderSlowClients(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    constexpr std::size_t slow_clients = 1000;
+    constexpr auto run_time = std::chrono::seconds(15);
+    std::vector<double> latencies_ms;
+    std::int64_t failures = 0;
+    std::int64_t served_after = 0;
+    std::size_t least_connected = slow_clients;
+    std::size_t cut_off = 0;
+    for (auto _ : state) {
+        {
+            morvalen::bench::SlowClientSwarm swarm(service().port(), slow_clients, std::chrono::milliseconds(250));
+            // Let the swarm take its seats before the first probe.
+            const auto settle_until = Clock::now() + std::chrono::seconds(2);
+            while (swarm.connected() < slow_clients && Clock::now() < settle_until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            const auto started = Clock::now();
+            while (Clock::now() - started < run_time) {
+                httplib::Client client(service().base_url());
+                client.set_connection_timeout(std::chrono::seconds(1));
+                client.set_read_timeout(std::chrono::seconds(2));
+                const auto asked = Clock::now();
+                const auto result = client.Get("/sttot/getbrief.ashx?line=1&dt=46364.25");
+                const double ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+                if (!result || result->status != 200 || result->body.empty()) ++failures;
+                latencies_ms.push_back(ms);
+                least_connected = std::min(least_connected, swarm.connected());
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            cut_off += swarm.cut_off();
+        }
+        httplib::Client after = make_client();
+        const auto line = after.Get("/sttot/getbrief.ashx?line=1&dt=1");
+        if (line && line->status == 200) ++served_after;
+    }
+    std::sort(latencies_ms.begin(), latencies_ms.end());
+    const auto at = [&](double fraction) {
+        return latencies_ms.empty() ? 0.0
+                                    : latencies_ms[std::min(latencies_ms.size() - 1,
+                                                            static_cast<std::size_t>(fraction * static_cast<double>(latencies_ms.size())))];
+    };
+    state.counters["probes"] = benchmark::Counter(static_cast<double>(latencies_ms.size()));
+    state.counters["failures"] = benchmark::Counter(static_cast<double>(failures));
+    state.counters["median_ms"] = benchmark::Counter(at(0.5));
+    state.counters["p99_ms"] = benchmark::Counter(at(0.99));
+    state.counters["max_ms"] = benchmark::Counter(latencies_ms.empty() ? 0.0 : latencies_ms.back());
+    state.counters["slow_connected_min"] = benchmark::Counter(static_cast<double>(least_connected));
+    state.counters["slow_cut_off"] = benchmark::Counter(static_cast<double>(cut_off));
+    state.counters["served_after"] = benchmark::Counter(static_cast<double>(served_after));
+    if (failures > 0 || served_after != static_cast<std::int64_t>(state.iterations()) ||
+        (!latencies_ms.empty() && latencies_ms.back() >= 1000.0))
+        state.SkipWithError("a line page failed or took a second or more under the slow clients");
+}
+BENCHMARK(BM_LinePageUnderSlowClients)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 }  // namespace
 

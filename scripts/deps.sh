@@ -16,6 +16,8 @@ packages=(
   xvfb xauth python3 python3-openpyxl xdg-utils
   # The package and its test: cpack's dependency computation, the entry and metadata checks, the icons.
   dpkg-dev file desktop-file-utils appstream librsvg2-bin
+  # The deployment test runs the shipped nginx site (its own prefix, never the system's nginx).
+  nginx-light
 )
 
 missing=()
