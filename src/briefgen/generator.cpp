@@ -2,7 +2,10 @@
 #include "briefgen/generator.h"
 
 #include <algorithm>
+#include <future>
 
+#include "briefgen/autoformation_cover.h"
+#include "briefgen/block_construction.h"
 #include "briefgen/coset_cover.h"
 #include "briefgen/coverage_check.h"
 #include "briefgen/greedy_cover.h"
@@ -17,6 +20,8 @@ namespace {
 
 // Lazy greedy costs about one ball per variant and per bet taken; beyond this it is left out.
 constexpr std::uint64_t greedy_work_limit = 400'000'000;
+// Autoformation costs about one ball per variant; up to this it runs before the search, not beside it.
+constexpr std::uint64_t autoformation_inline_work = 30'000'000;
 
 std::vector<Record> normalized(std::vector<Record> records) {
     std::sort(records.begin(), records.end());
@@ -52,8 +57,30 @@ GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& optio
             result.records = std::move(records);
             result.start = name;
         };
-        consider(structured_cover(shape), "structured");
         for (const auto& start : options.starts) consider(start, "given");
+        const std::uint64_t floor = good_enough_size(shape);
+        if (result.records.empty() || result.records.size() > floor) {
+            consider(structured_cover(shape), "structured");
+            consider(block_cover(shape, space.size()), "blocks");
+        }
+        // The player's own greedy pass is always a candidate, so nothing served is ever larger. It
+        // runs beside the search; on the largest shapes it may outlast the budget, and it is
+        // waited for all the same.
+        // Small shapes run it at once, so that a seed gives one result; large ones beside the search.
+        std::future<std::optional<std::vector<Record>>> autoformation;
+        if (result.records.empty() || result.records.size() > floor) {
+            const bool small = space.size() * space.ball_size() <= autoformation_inline_work;
+            autoformation = std::async(small ? std::launch::deferred : std::launch::async,
+                                       [shape, seed = options.seed, deadline] {
+                                           return best_autoformation_cover(shape, seed, deadline);
+                                       });
+            if (small) autoformation.wait();
+        }
+        auto take_autoformation = [&](bool wait) {
+            if (!autoformation.valid()) return;
+            if (!wait && autoformation.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
+            if (auto cover = autoformation.get()) consider(std::move(*cover), "autoformation");
+        };
         std::vector<Record> greedy;
         if (space.size() * space.ball_size() / 4 <= greedy_work_limit) {
             const auto now = std::chrono::steady_clock::now();
@@ -92,6 +119,7 @@ GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& optio
             const auto share = now < deadline ? (deadline - now) * 2 / 5 : std::chrono::steady_clock::duration::zero();
             consider(matrix_cover(shape, result.records.size(), random, now + share), "cosets");
         }
+        take_autoformation(false);
         SearchLimits limits;
         limits.deadline = deadline;
         limits.max_iterations = options.max_iterations;
@@ -107,9 +135,29 @@ GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& optio
             consider(shrink_cover(shape, std::move(greedy), random, first), "greedy");
         }
         result.records = normalized(shrink_cover(shape, std::move(result.records), random, limits));
+        take_autoformation(true);
     }
     require_coverage(shape, result.records);
     return result;
+}
+
+std::optional<GeneratedSystem> bound_reaching_system(const Shape& shape, std::uint64_t max_records,
+                                                    std::uint64_t max_variants) {
+    if (!shape_problem(shape).empty()) return std::nullopt;
+    const VariantSpace space(shape);
+    if (space.size() > max_variants) return std::nullopt;
+    GeneratedSystem system{shape, {}, {}};
+    if (space.radius() >= space.active()) {
+        system.records = {0};
+        system.start = "single bet";
+    } else {
+        const std::uint64_t least = sphere_bound(shape);
+        if (least > max_records || block_plan(shape).size != least) return std::nullopt;
+        system.records = block_cover(shape, least);
+        system.start = "perfect code";
+    }
+    require_coverage(shape, system.records);
+    return system;
 }
 
 }  // namespace morvalen::briefgen

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,6 +34,12 @@ public:
 // Throws ShapeError for a shape that is malformed or too large, and CoverageError should the
 // result ever fail the exhaustive check.
 GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& options);
+
+// For shapes too large to search: a construction of exactly the sphere bound's size (a perfect code,
+// or one bet), checked exhaustively, when it has at most `max_records` bets and at most `max_variants`
+// variants to check; otherwise nothing. Nothing can be smaller, autoformation included.
+std::optional<GeneratedSystem> bound_reaching_system(const Shape& shape, std::uint64_t max_records,
+                                                    std::uint64_t max_variants);
 
 // The size below which no search for this shape need go: the sphere bound or a proven optimum.
 std::uint64_t good_enough_size(const Shape& shape);

@@ -1,6 +1,7 @@
 // The on-demand worker: a queue of signatures, one generation at a time, results stored.
 #include "service/on_demand_systems.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "briefgen/generator.h"
@@ -25,7 +26,8 @@ OnDemandSystems::~OnDemandSystems() {
 
 std::optional<std::string> OnDemandSystems::request(std::int64_t signature) {
     const auto shape = briefgen::shape_from_signature(signature);
-    if (!shape || briefgen::VariantSpace(*shape).size() > options_.max_variants) return std::nullopt;
+    if (!shape || briefgen::VariantSpace(*shape).size() > std::max(options_.max_variants, options_.max_bound_variants))
+        return std::nullopt;
     std::shared_future<std::optional<std::string>> result;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -73,15 +75,23 @@ void OnDemandSystems::work() {
             // Another request may have been answered from the store meanwhile.
             payload = store_.with_db([&](Database& db) { return system_payload(db, signature); });
             if (!payload) {
-                briefgen::GenerateOptions generate;
-                generate.budget = options_.search_budget;
-                generate.seed = options_.seed + static_cast<std::uint64_t>(signature);
-                generate.max_variants = options_.max_variants;
-                const auto system = briefgen::generate_system(*briefgen::shape_from_signature(signature), generate);
-                payload = system_payload_of(system.records);
-                store_.with_db([&](Database& db) {
-                    put_system(db, signature, static_cast<std::int32_t>(system.records.size()), *payload);
-                });
+                const briefgen::Shape shape = *briefgen::shape_from_signature(signature);
+                std::optional<briefgen::GeneratedSystem> system;
+                if (briefgen::VariantSpace(shape).size() > options_.max_variants) {
+                    system = briefgen::bound_reaching_system(shape, options_.max_bound_records, options_.max_bound_variants);
+                } else {
+                    briefgen::GenerateOptions generate;
+                    generate.budget = options_.search_budget;
+                    generate.seed = options_.seed + static_cast<std::uint64_t>(signature);
+                    generate.max_variants = options_.max_variants;
+                    system = briefgen::generate_system(shape, generate);
+                }
+                if (system) {
+                    payload = system_payload_of(system->records);
+                    store_.with_db([&](Database& db) {
+                        put_system(db, signature, static_cast<std::int32_t>(system->records.size()), *payload);
+                    });
+                }
             }
         } catch (const std::exception& error) {
             // A generated system that fails its check, or a store that cannot be written: the

@@ -19,9 +19,16 @@ class Store;
 class BriefService;
 
 struct OnDemandOptions {
-    std::chrono::milliseconds search_budget{2000};  // the generator's own time, after its start
-    std::chrono::milliseconds wait{5000};           // how long a request waits for its system
-    std::uint64_t max_variants = 1'000'000;         // bigger shapes answer "no system"
+    // The generator's own time; its constructions and the autoformation pass come on top.
+    std::chrono::milliseconds search_budget{1600};
+    // How long a request waits for its system. A shape whose autoformation pass alone takes longer
+    // answers "no system" at first; its system is stored when the worker finishes.
+    std::chrono::milliseconds wait{2900};
+    std::uint64_t max_variants = 1'000'000;         // bigger shapes are searched no further
+    // Above max_variants only a construction of the sphere bound's size is served (the perfect code
+    // over GF(7) for eight seven-outcome events), when it is this small and checkable.
+    std::uint64_t max_bound_records = 200'000;
+    std::uint64_t max_bound_variants = 20'000'000;
     std::size_t max_pending = 16;                   // beyond this, requests are not queued
     // Requests that hold an HTTP thread while they wait; further ones queue their job and answer
     // "no system" at once, so waiting never takes over the server's threads.

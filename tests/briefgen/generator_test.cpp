@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <random>
 
+#include "briefgen/autoformation_cover.h"
 #include "briefgen/coverage_check.h"
 #include "briefgen/generator.h"
 #include "briefgen/greedy_cover.h"
@@ -38,6 +39,24 @@ TEST(Generator, CoversRandomSmallShapes) {
         EXPECT_TRUE(std::is_sorted(system.records.begin(), system.records.end()));
         EXPECT_EQ(std::adjacent_find(system.records.begin(), system.records.end()), system.records.end());
         EXPECT_GE(system.records.size(), sphere_bound(shape));
+    }
+}
+
+TEST(Generator, NeverLargerThanAutoformationOnRandomShapes) {
+    std::mt19937_64 random(15);
+    for (int trial = 0; trial < 30; ++trial) {
+        Shape shape;
+        for (int& count : shape.counts) count = std::uniform_int_distribution<int>(1, 6)(random);
+        std::sort(shape.counts.begin(), shape.counts.end(), std::greater<>());
+        shape.guarantee = std::uniform_int_distribution<int>(5, 7)(random);
+        if (VariantSpace(shape).size() > 1500) continue;
+        const auto greedy = autoformation_cover(shape, 0);
+        ASSERT_TRUE(greedy.has_value());
+        EXPECT_TRUE(check_coverage(shape, *greedy).covers) << describe(shape);
+        GenerateOptions options = quick(static_cast<std::uint64_t>(trial), 50);
+        options.max_iterations = 200;
+        const GeneratedSystem system = generate_system(shape, options);
+        EXPECT_LE(system.records.size(), greedy->size()) << describe(shape) << " from " << system.start;
     }
 }
 

@@ -97,6 +97,21 @@ TEST(OnDemandSystems, RefusesWhatItCannotOrMustNotGenerate) {
     EXPECT_FALSE(on_demand.request(-17).has_value());
 }
 
+TEST(OnDemandSystems, AboveTheSearchLimitOnlyAPerfectCodeIsServed) {
+    Store store("");
+    OnDemandOptions options = fast_options();
+    options.max_variants = 500;
+    OnDemandSystems on_demand(store, options);
+    // Five four-outcome events at guarantee 7: the Hamming code over GF(4), 64 bets, nothing smaller.
+    const auto perfect = core::signature_of_counts(7, {4, 4, 4, 4, 4, 1, 1, 1});
+    const auto payload = on_demand.request(perfect);
+    ASSERT_TRUE(payload.has_value());
+    EXPECT_EQ(decoded(*payload).size(), 64u);
+    expect_covers(perfect, *payload);
+    // Six of them have no perfect code: no system rather than a large one.
+    EXPECT_FALSE(on_demand.request(core::signature_of_counts(7, {4, 4, 4, 4, 4, 4, 1, 1})).has_value());
+}
+
 TEST(OnDemandSystems, ARequestThatStopsWaitingFindsItsSystemStoredLater) {
     Store store("");
     OnDemandOptions options = fast_options();
