@@ -8,6 +8,7 @@
 #include "core/bet.h"
 #include "core/brief_expansion.h"
 #include "core/brief_system_list.h"
+#include "core/edit_history.h"
 #include "core/event_table.h"
 #include "core/list_operations.h"
 #include "core/package_stats.h"
@@ -57,6 +58,8 @@ public:
     // Set while autoformation or a brief expansion runs, so that input handled meanwhile cannot start
     // a second run inside the first or re-read the list under it.
     bool formation_running = false;
+    // Undo and redo of the package (memo text and list together).
+    EditHistory history;
 
     // Recomputes the summary; with_coverage shows the coverage of the last check.
     StatsView stats(bool with_coverage = false) const {

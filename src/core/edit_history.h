@@ -1,0 +1,64 @@
+// The bounded undo and redo history of the package: whole snapshots of the memo text and the bet list.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "core/bet.h"
+
+namespace morvalen::core {
+
+// The package as the player sees it: the memo text and the list that mirrors it. Both are kept,
+// because a program-written list need not read back from its text exactly (partial lines).
+struct PackageSnapshot {
+    std::string memo_text;
+    BetList bets;
+
+    // What the snapshot holds in memory, for the history's budget.
+    std::size_t bytes() const { return memo_text.size() + bets.size() * sizeof(BetEntry); }
+    bool operator==(const PackageSnapshot&) const = default;
+};
+
+struct HistoryLimits {
+    std::size_t max_steps = 100;
+    std::size_t max_bytes = std::size_t{64} * 1024 * 1024;
+};
+
+class EditHistory {
+public:
+    explicit EditHistory(HistoryLimits limits = {}) : limits_(limits) {}
+
+    enum class Recorded { kept, too_large };
+    // Keeps the state before a change as one undo step and forgets the redo steps. A state that
+    // alone passes the byte budget cannot be kept: the whole history is forgotten and too_large
+    // tells the caller to say so.
+    Recorded record(PackageSnapshot before);
+
+    bool can_undo() const { return !undo_.empty(); }
+    bool can_redo() const { return !redo_.empty(); }
+    // The state to go back to; `current` is kept for redo. Nullopt (and nothing kept) when there is
+    // no step.
+    std::optional<PackageSnapshot> undo(PackageSnapshot current);
+    // The state to go forward to; `current` is kept for undo.
+    std::optional<PackageSnapshot> redo(PackageSnapshot current);
+
+    void clear();
+    std::size_t undo_steps() const { return undo_.size(); }
+    std::size_t redo_steps() const { return redo_.size(); }
+    // Bytes held by both directions together; never above the budget.
+    std::size_t bytes() const { return bytes_; }
+    const HistoryLimits& limits() const { return limits_; }
+
+private:
+    // Drops the steps farthest from the present until both budgets hold.
+    void trim();
+
+    HistoryLimits limits_;
+    std::deque<PackageSnapshot> undo_;  // back is the most recent
+    std::deque<PackageSnapshot> redo_;  // back is the next to redo
+    std::size_t bytes_ = 0;
+};
+
+}  // namespace morvalen::core
