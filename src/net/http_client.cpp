@@ -141,6 +141,7 @@ void HttpClient::get(const QUrl& url, const RequestLimits& limits, Callback done
             result.body = transfer->body;
         } else if (reply->error() != QNetworkReply::NoError && result.status == 0) {
             result.error = reply->errorString();
+            result.network_error = static_cast<int>(reply->error());
         } else {
             // An HTTP error status still brings a page, which the caller reads like any other.
             result.ok = true;

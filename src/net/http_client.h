@@ -42,6 +42,7 @@ struct FetchResult {
     bool timed_out = false;
     bool too_large = false;
     QString error;             // empty when ok
+    int network_error = 0;     // QNetworkReply::NetworkError of a failed transfer, 0 when none
 };
 
 class HttpClient : public QObject {

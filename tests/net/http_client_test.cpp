@@ -1,6 +1,7 @@
 // The HTTP client: pages and bodies from the embedded service, caps, and the time limits that turn a
 // silent host into a failed request.
 #include "net/http_client.h"
+#include "net/failure_text.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -112,6 +113,9 @@ TEST_F(HttpClientTest, DownloadsRespectTheCap) {
     EXPECT_FALSE(refused.ok);
     EXPECT_TRUE(refused.too_large);
     EXPECT_TRUE(refused.body.isEmpty());
+    EXPECT_EQ(failure_reason(refused), QStringLiteral("ответ больше допустимого размера"));
+    EXPECT_TRUE(page_arrived(whole));
+    EXPECT_TRUE(failure_reason(whole).isEmpty());
 
     // The version text keeps its first 282 bytes and succeeds.
     embedded_->store().with_db(
@@ -127,6 +131,9 @@ TEST_F(HttpClientTest, ErrorStatusesStillBringTheirPage) {
     EXPECT_EQ(missing.status, 404);
     const auto bad = client_.get_blocking(url("/sttot/getbrief.ashx?signat=x"), page_limits());
     EXPECT_EQ(bad.status, 400);
+    // For a page that must arrive, an error status is a failure with its number.
+    EXPECT_FALSE(page_arrived(missing));
+    EXPECT_EQ(failure_reason(missing), QStringLiteral("ответ с ошибкой HTTP 404"));
 }
 
 TEST_F(HttpClientTest, SilentAndStallingHostsTimeOut) {
@@ -141,6 +148,7 @@ TEST_F(HttpClientTest, SilentAndStallingHostsTimeOut) {
     EXPECT_FALSE(quiet.ok);
     EXPECT_TRUE(quiet.timed_out);
     EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(failure_reason(quiet), QStringLiteral("истекло время ожидания ответа"));
 
     StallingHost stalling(true);
     clock.restart();
@@ -165,6 +173,8 @@ TEST_F(HttpClientTest, ARefusedConnectionFailsWithoutWaiting) {
     EXPECT_FALSE(refused.timed_out);
     EXPECT_FALSE(refused.error.isEmpty());
     EXPECT_EQ(finished_result.error, refused.error);  // the signal carries the same result
+    EXPECT_EQ(failure_reason(refused), QStringLiteral("в подключении отказано"));
+    EXPECT_EQ(host_of(QUrl(QStringLiteral("http://127.0.0.1:%1/x").arg(port))), QStringLiteral("127.0.0.1:%1").arg(port));
 }
 
 }  // namespace
