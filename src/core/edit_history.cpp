@@ -5,6 +5,43 @@
 
 namespace morvalen::core {
 
+std::size_t LineFigures::bytes() const {
+    std::size_t total = sizeof(EventTable) + caption.size() + events.acceptance_note.size();
+    for (int e = 1; e <= event_count; ++e) total += events.event(e).name.size();
+    return total;
+}
+
+bool LineFigures::operator==(const LineFigures& other) const {
+    if (caption != other.caption || events.acceptance_note != other.events.acceptance_note) return false;
+    for (int e = 1; e <= event_count; ++e) {
+        if (events.event(e).name != other.events.event(e).name) return false;
+        for (int o = 1; o <= outcome_count; ++o) {
+            const OutcomeCell& a = events.cell(e, o);
+            const OutcomeCell& b = other.events.cell(e, o);
+            if (a.quote_probability != b.quote_probability || a.pool_probability != b.pool_probability ||
+                a.setting_probability != b.setting_probability)
+                return false;
+        }
+    }
+    return true;
+}
+
+LineFigures line_figures(const EventTable& table, std::string caption) { return {table, std::move(caption)}; }
+
+void restore_line_figures(const LineFigures& figures, EventTable& table) {
+    table.acceptance_note = figures.events.acceptance_note;
+    for (int e = 1; e <= event_count; ++e) {
+        table.event(e).name = figures.events.event(e).name;
+        for (int o = 1; o <= outcome_count; ++o) {
+            const OutcomeCell& from = figures.events.cell(e, o);
+            OutcomeCell& into = table.cell(e, o);
+            into.quote_probability = from.quote_probability;
+            into.pool_probability = from.pool_probability;
+            into.setting_probability = from.setting_probability;
+        }
+    }
+}
+
 EditHistory::Recorded EditHistory::record(PackageSnapshot before) {
     for (const PackageSnapshot& step : redo_) bytes_ -= step.bytes();
     redo_.clear();

@@ -7,17 +7,36 @@
 #include <string>
 
 #include "core/bet.h"
+#include "core/event_table.h"
 
 namespace morvalen::core {
+
+// The line's figures as a quotes file sets them: event names, the three probabilities per outcome,
+// the acceptance note and the window caption. The marks are not among them.
+struct LineFigures {
+    EventTable events;
+    std::string caption;
+
+    std::size_t bytes() const;
+    bool operator==(const LineFigures& other) const;
+};
+
+LineFigures line_figures(const EventTable& table, std::string caption);
+// Puts the figures back into the table; the marks, yellow marks and start-with outcomes stay.
+void restore_line_figures(const LineFigures& figures, EventTable& table);
 
 // The package as the player sees it: the memo text and the list that mirrors it. Both are kept,
 // because a program-written list need not read back from its text exactly (partial lines).
 struct PackageSnapshot {
     std::string memo_text;
     BetList bets;
+    // Only for a step that changed the line (loading a quotes file): its figures before or after.
+    std::optional<LineFigures> line;
 
     // What the snapshot holds in memory, for the history's budget.
-    std::size_t bytes() const { return memo_text.size() + bets.size() * sizeof(BetEntry); }
+    std::size_t bytes() const {
+        return memo_text.size() + bets.size() * sizeof(BetEntry) + (line ? line->bytes() : 0);
+    }
     bool operator==(const PackageSnapshot&) const = default;
 };
 
@@ -38,6 +57,10 @@ public:
 
     bool can_undo() const { return !undo_.empty(); }
     bool can_redo() const { return !redo_.empty(); }
+    // The step undo or redo would take changed the line: the caller hands in the present with its
+    // line figures, so that the step can be taken back the other way.
+    bool undo_touches_line() const { return !undo_.empty() && undo_.back().line.has_value(); }
+    bool redo_touches_line() const { return !redo_.empty() && redo_.back().line.has_value(); }
     // The state to go back to; `current` is kept for redo. Nullopt (and nothing kept) when there is
     // no step.
     std::optional<PackageSnapshot> undo(PackageSnapshot current);
