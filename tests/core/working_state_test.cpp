@@ -7,6 +7,7 @@
 
 #include <zlib.h>
 
+#include "core/line_refresh.h"
 #include "core/session.h"
 #include "core/working_state.h"
 
@@ -143,4 +144,32 @@ TEST(WorkingState, MarksGoBackOnlyIntoTheSameDraw) {
 
     fresh.events.event(8).name = "Другой матч";
     EXPECT_FALSE(same_draw(saved, fresh.events));
+}
+
+TEST(LineRefresh, MarksStayOnEventsWhoseNameDidNotChange) {
+    EventTable table;
+    for (int e = 1; e <= event_count; ++e) {
+        table.event(e).name = "Матч " + std::to_string(e);
+        table.cell(e, 2).mark = 1;
+        table.cell(e, 2).yellow_mark = 1;
+        table.event(e).start_with = 2;
+    }
+    const EventNames before = event_names(table);
+    table.event(3).name = "Другой матч";
+    EXPECT_EQ(clear_marks_of_renamed_events(before, table), 1);
+    EXPECT_EQ(marked_count(table, 3), 0);
+    EXPECT_EQ(table.cell(3, 2).yellow_mark, 0);
+    EXPECT_EQ(table.event(3).start_with, 0);
+    EXPECT_EQ(marked_count(table, 4), 1);
+    EXPECT_EQ(table.event(4).start_with, 2);
+    EXPECT_TRUE(any_marks(table));
+
+    // Marks made before any line arrived stay when the first line comes.
+    EventTable unread;
+    unread.cell(1, 1).mark = 1;
+    const EventNames nameless = event_names(unread);
+    unread.event(1).name = "Матч 1";
+    EXPECT_EQ(clear_marks_of_renamed_events(nameless, unread), 0);
+    EXPECT_EQ(unread.cell(1, 1).mark, 1);
+    EXPECT_FALSE(any_marks(EventTable{}));
 }
