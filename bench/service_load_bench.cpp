@@ -93,6 +93,7 @@ void BM_LinePageUnderSlowClients(benchmark::State& state) {
     std::int64_t failures = 0;
     std::int64_t served_after = 0;
     std::size_t least_connected = slow_clients;
+    double connected_sum = 0;
     std::size_t cut_off = 0;
     for (auto _ : state) {
         {
@@ -112,6 +113,7 @@ void BM_LinePageUnderSlowClients(benchmark::State& state) {
                 if (!result || result->status != 200 || result->body.empty()) ++failures;
                 latencies_ms.push_back(ms);
                 least_connected = std::min(least_connected, swarm.connected());
+                connected_sum += static_cast<double>(swarm.connected());
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
             cut_off += swarm.cut_off();
@@ -131,6 +133,8 @@ void BM_LinePageUnderSlowClients(benchmark::State& state) {
     state.counters["median_ms"] = benchmark::Counter(at(0.5));
     state.counters["p99_ms"] = benchmark::Counter(at(0.99));
     state.counters["max_ms"] = benchmark::Counter(latencies_ms.empty() ? 0.0 : latencies_ms.back());
+    state.counters["slow_connected_mean"] =
+        benchmark::Counter(latencies_ms.empty() ? 0.0 : connected_sum / static_cast<double>(latencies_ms.size()));
     state.counters["slow_connected_min"] = benchmark::Counter(static_cast<double>(least_connected));
     state.counters["slow_cut_off"] = benchmark::Counter(static_cast<double>(cut_off));
     state.counters["served_after"] = benchmark::Counter(static_cast<double>(served_after));

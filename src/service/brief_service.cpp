@@ -44,6 +44,16 @@ Reply BriefService::line_page() {
     return reply;
 }
 
+std::optional<Reply> BriefService::line_page_at_once() {
+    const auto version = store_.try_data_version();
+    if (!version) return std::nullopt;
+    std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock() || *version != cached_version_) return std::nullopt;
+    Reply reply;
+    reply.body = cached_line_page_;
+    return reply;
+}
+
 Reply BriefService::list_page(const ListQuery& query) {
     const auto records = store_.with_db(
         [&](Database& db) { return list_systems(db, query.guarantee, query.first, query.second); });

@@ -32,6 +32,9 @@ public:
     void set_system_source(SystemSource source);
 
     Reply brief(const QueryParams& params, std::size_t target_length);
+    // The line page when it can be had without waiting for a lock and without a rebuild; the event
+    // loop answers the hot request itself this way.
+    std::optional<Reply> line_page_at_once();
     // name is the path without its leading "/"; only the three update files are known.
     Reply update(std::string_view name);
 

@@ -112,6 +112,11 @@ void HttpConnection::parse() {
 }
 
 void HttpConnection::dispatch(std::string target) {
+    // The hot request is answered here: two thread hand-overs would cost more than the answer.
+    if (auto reply = shared_.answer_at_once(target)) {
+        respond(*reply);
+        return;
+    }
     phase_ = Phase::handling;
     // The handler's time is bounded by the handlers themselves (on-demand generation waits a fixed time).
     deadline_.cancel();

@@ -38,6 +38,8 @@ struct ConnectionShared {
     boost::asio::thread_pool* handlers = nullptr;
     // Called on a handler thread; never throws.
     std::function<Reply(std::string_view target)> answer;
+    // Called on the event loop; never throws and never waits. nullopt: ask the handler thread.
+    std::function<std::optional<Reply>(std::string_view target)> answer_at_once;
 };
 
 // All of a connection's own work runs on the server's single event-loop thread; only the answer is

@@ -45,6 +45,13 @@ struct HttpServer::Transport {
             }
             return transport_refusal(500, "internal error");
         };
+        shared.answer_at_once = [&service](std::string_view target) -> std::optional<Reply> {
+            try {
+                return answer_at_once(service, target);
+            } catch (...) {
+                return std::nullopt;  // the handler thread answers it, and reports what went wrong
+            }
+        };
     }
 
     void accept_next() {

@@ -28,6 +28,16 @@ Store::Store(const std::string& path) : db_(path.empty() ? std::string(":memory:
 
 std::int64_t Store::data_version() {
     std::lock_guard<std::mutex> lock(mutex_);
+    return data_version_locked();
+}
+
+std::optional<std::int64_t> Store::try_data_version() {
+    std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return std::nullopt;
+    return data_version_locked();
+}
+
+std::int64_t Store::data_version_locked() {
     auto statement = db_.prepare("PRAGMA data_version");
     statement.step();
     // data_version moves with other connections' commits, total_changes with our own writes; both

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -25,10 +26,14 @@ public:
 
     // Changes whenever this or another connection has written; cached pages compare it.
     std::int64_t data_version();
+    // The same, or nothing when another thread holds the store: for callers that must not wait.
+    std::optional<std::int64_t> try_data_version();
 
     bool seeded_demo_line() const { return seeded_; }
 
 private:
+    std::int64_t data_version_locked();
+
     std::mutex mutex_;
     Database db_;
     bool seeded_ = false;

@@ -10,7 +10,9 @@
 
 #include "raw_http_client.h"
 #include "service/brief_service.h"
+#include "service/http_routes.h"
 #include "service/http_server.h"
+#include "service/line_store.h"
 #include "service/open_file_limit.h"
 #include "service/store.h"
 
@@ -209,6 +211,35 @@ TEST_F(TransportTest, RunningOutOfDescriptorsNeitherStopsNorSpinsTheService) {
     const auto served = get_once(port_, line_target, 3s);
     ASSERT_TRUE(served);
     EXPECT_EQ(served->status, 200);
+}
+
+TEST(AnswerAtOnceTest, GivesTheHandlersAnswerOrLeavesTheRequestToThem) {
+    Store store("");
+    BriefService service(store);
+    const std::vector<std::string> targets{
+        line_target, "/sttot/getbrief.ashx?line=1&line=1", "/sttot/getbrief.ashx?signat=%zz",
+        "/sttot/getbrief.ashx?grant=7_32", "/sttot/getbrief.ashx?signat=50111101842", "/updmtz17.ini",
+        "/etc/passwd", "/"};
+    EXPECT_FALSE(answer_at_once(service, line_target)) << "nothing is cached yet";
+    answer_request(service, line_target);
+    int at_once = 0;
+    for (const auto& target : targets) {
+        const auto quick = answer_at_once(service, target);
+        if (!quick) continue;
+        ++at_once;
+        const Reply full = answer_request(service, target);
+        EXPECT_EQ(quick->status, full.status) << target;
+        EXPECT_EQ(quick->body, full.body) << target;
+        EXPECT_EQ(quick->content_type, full.content_type) << target;
+    }
+    EXPECT_EQ(at_once, 5);  // the cached line page, two refused queries, two unknown paths
+    // A changed line is never answered from the old cache.
+    store.with_db([](Database& db) {
+        auto line = load_line(db);
+        line->stake = "100";
+        save_line(db, *line);
+    });
+    EXPECT_FALSE(answer_at_once(service, line_target));
 }
 
 TEST(OpenFileLimitTest, IsRaisedToTheHardLimit) {
