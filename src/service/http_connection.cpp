@@ -2,6 +2,8 @@
 // client that trickles a byte a second is cut off as surely as one that sends nothing.
 #include "service/http_connection.h"
 
+#include <algorithm>
+
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/http/error.hpp>
@@ -143,7 +145,8 @@ void HttpConnection::refuse_request(int status, std::string_view text, std::stri
 void HttpConnection::write(std::string bytes) {
     phase_ = Phase::writing;
     out_ = std::move(bytes);
-    arm(shared_.limits.write_timeout);
+    const auto rate = std::max<std::size_t>(shared_.limits.slowest_read_bytes_per_second, 1);
+    arm(shared_.limits.write_timeout + std::chrono::milliseconds(out_.size() * 1000 / rate));
     asio::async_write(socket_, asio::buffer(out_), [self = shared_from_this()](const error_code& error, std::size_t) {
         if (error || self->phase_ == Phase::closed) {
             self->close();

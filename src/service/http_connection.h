@@ -25,7 +25,10 @@ struct ConnectionLimits {
     std::chrono::milliseconds head_timeout{5000};
     // Between requests on a kept-alive connection.
     std::chrono::milliseconds keep_alive_timeout{5000};
+    // An answer must be taken within this plus its size at the slowest rate below, so a big update
+    // archive still reaches a slow line while a client that reads nothing is let go.
     std::chrono::milliseconds write_timeout{5000};
+    std::size_t slowest_read_bytes_per_second = 16 * 1024;
     // After a closing answer, how long the client's remaining bytes are read and dropped, so the close
     // does not reset the connection before the client has read the answer.
     std::chrono::milliseconds linger_timeout{1000};

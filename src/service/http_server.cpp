@@ -32,8 +32,11 @@ constexpr auto accept_pause = std::chrono::milliseconds(100);
 struct HttpServer::Transport {
     Transport(BriefService& service, ServerOptions opts)
         : options(std::move(opts)), acceptor(io), accept_pause_timer(io), handlers(options.threads ? options.threads : 1) {
-        shared.limits = {options.head_timeout, options.keep_alive_timeout, options.write_timeout,
-                         options.linger_timeout, options.max_head_bytes};
+        shared.limits.head_timeout = options.head_timeout;
+        shared.limits.keep_alive_timeout = options.keep_alive_timeout;
+        shared.limits.write_timeout = options.write_timeout;
+        shared.limits.linger_timeout = options.linger_timeout;
+        shared.limits.max_head_bytes = options.max_head_bytes;
         shared.handlers = &handlers;
         shared.answer = [&service](std::string_view target) {
             try {
