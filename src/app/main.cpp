@@ -1,7 +1,9 @@
 // morvalen: the desktop program. Starts the main window on the service it finds, or on its own.
 #include <QApplication>
+#include <QIcon>
 
 #include "app/main_window.h"
+#include "app/qt_translations.h"
 #include "app/service_address.h"
 #include "app/texts.h"
 #include "app/update_checker.h"
@@ -10,6 +12,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(morvalen::app::app_title);
     QApplication::setApplicationDisplayName(morvalen::app::app_title);
+    // Desktops match the window to the installed menu entry and icon by this name.
+    QApplication::setDesktopFileName(QStringLiteral(MORVALEN_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(MORVALEN_APP_ID)));
+    morvalen::app::install_qt_translations();
 
     morvalen::app::ServiceAddress service = morvalen::app::find_service();
     morvalen::app::WindowOptions options;
