@@ -32,6 +32,7 @@ public:
 };
 
 struct CliContext {
+    std::string command_name;  // the first argument: "best" accepts guarantee 8, the other commands up to 7
     std::map<std::string, std::string> options;  // "--stake" -> "3.1"; flags map to ""
     core::Session session;
     LineMemo memo;

@@ -1,10 +1,11 @@
-// sensations, random, auto, brief and the coverage check of `stats --coverage`.
+// sensations, random, auto, brief, best and the coverage check of `stats --coverage`.
 #include <fstream>
 #include <iterator>
 
 #include "cli/command_registry.h"
 #include "cli/options.h"
 #include "core/autoformation.h"
+#include "core/best_chances.h"
 #include "core/brief_expansion.h"
 #include "core/random_distribution.h"
 #include "core/sensations.h"
@@ -65,11 +66,22 @@ void run_brief(CliContext& ctx) {
     ctx.print_memo();
 }
 
+void run_best(CliContext& ctx) {
+    ctx.require_full_marking("best");
+    const std::int64_t steps = ctx.session.settings.repeat_count;
+    if (steps < 1 || steps > core::best_chances_bet_limit)
+        throw UsageError("--steps: для best ожидается число от 1 до " + std::to_string(core::best_chances_bet_limit));
+    apply_probabilities(ctx);
+    if (auto refused = core::form_best_chances_package(ctx.session)) throw UsageError(*refused);
+    ctx.print_memo();
+}
+
 const CommandRegistration registrations[] = {
     {"sensations", run_sensations},
     {"random", run_random},
     {"auto", run_auto},
     {"brief", run_brief},
+    {"best", run_best},
 };
 
 const bool coverage_registered = [] {

@@ -40,6 +40,7 @@ int run(int argc, char** argv) {
         return 2;
     }
     CliContext ctx;
+    ctx.command_name = command;
     try {
         parse_options(std::vector<std::string>(argv + 2, argv + argc), ctx);
         apply_settings(ctx);

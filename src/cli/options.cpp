@@ -154,7 +154,8 @@ void apply_settings(CliContext& ctx) {
         if (!stake || stake->value < 0) throw UsageError("--stake: ожидается неотрицательное число с точкой, получено \"" + *text + "\"");
         settings.stake = *stake;
     }
-    if (const auto text = ctx.value("--guarantee")) settings.guarantee = static_cast<int>(parse_integer("--guarantee", *text, 2, 7));
+    if (const auto text = ctx.value("--guarantee"))
+        settings.guarantee = static_cast<int>(parse_integer("--guarantee", *text, 2, ctx.command_name == "best" ? 8 : 7));
     if (const auto text = ctx.value("--steps")) settings.repeat_count = parse_integer("--steps", *text, 0, 100000000);
     if (const auto text = ctx.value("--min")) settings.yellow_min = static_cast<int>(parse_integer("--min", *text, 0, 8));
     if (const auto text = ctx.value("--max")) settings.yellow_max = static_cast<int>(parse_integer("--max", *text, 0, 8));

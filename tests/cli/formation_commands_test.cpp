@@ -101,3 +101,28 @@ TEST(FormationCommands, BriefExpandsThePayloadInOrder) {
     std::remove(empty.c_str());
     std::remove(broken.c_str());
 }
+
+TEST(FormationCommands, BestAppendsSingleBetsAfterTheInputAndRefusesWhatItCannotUse) {
+    const std::string odds =
+        "'--probabilities=30,10,5;,,,,,,20,10;8,4,2,6;,,,,,,,,,,10,,,,,,3;,,,,,,,,,,30,,20;,,,,,,,,10,,,,10;,,,5,,,20;,,,,,,,30,10'";
+    const auto result = run_pack("best " + pairs + " " + odds + " --guarantee 6 --steps 5 --seed 2 --stake 2", "  kept\n");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.substr(0, 7), "  kept\n");
+    EXPECT_EQ(line_count(result.out), 6u);
+    EXPECT_NE(result.out.find("\n2|1-("), std::string::npos);
+    EXPECT_EQ(run_pack("best " + pairs + " " + odds + " --guarantee 6 --steps 5 --seed 2 --stake 2", "  kept\n").out, result.out);
+
+    // Guarantee 8 is allowed here and nowhere else.
+    EXPECT_EQ(run_pack("best " + pairs + " " + odds + " --guarantee 8 --steps 3", "").status, 0);
+    EXPECT_EQ(run_pack("auto " + pairs + " --guarantee 8 --steps 3", "").status, 2);
+    for (const std::string bad : {"--guarantee 1", "--guarantee 9", "--steps 0", "--steps 100001"}) {
+        const auto refused = run_pack("best " + pairs + " " + odds + " " + bad, "x\n");
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_EQ(refused.out, "") << bad;
+    }
+    EXPECT_EQ(run_pack("best --marks '1:0' --steps 3", "").status, 2);
+    // Event 2's marked outcomes (0:0 and 1:1) have no probability.
+    const auto zero = run_pack("best " + pairs + " '--probabilities=30,10;;8,4' --steps 3", "");
+    EXPECT_EQ(zero.status, 2);
+    EXPECT_NE(zero.err.find("Событие 2"), std::string::npos) << zero.err;
+}
