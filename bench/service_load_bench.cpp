@@ -1,5 +1,5 @@
-// Load on the service over the loopback: line-page requests with 8 and 64 concurrent keep-alive
-// clients, a burst of 200 concurrent malformed requests after which the service must still answer,
+// Load on the service as morvalen_service runs it, over the loopback: line-page requests with 8 and
+// 64 concurrent keep-alive clients, a burst of 200 concurrent malformed requests after which the service must still answer,
 // and line pages on fresh connections while 1,000 clients trickle request heads.
 // Bounded: a fixed number of requests per thread, fixed run times and client timeouts on every request.
 #include <benchmark/benchmark.h>
@@ -10,17 +10,51 @@
 #include <thread>
 #include <vector>
 
-#include "service/embedded_service.h"
+#include "service/brief_service.h"
+#include "service/http_server.h"
+#include "service/open_file_limit.h"
+#include "service/store.h"
 #include "slow_client_swarm.h"
 
 namespace {
 
-using morvalen::service::EmbeddedService;
+// The service as morvalen_service runs it (default options), on an in-memory store with the
+// demonstration line, serving from its own threads.
+class StandaloneService {
+public:
+    StandaloneService() : service_(store_), server_(service_, loopback_options()) {
+        morvalen::service::raise_open_file_limit();
+        port_ = server_.bind();
+        if (port_ <= 0) std::abort();
+        base_url_ = "http://127.0.0.1:" + std::to_string(port_);
+        thread_ = std::thread([this] { server_.run(); });
+    }
+    ~StandaloneService() {
+        server_.stop();
+        thread_.join();
+    }
+    int port() const { return port_; }
+    const std::string& base_url() const { return base_url_; }
 
-EmbeddedService& service() {
-    static const std::unique_ptr<EmbeddedService> embedded = EmbeddedService::start("");
-    if (!embedded) std::abort();
-    return *embedded;
+private:
+    static morvalen::service::ServerOptions loopback_options() {
+        morvalen::service::ServerOptions options;
+        options.host = "127.0.0.1";
+        options.port = 0;
+        return options;
+    }
+
+    morvalen::service::Store store_{""};
+    morvalen::service::BriefService service_;
+    morvalen::service::HttpServer server_;
+    int port_ = 0;
+    std::string base_url_;
+    std::thread thread_;
+};
+
+StandaloneService& service() {
+    static StandaloneService running;
+    return running;
 }
 
 httplib::Client make_client() {
@@ -48,7 +82,7 @@ void BM_LinePage(benchmark::State& state) {
     state.counters["errors"] = benchmark::Counter(static_cast<double>(errors), benchmark::Counter::kAvgThreads);
     if (errors > 0) state.SkipWithError("line page requests failed");
 }
-BENCHMARK(BM_LinePage)->Threads(8)->Iterations(2500)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LinePage)->Threads(8)->Iterations(5000)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LinePage)->Threads(64)->Iterations(400)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 void BM_MalformedBurst(benchmark::State& state) {

@@ -25,6 +25,7 @@ std::unique_ptr<EmbeddedService> EmbeddedService::start(const std::string& datab
         options.host = "127.0.0.1";
         options.port = 0;
         options.threads = 8;
+        options.io_threads = 1;  // the desktop program serves one player
         embedded->server_ = std::make_unique<HttpServer>(*embedded->service_, options);
         embedded->port_ = embedded->server_->bind();
         if (embedded->port_ <= 0) return nullptr;

@@ -1,12 +1,16 @@
-// One event-loop thread owns every socket, so a slow client costs a descriptor and a few kilobytes,
-// never a thread. Accept failures (out of descriptors above all) pause accepting instead of retrying
-// at once, since the pending connection stays ready and an immediate retry would spin.
+// A few event-loop threads own every socket, each connection staying on one of them, so a slow client
+// costs a descriptor and a few kilobytes, never a thread.
 #include "service/http_server.h"
 
 #include <atomic>
+#include <algorithm>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/thread_pool.hpp>
@@ -31,7 +35,15 @@ constexpr auto accept_pause = std::chrono::milliseconds(100);
 
 struct HttpServer::Transport {
     Transport(BriefService& service, ServerOptions opts)
-        : options(std::move(opts)), acceptor(io), accept_pause_timer(io), handlers(options.threads ? options.threads : 1) {
+        : options(std::move(opts)),
+          loops(make_loops(options.io_threads)),
+          acceptor(*loops.front()),
+          accept_pause_timer(*loops.front()),
+          handlers(options.threads ? options.threads : 1) {
+        // Each loop's reactor takes descriptors of its own; made now, not when descriptors may have run out.
+        for (auto& loop : loops) {
+            [[maybe_unused]] const tcp::socket reactor_made(*loop);
+        }
         shared.limits.head_timeout = options.head_timeout;
         shared.limits.keep_alive_timeout = options.keep_alive_timeout;
         shared.limits.write_timeout = options.write_timeout;
@@ -57,51 +69,81 @@ struct HttpServer::Transport {
         };
     }
 
+    static std::vector<std::unique_ptr<asio::io_context>> make_loops(std::size_t count) {
+        std::vector<std::unique_ptr<asio::io_context>> made;
+        for (std::size_t i = 0; i < std::max<std::size_t>(count, 1); ++i) made.push_back(std::make_unique<asio::io_context>(1));
+        return made;
+    }
+
     void accept_next() {
-        acceptor.async_accept([this](const error_code& error, tcp::socket socket) {
-            if (!acceptor.is_open()) return;
-            if (error) {
-                report_accept_failure(error);
-                accept_pause_timer.expires_after(accept_pause);
-                accept_pause_timer.async_wait([this](const error_code& waited) {
-                    if (!waited) accept_next();
-                });
-                return;
-            }
-            error_code ignored;
-            // Head and body go out in one write, but a kept-alive client must not wait on delayed ACKs.
-            socket.set_option(tcp::no_delay(true), ignored);
-            if (served.load() < cap) {
-                ++served;
-                std::make_shared<HttpConnection>(std::move(socket), shared, served)->serve();
-            } else if (refusing.load() < options.max_refusals) {
-                ++refusing;
-                std::make_shared<HttpConnection>(std::move(socket), shared, refusing)->refuse();
-            }
-            // else: the socket closes here, the cheapest refusal of all.
-            accept_next();
+        try {
+            // Connections are dealt to the loops in turn; each lives on its loop's thread alone.
+            asio::io_context& loop = *loops[next_loop++ % loops.size()];
+            acceptor.async_accept(loop, [this, &loop](const error_code& error, tcp::socket socket) {
+                if (!acceptor.is_open()) return;
+                if (error) {
+                    report_accept_failure(error.message());
+                    pause_accepting();
+                    return;
+                }
+                try {
+                    take(loop, std::move(socket));
+                } catch (const std::exception& failure) {
+                    report_accept_failure(failure.what());  // the socket closes; serving goes on
+                }
+                accept_next();
+            });
+        } catch (const std::exception& failure) {
+            report_accept_failure(failure.what());
+            pause_accepting();
+        }
+    }
+
+    // An accept that failed (out of descriptors above all) leaves the pending connection ready, so an
+    // immediate retry would spin.
+    void pause_accepting() {
+        accept_pause_timer.expires_after(accept_pause);
+        accept_pause_timer.async_wait([this](const error_code& waited) {
+            if (!waited) accept_next();
         });
     }
 
-    void report_accept_failure(const error_code& error) {
+    void take(asio::io_context& loop, tcp::socket socket) {
+        error_code ignored;
+        // Head and body go out in one write, but a kept-alive client must not wait on delayed ACKs.
+        socket.set_option(tcp::no_delay(true), ignored);
+        if (served.load() < cap) {
+            ++served;
+            auto connection = std::make_shared<HttpConnection>(std::move(socket), shared, served);
+            asio::post(loop, [connection] { connection->serve(); });
+        } else if (refusing.load() < options.max_refusals) {
+            ++refusing;
+            auto connection = std::make_shared<HttpConnection>(std::move(socket), shared, refusing);
+            asio::post(loop, [connection] { connection->refuse(); });
+        }
+        // else: the socket closes here, the cheapest refusal of all.
+    }
+
+    void report_accept_failure(const std::string& reason) {
         const auto now = std::chrono::steady_clock::now();
         if (now - last_accept_report < std::chrono::seconds(10)) return;
         last_accept_report = now;
         std::fprintf(stderr, "morvalen_service: cannot accept a connection (%s); retrying shortly\n",
-                     error.message().c_str());
+                     reason.c_str());
     }
 
     ServerOptions options;
-    // Declared before the io context: connections it destroys count themselves down here.
+    // Declared before the loops: connections they destroy count themselves down here.
     std::atomic<std::size_t> served{0};
     std::atomic<std::size_t> refusing{0};
     std::size_t cap = 0;
     ConnectionShared shared;
-    asio::io_context io{1};
+    std::vector<std::unique_ptr<asio::io_context>> loops;
+    std::size_t next_loop = 0;
     tcp::acceptor acceptor;
     asio::steady_timer accept_pause_timer;
     std::chrono::steady_clock::time_point last_accept_report{};
-    // Declared after the io context so it is destroyed first: its queued work may hold connections.
+    // Declared after the loops so it is destroyed first: its queued work may hold connections.
     asio::thread_pool handlers;
     std::atomic<bool> bound{false};
     std::atomic<bool> stopped{false};
@@ -120,7 +162,7 @@ HttpServer::~HttpServer() {
 int HttpServer::bind() {
     auto& t = *transport_;
     try {
-        tcp::resolver resolver(t.io);
+        tcp::resolver resolver(*t.loops.front());
         const auto endpoints = resolver.resolve(t.options.host, std::to_string(t.options.port),
                                                 tcp::resolver::passive | tcp::resolver::numeric_service);
         for (const auto& entry : endpoints) {
@@ -150,16 +192,24 @@ bool HttpServer::run() {
     auto& t = *transport_;
     if (!t.bound) return false;
     t.looping = true;
-    asio::post(t.io, [&t] { t.accept_next(); });
-    while (!t.stopped) {
-        try {
-            t.io.run();
-            break;
-        } catch (const std::exception& error) {
-            // A failure inside one connection's step (memory, most likely) must not end the service.
-            std::fprintf(stderr, "morvalen_service: %s\n", error.what());
+    asio::post(*t.loops.front(), [&t] { t.accept_next(); });
+    const auto run_loop = [&t](asio::io_context& loop) {
+        // Idle loops wait for connections instead of returning.
+        const auto busy = asio::make_work_guard(loop);
+        while (!t.stopped) {
+            try {
+                loop.run();
+                break;
+            } catch (const std::exception& error) {
+                // A failure inside one connection's step (memory, most likely) must not end the service.
+                std::fprintf(stderr, "morvalen_service: %s\n", error.what());
+            }
         }
-    }
+    };
+    std::vector<std::thread> others;
+    for (std::size_t i = 1; i < t.loops.size(); ++i) others.emplace_back(run_loop, std::ref(*t.loops[i]));
+    run_loop(*t.loops.front());
+    for (auto& other : others) other.join();
     t.looping = false;
     return true;
 }
@@ -167,7 +217,7 @@ bool HttpServer::run() {
 void HttpServer::stop() {
     auto& t = *transport_;
     t.stopped = true;
-    t.io.stop();
+    for (auto& loop : t.loops) loop->stop();
 }
 
 bool HttpServer::running() const { return transport_->looping; }

@@ -14,6 +14,8 @@ namespace morvalen::service {
 struct ServerOptions {
     std::string host = "127.0.0.1";
     int port = 8017;  // 0 picks a free port
+    // Event-loop threads; every connection stays on one of them.
+    std::size_t io_threads = 2;
     // Handler threads; a request for a system being generated waits on one of them for a while.
     std::size_t threads = 8;
     // The whole head of a request must arrive within this, however slowly it trickles.
