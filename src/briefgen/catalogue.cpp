@@ -15,18 +15,31 @@
 
 namespace morvalen::briefgen {
 
-std::vector<Shape> catalogue_shapes() {
+namespace {
+
+// Every sorted vector of counts 1 … largest, largest first.
+void add_count_vectors(Shape shape, int k, int largest, std::vector<Shape>& out) {
+    if (k == events) {
+        out.push_back(shape);
+        return;
+    }
+    for (int count = k == 0 ? largest : shape.counts[static_cast<std::size_t>(k - 1)]; count >= 1; --count) {
+        shape.counts[static_cast<std::size_t>(k)] = count;
+        add_count_vectors(shape, k + 1, largest, out);
+    }
+}
+
+}  // namespace
+
+std::vector<Shape> catalogue_shapes(int largest) {
     std::vector<Shape> shapes;
     for (int guarantee = 7; guarantee >= 5; --guarantee) {
         std::vector<Shape> level;
-        for (int threes = 0; threes <= events; ++threes) {
-            for (int twos = 0; threes + twos <= events; ++twos) {
-                Shape shape;
-                shape.guarantee = guarantee;
-                for (int k = 0; k < events; ++k) shape.counts[k] = k < threes ? 3 : k < threes + twos ? 2 : 1;
-                level.push_back(shape);
-            }
-        }
+        Shape first;
+        first.guarantee = guarantee;
+        add_count_vectors(first, 0, largest, level);
+        // Fewest large counts first, as the shapes were always listed, then by the variants.
+        std::reverse(level.begin(), level.end());
         std::stable_sort(level.begin(), level.end(), [](const Shape& a, const Shape& b) {
             return VariantSpace(a).size() < VariantSpace(b).size();
         });
@@ -38,9 +51,14 @@ std::vector<Shape> catalogue_shapes() {
 std::vector<CatalogueEntry> build_catalogue(std::chrono::milliseconds budget, std::uint64_t seed,
                                             const std::vector<CatalogueEntry>& previous,
                                             const std::function<void(const CatalogueProgress&)>& progress) {
+    return build_catalogue(catalogue_shapes(), budget, seed, previous, progress);
+}
+
+std::vector<CatalogueEntry> build_catalogue(const std::vector<Shape>& shapes, std::chrono::milliseconds budget,
+                                            std::uint64_t seed, const std::vector<CatalogueEntry>& previous,
+                                            const std::function<void(const CatalogueProgress&)>& progress) {
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + budget;
-    const std::vector<Shape> shapes = catalogue_shapes();
     std::map<std::int64_t, std::vector<std::vector<Record>>> known;
     for (const CatalogueEntry& entry : previous) known[entry.signature].push_back(entry.records);
 
@@ -66,7 +84,7 @@ std::vector<CatalogueEntry> build_catalogue(std::chrono::milliseconds budget, st
             options.starts.insert(options.starts.end(), it->second.begin(), it->second.end());
         // Products of smaller systems: one event fewer with every outcome of it, or one event
         // fewer at a higher guarantee with that event free.
-        for (int count = 2; count <= 3; ++count) {
+        for (int count = 2; count <= max_count; ++count) {
             for (int k = 0; k < events; ++k) {
                 if (shape.counts[k] != count) continue;
                 Shape smaller = shape;
@@ -92,10 +110,26 @@ std::vector<CatalogueEntry> build_catalogue(std::chrono::milliseconds budget, st
 }
 
 void write_catalogue(std::ostream& out, const std::vector<CatalogueEntry>& entries) {
-    out << "# Brief systems: signature, number of bets, bets as base-17 positions (event 0 lowest)\n";
+    out << "# Brief systems: signature, number of bets, v, the first bet's variant index (event 0 the\n"
+           "# fastest digit) and the distance of every further bet from the one before\n";
     for (const CatalogueEntry& entry : entries) {
-        out << entry.signature << ' ' << entry.records.size();
-        for (Record record : entry.records) out << ' ' << record;
+        const auto shape = shape_from_signature(entry.signature);
+        if (!shape) throw std::runtime_error("not a signature: " + std::to_string(entry.signature));
+        const VariantSpace space(*shape);
+        std::vector<std::uint64_t> indices;
+        indices.reserve(entry.records.size());
+        for (Record record : entry.records) {
+            const auto digits = space.digits_of_record(record);
+            if (!digits) throw std::runtime_error(describe(*shape) + ": a bet beyond its shape");
+            indices.push_back(space.index_of(*digits));
+        }
+        std::sort(indices.begin(), indices.end());
+        out << entry.signature << ' ' << indices.size() << " v";
+        std::uint64_t previous = 0;
+        for (std::uint64_t index : indices) {
+            out << ' ' << index - previous;
+            previous = index;
+        }
         out << '\n';
     }
 }
@@ -116,14 +150,28 @@ std::vector<CatalogueEntry> read_catalogue(std::istream& in) {
         if (!shape) throw std::runtime_error(where + "not a signature");
         if (count > VariantSpace(*shape).size()) throw std::runtime_error(where + "more bets than variants");
         entry.records.reserve(std::min<std::size_t>(count, 1 << 16));
+        const VariantSpace space(*shape);
         std::string token;
+        bool indices = false;
+        std::uint64_t index = 0;
         while (fields >> token) {
+            if (token == "v" && entry.records.empty() && !indices) {
+                indices = true;
+                continue;
+            }
             // Digits only: a stream would read "-1" into an unsigned value by wrapping it.
-            Record record = 0;
-            const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), record);
+            std::uint64_t value = 0;
+            const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
             if (error != std::errc() || end != token.data() + token.size())
                 throw std::runtime_error(where + "a bet is not a number");
-            entry.records.push_back(record);
+            if (!indices) {
+                entry.records.push_back(value);
+                continue;
+            }
+            if (value >= space.size() - index || (value == 0 && !entry.records.empty()))
+                throw std::runtime_error(where + "a bet beyond the shape's variants");
+            index += value;
+            entry.records.push_back(space.record_of_index(index));
         }
         if (entry.records.size() != count) throw std::runtime_error(where + "the count does not match the bets");
         const CoverageReport report = check_coverage(*shape, entry.records);

@@ -2,29 +2,40 @@
 #include "briefgen/matrix_codes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
+
+#include "briefgen/galois_field.h"
 
 namespace morvalen::briefgen {
 
 namespace {
 
-// Vectors of Z_q^r held as base-q integers.
+// The code over the field is written out whole before its symbols are merged.
+constexpr std::uint64_t lifted_variant_limit = 2'000'000;
+
+// Vectors of GF(q)^r held as base-q integers, coordinates added and scaled by the field's tables.
 struct Group {
+    const GaloisField* field = nullptr;
     int q = 2;
     int r = 1;
     int size = 2;
 
     int add(int a, int b) const {
         int sum = 0;
-        for (int place = 1, i = 0; i < r; ++i, place *= q) sum += ((a / place % q + b / place % q) % q) * place;
+        for (int place = 1, i = 0; i < r; ++i, place *= q) sum += field->add(a / place % q, b / place % q) * place;
         return sum;
     }
     int scale(int a, int factor) const {
         int result = 0;
-        for (int place = 1, i = 0; i < r; ++i, place *= q) result += (a / place % q * factor % q) * place;
+        for (int place = 1, i = 0; i < r; ++i, place *= q) result += field->mul(a / place % q, factor) * place;
         return result;
     }
-    int negate(int a) const { return scale(a, q - 1); }
+    int negate(int a) const {
+        int result = 0;
+        for (int place = 1, i = 0; i < r; ++i, place *= q) result += field->neg(a / place % q) * place;
+        return result;
+    }
 };
 
 // Syndromes reachable from 0 with at most `radius` disagreements.
@@ -53,12 +64,10 @@ std::vector<int> syndrome_ball(const Group& group, const std::vector<int>& colum
 }
 
 // Tabu search for `target` syndromes whose translates of the ball cover the group.
-bool cover_group(const Group& group, const std::vector<int>& ball, int target, core::RandomSource& random,
-                 std::uint64_t steps, std::vector<int>& chosen) {
+bool cover_group(const Group& group, const std::vector<int>& sum, const std::vector<int>& ball, int target,
+                 core::RandomSource& random, std::uint64_t steps, std::chrono::steady_clock::time_point deadline,
+                 std::vector<int>& chosen) {
     const auto n = static_cast<std::size_t>(group.size);
-    std::vector<int> sum(n * n);
-    for (int a = 0; a < group.size; ++a)
-        for (int b = 0; b < group.size; ++b) sum[static_cast<std::size_t>(a) * n + static_cast<std::size_t>(b)] = group.add(a, b);
     auto add = [&](int a, int b) { return sum[static_cast<std::size_t>(a) * n + static_cast<std::size_t>(b)]; };
     std::vector<char> in_ball(n, 0);
     for (int b : ball) in_ball[static_cast<std::size_t>(b)] = 1;
@@ -76,7 +85,8 @@ bool cover_group(const Group& group, const std::vector<int>& ball, int target, c
     }
     std::vector<std::uint64_t> tabu_until(static_cast<std::size_t>(target), 0);
     std::vector<int> holes;
-        for (std::uint64_t step = 0; step < steps; ++step) {
+    for (std::uint64_t step = 0; step < steps; ++step) {
+        if ((step & 15) == 0 && std::chrono::steady_clock::now() >= deadline) return false;
         holes.clear();
         for (int g = 0; g < group.size; ++g)
             if (count[static_cast<std::size_t>(g)] == 0) holes.push_back(g);
@@ -130,13 +140,21 @@ std::vector<Record> matrix_cover(const Shape& shape, std::size_t below, core::Ra
     const int n = space.active();
     const int radius = space.radius();
     if (n < 2 || radius < 1 || radius >= n) return {};
-    const int q = space.count(0);
-    if (q != 2 && q != 3) return {};
-    for (int k = 1; k < n; ++k)
-        if (space.count(k) != q) return {};
+    // Events with fewer outcomes than the field take the code over the field with symbols merged.
+    const int q = smallest_field_order(space.count(0));
+    if (q == 0 || q > 9) return {};
+    const GaloisField field(q);
+    Shape lifted = shape;
+    std::fill(lifted.counts.begin(), lifted.counts.begin() + n, q);
+    const VariantSpace full_space(lifted);
+    if (full_space.size() > lifted_variant_limit) return {};
+    // Merging shrinks a system about as much as the variants shrink, so the limit for the code over
+    // the field is scaled up by that much before its cosets are counted.
+    const double shrink = static_cast<double>(full_space.size()) / static_cast<double>(space.size());
+    auto lifted_of = [&](std::size_t size) { return static_cast<std::size_t>(std::ceil(static_cast<double>(size) * shrink)); };
+    const std::size_t lifted_below = lifted_of(below);
 
-    std::uint64_t full = 1;
-    for (int k = 0; k < n; ++k) full *= static_cast<std::uint64_t>(q);
+    const std::uint64_t full = full_space.size();
     std::uint64_t ball_bound = 1;  // a bet's ball when every disagreement moves the syndrome apart
     for (std::uint64_t j = 1, term = 1; j <= static_cast<std::uint64_t>(radius); ++j) {
         term = term * (static_cast<std::uint64_t>(n) - j + 1) / j * static_cast<std::uint64_t>(q - 1);
@@ -149,12 +167,12 @@ std::vector<Record> matrix_cover(const Shape& shape, std::size_t below, core::Ra
     };
     std::vector<Plan> plans;
     for (int rows = 1; rows <= n; ++rows) {
-        Group group{q, rows, 1};
+        Group group{&field, q, rows, 1};
         for (int i = 0; i < rows; ++i) group.size *= q;
-        if (group.size > 729) break;
+        if (group.size > 1024) break;
         const std::uint64_t coset = full / static_cast<std::uint64_t>(group.size);
         if (below == 0) break;
-        const std::size_t most = (below - 1) / coset;
+        const std::size_t most = (lifted_below - 1) / coset;
         const auto least = (static_cast<std::uint64_t>(group.size) + ball_bound - 1) / ball_bound;
         if (most == 0 || least > most) continue;
         plans.push_back({group, most});
@@ -165,8 +183,12 @@ std::vector<Record> matrix_cover(const Shape& shape, std::size_t below, core::Ra
         if (now >= deadline) break;
         const auto plan_deadline = now + (deadline - now) / static_cast<int>(plans.size() - p);
         const Group& group = plans[p].group;
+        const auto elements = static_cast<std::size_t>(group.size);
+        std::vector<int> sum(elements * elements);
+        for (int a = 0; a < group.size; ++a)
+            for (int b = 0; b < group.size; ++b) sum[static_cast<std::size_t>(a) * elements + static_cast<std::size_t>(b)] = group.add(a, b);
         const std::size_t coset = full / static_cast<std::uint64_t>(group.size);
-        std::size_t most = std::min(plans[p].syndromes, ((best.empty() ? below : best.size()) - 1) / coset);
+        std::size_t most = std::min(plans[p].syndromes, (lifted_of(best.empty() ? below : best.size()) - 1) / coset);
         while (most > 0 && std::chrono::steady_clock::now() < plan_deadline) {
             // Columns pairwise independent where the group allows, so one disagreement never cancels.
             std::vector<int> columns;
@@ -183,22 +205,32 @@ std::vector<Record> matrix_cover(const Shape& shape, std::size_t below, core::Ra
             if (ball.size() * most < static_cast<std::size_t>(group.size)) continue;
             std::vector<int> chosen;
             const std::uint64_t steps = group.size <= 81 ? 2000 : 20000;
-            if (!cover_group(group, ball, static_cast<int>(most), random, steps, chosen)) continue;
+            if (!cover_group(group, sum, ball, static_cast<int>(most), random, steps, plan_deadline, chosen)) continue;
             std::sort(chosen.begin(), chosen.end());
             chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
             std::vector<char> wanted(static_cast<std::size_t>(group.size), 0);
             for (int s : chosen) wanted[static_cast<std::size_t>(s)] = 1;
             std::vector<Record> records;
-            for (std::uint64_t index = 0; index < space.size(); ++index) {
-                const Digits digits = space.digits_of(index);
-                int syndrome = 0;
+            records.reserve(chosen.size() * coset);
+            std::vector<int> multiple(static_cast<std::size_t>(n * q));
+            for (int k = 0; k < n; ++k)
+                for (int d = 0; d < q; ++d) multiple[static_cast<std::size_t>(k * q + d)] = group.scale(columns[static_cast<std::size_t>(k)], d);
+            for (std::uint64_t index = 0; index < full; ++index) {
+                Digits digits = full_space.digits_of(index);
+                std::size_t syndrome = 0;
                 for (int k = 0; k < n; ++k)
-                    syndrome = group.add(syndrome, group.scale(columns[static_cast<std::size_t>(k)], digits[k]));
-                if (wanted[static_cast<std::size_t>(syndrome)]) records.push_back(record_of_digits(digits));
+                    syndrome = static_cast<std::size_t>(sum[syndrome * elements + static_cast<std::size_t>(multiple[static_cast<std::size_t>(k * q + digits[k])])]);
+                if (!wanted[static_cast<std::size_t>(syndrome)]) continue;
+                for (int k = 0; k < n; ++k) digits[k] = static_cast<std::uint8_t>(std::min<int>(digits[k], space.count(k) - 1));
+                records.push_back(record_of_digits(digits));
             }
+            std::sort(records.begin(), records.end());
+            records.erase(std::unique(records.begin(), records.end()), records.end());
             if (!records.empty() && (best.empty() || records.size() < best.size()) && records.size() < below) {
                 best = std::move(records);
-                most = (best.size() - 1) / coset;  // then look for one syndrome fewer
+                most = chosen.size() - 1;  // then look for one syndrome fewer
+            } else {
+                --most;
             }
         }
     }

@@ -9,7 +9,8 @@
 namespace morvalen::briefgen {
 
 std::string_view shipped_catalogue_text();
-// Parsed and checked exhaustively, system by system; a damaged build throws std::runtime_error.
-std::vector<CatalogueEntry> shipped_catalogue();
+// Parsed and checked exhaustively, system by system, on the first call; a damaged build throws
+// std::runtime_error.
+const std::vector<CatalogueEntry>& shipped_catalogue();
 
 }  // namespace morvalen::briefgen

@@ -24,9 +24,17 @@ std::string system_payload_of(const std::vector<briefgen::Record>& records) {
 std::size_t load_shipped_catalogue(Database& db) {
     auto count = db.prepare("SELECT COUNT(*) FROM systems");
     if (!count.step() || count.column_int(0) != 0) return 0;
-    const auto entries = briefgen::shipped_catalogue();
-    store_catalogue(db, entries);
-    return entries.size();
+    // The payloads are compressed once per process, however many stores a run opens.
+    static const std::vector<std::pair<briefgen::CatalogueEntry, std::string>> payloads = [] {
+        std::vector<std::pair<briefgen::CatalogueEntry, std::string>> encoded;
+        for (const auto& entry : briefgen::shipped_catalogue()) encoded.emplace_back(entry, system_payload_of(entry.records));
+        return encoded;
+    }();
+    Transaction transaction(db);
+    for (const auto& [entry, payload] : payloads)
+        put_system(db, entry.signature, static_cast<std::int32_t>(entry.records.size()), payload);
+    transaction.commit();
+    return payloads.size();
 }
 
 void store_catalogue(Database& db, const std::vector<briefgen::CatalogueEntry>& entries) {

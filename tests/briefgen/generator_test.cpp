@@ -146,6 +146,14 @@ TEST(Constructions, StructuredAndCosetCoversCover) {
     ASSERT_FALSE(cosets.empty());
     EXPECT_LT(cosets.size(), 30u);
     EXPECT_TRUE(covers_by_brute_force(five, cosets));
+    // Over GF(4), and with one event of three outcomes taking the code's symbols merged.
+    for (const Shape& shape : {shape_of({4, 4, 4, 4, 4, 1, 1, 1}, 6), shape_of({4, 4, 4, 4, 4, 3, 1, 1}, 7)}) {
+        const std::size_t below = shape.guarantee == 6 ? 40 : 300;
+        const auto found = matrix_cover(shape, below, random, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+        ASSERT_FALSE(found.empty()) << describe(shape);
+        EXPECT_LT(found.size(), below);
+        EXPECT_TRUE(check_coverage(shape, found).covers) << describe(shape);
+    }
 }
 
 TEST(LocalSearch, NeverReturnsAWorseOrBrokenCover) {
