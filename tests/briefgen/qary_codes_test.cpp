@@ -6,6 +6,7 @@
 #include "briefgen/block_construction.h"
 #include "briefgen/coverage_check.h"
 #include "briefgen/galois_field.h"
+#include "briefgen/generator.h"
 #include "briefgen/qary_codes.h"
 #include "brute_force.h"
 
@@ -147,6 +148,33 @@ TEST(BlockConstruction, ReachesTheTextbookSizes) {
         EXPECT_TRUE(check_coverage(shape, cover).covers) << describe(shape);
     }
     EXPECT_TRUE(block_cover(shape_of({4, 4, 4, 4, 4, 4, 4, 4}, 7), 4095).empty());
+}
+
+TEST(BlockConstruction, SplitsTheRadiusOverBlocks) {
+    // Eight ternary events: two Hamming codes of length 4 at one disagreement each.
+    EXPECT_EQ(block_plan(shape_of({3, 3, 3, 3, 3, 3, 3, 3}, 6)).size, 81u);
+    EXPECT_EQ(block_plan(shape_of({3, 3, 3, 3, 3, 3, 3, 3}, 6)).text, "H3(4)+H3(4)");
+    // A block as long as its radius needs one bet: the two large events go free, the ternary four
+    // take the Hamming code.
+    EXPECT_EQ(block_plan(shape_of({17, 17, 3, 3, 3, 3, 1, 1}, 5)).size, 9u);
+    EXPECT_EQ(block_plan(shape_of({3, 3, 3, 1, 1, 1, 1, 1}, 5)).size, 1u);
+    // Nothing to spend: every variant.
+    EXPECT_EQ(block_plan(shape_of({5, 4, 3, 1, 1, 1, 1, 1}, 8)).size, 60u);
+}
+
+TEST(BoundReachingSystem, ServesOnlyWhatNoSystemCanBeat) {
+    const auto perfect = bound_reaching_system(shape_of({5, 5, 5, 5, 5, 5, 1, 1}, 7), 1000, 100000);
+    ASSERT_TRUE(perfect.has_value());
+    EXPECT_EQ(perfect->records.size(), 625u);
+    EXPECT_TRUE(check_coverage(perfect->shape, perfect->records).covers);
+    // Too many bets or variants to write out and check, or a construction above the sphere bound.
+    EXPECT_FALSE(bound_reaching_system(shape_of({5, 5, 5, 5, 5, 5, 1, 1}, 7), 624, 100000).has_value());
+    EXPECT_FALSE(bound_reaching_system(shape_of({5, 5, 5, 5, 5, 5, 1, 1}, 7), 1000, 15624).has_value());
+    EXPECT_FALSE(bound_reaching_system(shape_of({4, 4, 4, 4, 4, 4, 1, 1}, 7), 100000, 100000).has_value());
+    // More free disagreements than events with a choice: one bet, whatever the variants.
+    const auto single = bound_reaching_system(shape_of({17, 17, 17, 1, 1, 1, 1, 1}, 5), 1, 100000);
+    ASSERT_TRUE(single.has_value());
+    EXPECT_EQ(single->records, std::vector<Record>{0});
 }
 
 }  // namespace
