@@ -48,7 +48,7 @@ void BM_AutoformationToFullCoverage(benchmark::State& state) {
         session.memo = &memo;
         mark_first(session, counts_of(state));
         session.settings.guarantee = static_cast<int>(state.range(1));
-        colover(session, 100000000, {}, 0);
+        autoform(session, 100000000, {}, 0);
         if (session.uncovered_variants != 0) state.SkipWithError("not fully covered");
         bets = static_cast<std::int64_t>(session.bets.size());
     }
@@ -66,7 +66,7 @@ void BM_LiteralAutoformationToFullCoverage(benchmark::State& state) {
     Session fast(1);
     mark_first(fast, counts_of(state));
     fast.settings.guarantee = static_cast<int>(state.range(1));
-    colover(fast, 100000000, {}, 0);
+    autoform(fast, 100000000, {}, 0);
     for (auto _ : state) {
         Session session(1);
         mark_first(session, counts_of(state));
@@ -97,7 +97,7 @@ void BM_CheckOf5000Singles(benchmark::State& state) {
     }
     for (auto _ : state) {
         Session session = proto;
-        colover(session, 0);
+        autoform(session, 0);
         benchmark::DoNotOptimize(session.uncovered_variants);
     }
 }

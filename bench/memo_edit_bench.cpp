@@ -28,15 +28,17 @@ void BM_MemoEditRereadAndStats(benchmark::State& state) {
     morvalen::app::UnchangedKeyboardLayout layout;
     morvalen::app::WindowOptions options;
     options.platform = {&boxes, &clipboard, &layout};
-    morvalen::app::Form7 window(options);
-    for (int e = 1; e <= 8; ++e) window.StringGrid1SelectCell(1, e);
-    window.Memo1->setPlainText(package_text(static_cast<int>(state.range(0))));
-    QTextCursor end = window.Memo1->textCursor();
+    morvalen::app::MainWindow window(options);
+    auto* grid = window.findChild<morvalen::app::OutcomeGrid*>(QStringLiteral("outcome_grid"));
+    auto* memo = window.findChild<morvalen::app::BetMemo*>(QStringLiteral("bet_memo"));
+    for (int e = 1; e <= 8; ++e) QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cell_rect(1, e).center());
+    memo->setPlainText(package_text(static_cast<int>(state.range(0))));
+    QTextCursor end = memo->textCursor();
     end.movePosition(QTextCursor::End);
-    window.Memo1->setTextCursor(end);
+    memo->setTextCursor(end);
     bool typed = false;
     for (auto _ : state) {
-        QTest::keyClick(window.Memo1, typed ? Qt::Key_Backspace : Qt::Key_Space);
+        QTest::keyClick(memo, typed ? Qt::Key_Backspace : Qt::Key_Space);
         typed = !typed;
     }
     if (window.session().bets.size() != static_cast<std::size_t>(state.range(0)))

@@ -10,8 +10,8 @@
 
 namespace morvalen::app {
 
-// The probability editor (Form1) writes the session's set probabilities; the nearest brief systems
-// (Form2) and the distribution by outcomes (Form3) only read the session.
+// The probability editor writes the session's set probabilities; the nearest brief systems
+// window and the distribution by outcomes only read the session.
 ProbabilityEditorWindow* create_probability_editor(core::Session& session, QWidget* owner);
 NearestSystemsWindow* create_nearest_systems_window(const core::Session& session, QWidget* owner);
 DistributionWindow* create_distribution_window(const core::Session& session, QWidget* owner);

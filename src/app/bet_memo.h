@@ -1,4 +1,4 @@
-// Memo1: the package as bet lines, shown (edits are re-read) or suspended (the program writes).
+// The bet memo: the package as bet lines, shown (edits are re-read) or suspended (the program writes).
 #pragma once
 
 #include <QPlainTextEdit>

@@ -1,4 +1,4 @@
-// CurrencyEdit1: the stake per bet as the player typed it, shown with two decimals.
+// The stake edit: the stake per bet as the player typed it, shown with two decimals.
 #pragma once
 
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-// Form3: the grid of counts and shares per event and outcome, painted with a grey header.
+// The distribution window: the grid of counts and shares per event and outcome, painted with a grey header.
 #include "app/distribution_window.h"
 
 #include <QFontMetrics>
@@ -9,60 +9,60 @@ namespace morvalen::app {
 
 DistributionWindow::DistributionWindow(const core::Session& session, QWidget* owner)
     : QWidget(owner, Qt::Window), session_(session) {
-    setObjectName(QStringLiteral("Form3"));
+    setObjectName(QStringLiteral("distribution_window"));
     setWindowTitle(QStringLiteral("Распределение ставок пакета по исходам"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     resize(861, 285);
 
-    StringGrid1 = new StringGrid(core::outcome_count + 1, core::event_count + 1);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    counts_grid_ = new StringGrid(core::outcome_count + 1, core::event_count + 1);
+    counts_grid_->setObjectName(QStringLiteral("counts_grid"));
     QFont grid_font(QStringLiteral("Tahoma"), 8);
     grid_font.setBold(true);
-    StringGrid1->setFont(grid_font);
-    StringGrid1->set_fixed(1, 1);
-    StringGrid1->set_default_column_width(20);
-    StringGrid1->set_default_row_height(20);
-    StringGrid1->draw_cell = [this](QPainter& painter, int column, int row, const QRect& rect) {
-        StringGrid1DrawCell(painter, column, row, rect);
+    counts_grid_->setFont(grid_font);
+    counts_grid_->set_fixed(1, 1);
+    counts_grid_->set_default_column_width(20);
+    counts_grid_->set_default_row_height(20);
+    counts_grid_->draw_cell = [this](QPainter& painter, int column, int row, const QRect& rect) {
+        draw_cell(painter, column, row, rect);
     };
 
-    area_ = fill_with_scrolled_grid(*this, StringGrid1);
+    area_ = fill_with_scrolled_grid(*this, counts_grid_);
     hide();
 }
 
-void DistributionWindow::N4Click() {
+void DistributionWindow::open() {
     for (int o = 1; o <= core::outcome_count; ++o) {
         const std::string_view label = core::outcome_label(o);
-        StringGrid1->set_cell(o, 0, QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
+        counts_grid_->set_cell(o, 0, QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
     }
     show();
 }
 
-void DistributionWindow::set_event_name(int e, const QString& short_name) { StringGrid1->set_cell(0, e, short_name); }
+void DistributionWindow::set_event_name(int e, const QString& short_name) { counts_grid_->set_cell(0, e, short_name); }
 
-void DistributionWindow::FormShow() {
+void DistributionWindow::refresh() {
     const core::DistributionTable table = core::distribution_table(session_.bets);
     for (int e = 1; e <= core::event_count; ++e)
         for (int o = 1; o <= core::outcome_count; ++o)
-            StringGrid1->set_cell(o, e, QString::fromStdString(table.cells[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(o - 1)]));
+            counts_grid_->set_cell(o, e, QString::fromStdString(table.cells[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(o - 1)]));
 }
 
 void DistributionWindow::showEvent(QShowEvent* event) {
-    FormShow();
+    refresh();
     QWidget::showEvent(event);
 }
 
-void DistributionWindow::StringGrid1DrawCell(QPainter& painter, int column, int row, const QRect& rect) {
-    QFont font = StringGrid1->font();
+void DistributionWindow::draw_cell(QPainter& painter, int column, int row, const QRect& rect) {
+    QFont font = counts_grid_->font();
     font.setPointSize(8);
     font.setBold(row == 0);
     painter.setFont(font);
     painter.setPen(Qt::black);
 
-    const QString text = StringGrid1->cell(column, row);
+    const QString text = counts_grid_->cell(column, row);
     const int text_width = QFontMetrics(font).horizontalAdvance(text);
     // Columns only grow: the first painting fits column 0 to the longest event name.
-    if (text_width > StringGrid1->column_width(column) - 2) StringGrid1->set_column_width(column, text_width + 2);
+    if (text_width > counts_grid_->column_width(column) - 2) counts_grid_->set_column_width(column, text_width + 2);
 
     // The cell with its surrounding line, outlined with the pen.
     const QRect outline(rect.left() - 1, rect.top() - 1, rect.width() + 1, rect.height() + 1);

@@ -1,4 +1,4 @@
-// Form3, the distribution by outcomes: how many single bets of the package hold each outcome of
+// The distribution by outcomes: how many single bets of the package hold each outcome of
 // each event, and their share of the package.
 #pragma once
 
@@ -18,21 +18,19 @@ public:
 
     // The menu command: the outcome labels into the header row, then the window shown. An open
     // window keeps its figures.
-    void N4Click();
+    void open();
     // Column 0 of event row e (1 to 8), written by the line reading.
     void set_event_name(int e, const QString& short_name);
-    // Rebuilds the counts and writes rows 1 to 8, columns 1 to 17.
-    void FormShow();
-
-    StringGrid* StringGrid1 = nullptr;
-
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void StringGrid1DrawCell(QPainter& painter, int column, int row, const QRect& rect);
+    // Rebuilds the counts and writes rows 1 to 8, columns 1 to 17.
+    void refresh();
+    void draw_cell(QPainter& painter, int column, int row, const QRect& rect);
 
     const core::Session& session_;
+    StringGrid* counts_grid_ = nullptr;
     QScrollArea* area_ = nullptr;
 };
 

@@ -5,12 +5,11 @@
 #include <stdexcept>
 
 #include <QFile>
-#include <QMenu>
 #include <QSaveFile>
 #include <QUrl>
 
 #include "app/desktop_services.h"
-#include "app/main_window.h"
+#include "app/guarded.h"
 #include "app/results_window.h"
 #include "app/texts.h"
 #include "app/update_checker.h"
@@ -26,23 +25,18 @@ QString to_qstring(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void show_error(Form7& window, const QString& title, const QString& text) {
-    if (MessageBoxes* boxes = window.platform().boxes) boxes->show_error(&window, title, text);
+void show_error(const FileCommandTarget& target, const QString& title, const QString& text) {
+    if (MessageBoxes* boxes = target.platform.boxes) boxes->show_error(target.window, title, text);
 }
 
-// An unexpected error ends the command and is shown titled with the application title.
 template <typename Command>
-void guarded(Form7& window, Command&& command) {
-    try {
-        command();
-    } catch (const std::exception& error) {
-        show_error(window, app_title, QString::fromUtf8(error.what()));
-    }
+void guarded(const FileCommandTarget& target, Command&& command) {
+    app::guarded(target.window, target.platform.boxes, std::forward<Command>(command));
 }
 
-QString chosen_save_name(Form7& window) {
-    FileDialogs* dialogs = window.platform().dialogs;
-    return dialogs ? dialogs->save_file_name(&window) : QString();
+QString chosen_save_name(const FileCommandTarget& target) {
+    FileDialogs* dialogs = target.platform.dialogs;
+    return dialogs ? dialogs->save_file_name(target.window) : QString();
 }
 
 // Replaces the file only when every byte was written: a full disk or a locked file leaves the old
@@ -55,60 +49,38 @@ void write_whole_file(const QString& path, const std::string& bytes) {
         throw std::runtime_error("Не удалось записать файл " + path.toStdString() + ": " + file.errorString().toStdString());
 }
 
-void export_sheet(Form7& window, core::SheetLayout layout) {
-    const QByteArray text = window.Memo1->memo_text().toUtf8();
+void export_sheet(const FileCommandTarget& target, core::SheetLayout layout) {
+    const QByteArray text = target.memo->memo_text().toUtf8();
     const std::vector<std::string_view> lines =
         core::memo_lines(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     if (layout == core::SheetLayout::column_per_line && lines.size() > core::column_layout_line_limit) {
-        show_error(window, error_caption, to_qstring(core::column_layout_limit_message));
+        show_error(target, error_caption, to_qstring(core::column_layout_limit_message));
         return;
     }
-    const QString chosen = chosen_save_name(window);
+    const QString chosen = chosen_save_name(target);
     if (chosen.isEmpty()) return;
     const core::SpreadsheetBuild build = core::build_spreadsheet_table(lines, layout);
     if (!build.table) throw std::runtime_error(build.error);
     const std::string path = exporter::xlsx_file_name(chosen.toStdString());
     if (const auto failed = exporter::write_xlsx(*build.table, path)) throw std::runtime_error(*failed);
     // The player sees the saved workbook in the desktop's spreadsheet application.
-    if (Desktop* desktop = window.platform().desktop) desktop->open_url(QUrl::fromLocalFile(QString::fromStdString(path)));
+    if (Desktop* desktop = target.platform.desktop) desktop->open_url(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
-}  // namespace
 
-void install_file_commands(Form7& window) {
-    const auto connect = [&window](QAction* action, void (*handler)(Form7&)) {
-        QObject::connect(action, &QAction::triggered, &window, [&window, handler] { handler(window); });
-    };
-    connect(window.ExcellCtrlE1, &ExcellCtrlE1Click);
-    connect(window.ExcellCtrlS1, &ExcellCtrlS1Click);
-    connect(window.mmt, &mmtClick);
-    connect(window.mmk, &mmkClick);
-    connect(window.mml, &mmlClick);
-    QObject::connect(window.mm3, &QAction::triggered, &window,
-                     [&window] { mm3Click(window.update_url(), window.platform()); });
-    // The menu "Пакет" is the one that holds "Распределение по исходам".
-    if (auto* package = qobject_cast<QMenu*>(window.N4->parent())) {
-        QAction* check = package->addAction(QStringLiteral("Проверка по результатам"));
-        check->setObjectName(QStringLiteral("N5"));
-        check->setToolTip(QStringLiteral("Сколько ставок пакета угадали 8, 7, 6 и меньше событий при заданных "
-                                         "результатах, и шансы пакета при заданных вероятностях"));
-        connect(check, &results_check_click);
-    }
+void export_by_columns(const FileCommandTarget& target) {
+    guarded(target, [&] { export_sheet(target, core::SheetLayout::column_per_line); });
 }
 
-void ExcellCtrlE1Click(Form7& window) {
-    guarded(window, [&] { export_sheet(window, core::SheetLayout::column_per_line); });
+void export_by_rows(const FileCommandTarget& target) {
+    guarded(target, [&] { export_sheet(target, core::SheetLayout::row_per_line); });
 }
 
-void ExcellCtrlS1Click(Form7& window) {
-    guarded(window, [&] { export_sheet(window, core::SheetLayout::row_per_line); });
-}
-
-void mmtClick(Form7& window) {
-    guarded(window, [&] {
-        const QString chosen = chosen_save_name(window);
+void save_text(const FileCommandTarget& target) {
+    guarded(target, [&] {
+        const QString chosen = chosen_save_name(target);
         if (chosen.isEmpty()) return;
-        QString memo = window.Memo1->memo_text();
+        QString memo = target.memo->memo_text();
         // The memo's lines each end with a break in the file, the last one too.
         if (!memo.isEmpty() && !memo.endsWith(QLatin1Char('\n'))) memo += QLatin1Char('\n');
         const QByteArray text = memo.toUtf8();
@@ -119,34 +91,34 @@ void mmtClick(Form7& window) {
     });
 }
 
-void mmkClick(Form7& window) {
-    guarded(window, [&] {
-        const QString chosen = chosen_save_name(window);
+void save_quotes(const FileCommandTarget& target) {
+    guarded(target, [&] {
+        const QString chosen = chosen_save_name(target);
         if (chosen.isEmpty()) return;
         // The names are those the grid shows.
-        core::EventTable table = window.session().events;
-        for (int e = 1; e <= core::event_count; ++e) table.event(e).name = window.StringGrid1->cell(0, e).toStdString();
+        core::EventTable table = (*target.session).events;
+        for (int e = 1; e <= core::event_count; ++e) table.event(e).name = target.grid->cell(0, e).toStdString();
         std::ostringstream out;
-        if (!core::write_quotes(out, table, window.windowTitle().toStdString()))
+        if (!core::write_quotes(out, table, target.window->windowTitle().toStdString()))
             throw std::runtime_error("Не удалось подготовить файл котировок");
         write_whole_file(QString::fromStdString(core::quotes_file_name(chosen.toStdString())), out.str());
     });
 }
 
-void mmlClick(Form7& window) {
-    guarded(window, [&] {
-        FileDialogs* dialogs = window.platform().dialogs;
-        const QString chosen = dialogs ? dialogs->open_file_name(&window) : QString();
+void load_quotes(const FileCommandTarget& target) {
+    guarded(target, [&] {
+        FileDialogs* dialogs = target.platform.dialogs;
+        const QString chosen = dialogs ? dialogs->open_file_name(target.window) : QString();
         if (chosen.isEmpty()) return;
         QFile file(chosen);
         if (!file.open(QIODevice::ReadOnly)) {
-            show_error(window, error_caption, to_qstring(core::quotes_format_error));
+            show_error(target, error_caption, to_qstring(core::quotes_format_error));
             return;
         }
         // A quotes file is 9 short lines; anything far larger is not one and is not read into memory.
         constexpr qint64 largest_quotes_file = 1 << 20;
         const QByteArray bytes = file.read(largest_quotes_file + 1);
-        core::EventTable& events = window.session().events;
+        core::EventTable& events = (*target.session).events;
         const core::EventTable before = events;
         core::QuotesLoad load;
         if (bytes.size() <= largest_quotes_file) {
@@ -156,26 +128,44 @@ void mmlClick(Form7& window) {
         // What was read stays applied, a failed load included; the grid shows it.
         for (int e = 1; e <= core::event_count; ++e) {
             if (load.ok || events.event(e).name != before.event(e).name)
-                window.StringGrid1->set_cell(0, e, QString::fromStdString(events.event(e).name));
+                target.grid->set_cell(0, e, QString::fromStdString(events.event(e).name));
             for (int o = 1; o <= core::outcome_count; ++o) {
                 const bool changed = events.cell(e, o).quote_probability != before.cell(e, o).quote_probability ||
                                      events.cell(e, o).pool_probability != before.cell(e, o).pool_probability;
                 if (load.ok || changed)
-                    window.StringGrid1->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(events, e, o)));
+                    target.grid->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(events, e, o)));
             }
         }
-        window.StringGrid1->update();
-        if (load.caption) window.setWindowTitle(QString::fromStdString(*load.caption));
-        if (!load.ok) show_error(window, error_caption, to_qstring(core::quotes_format_error));
+        target.grid->update();
+        if (load.caption) target.window->setWindowTitle(QString::fromStdString(*load.caption));
+        if (!load.ok) show_error(target, error_caption, to_qstring(core::quotes_format_error));
     });
 }
 
-void results_check_click(Form7& window) {
-    guarded(window, [&] {
-        auto* results = window.findChild<ResultsWindow*>(QStringLiteral("Form4"));
-        if (!results) results = new ResultsWindow(window.session(), &window);
+void check_results(const FileCommandTarget& target) {
+    guarded(target, [&] {
+        auto* results = target.window->findChild<ResultsWindow*>(QStringLiteral("results_window"));
+        if (!results) results = new ResultsWindow(*target.session, target.window);
         results->open();
     });
+}
+
+
+}  // namespace
+
+void install_file_commands(const MainMenu& menu, const FileCommandTarget& target) {
+    QObject* context = target.window;
+    const auto connect = [&](QAction* action, void (*command)(const FileCommandTarget&)) {
+        QObject::connect(action, &QAction::triggered, context, [target, command] { command(target); });
+    };
+    connect(menu.export_by_columns, &export_by_columns);
+    connect(menu.export_by_rows, &export_by_rows);
+    connect(menu.save_text, &save_text);
+    connect(menu.save_quotes, &save_quotes);
+    connect(menu.load_quotes, &load_quotes);
+    connect(menu.check_results, &check_results);
+    QObject::connect(menu.show_information, &QAction::triggered, context,
+                     [target] { show_information(target.update_url, target.platform); });
 }
 
 }  // namespace morvalen::app

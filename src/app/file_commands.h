@@ -1,20 +1,29 @@
 // The menu "Файлы" (spreadsheet export, text save, quotes files), "Информация" and the results check command.
 #pragma once
 
+#include <QMainWindow>
+
+#include "app/bet_memo.h"
+#include "app/main_menu.h"
+#include "app/outcome_grid.h"
+#include "app/platform.h"
+#include "core/session.h"
+
 namespace morvalen::app {
 
-class Form7;
+// What the file commands read and write: the window's caption, the memo, the grid's event names and
+// the session's event table.
+struct FileCommandTarget {
+    QMainWindow* window = nullptr;
+    core::Session* session = nullptr;
+    BetMemo* memo = nullptr;
+    OutcomeGrid* grid = nullptr;
+    Platform platform;
+    QString update_url;
+};
 
-// Connects the file commands, the information command and "Проверка по результатам" (added to
-// the menu "Пакет") of the window; called once while the window is built.
-void install_file_commands(Form7& window);
-
-void ExcellCtrlE1Click(Form7& window);  // one column per memo line, at most 256
-void ExcellCtrlS1Click(Form7& window);  // one row per memo line
-void mmtClick(Form7& window);
-void mmkClick(Form7& window);
-void mmlClick(Form7& window);
-// Opens the results check window, made at its first use.
-void results_check_click(Form7& window);
+// Connects the file commands, the information command and the results check of the menu; called
+// once while the window is built.
+void install_file_commands(const MainMenu& menu, const FileCommandTarget& target);
 
 }  // namespace morvalen::app

@@ -1,20 +1,17 @@
-// Form7, the main window: the grid, the formation panel, the bet memo, the summary and the menu.
+// The main window: the outcome grid, the formation panel, the bet memo, the summary and the menu.
 #pragma once
 
 #include <chrono>
 #include <functional>
 #include <memory>
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
-#include <QSpinBox>
 
 #include "app/bet_memo.h"
-#include "app/currency_edit.h"
-#include "app/link_label.h"
+#include "app/formation_panel.h"
+#include "app/guarded.h"
+#include "app/main_menu.h"
 #include "app/outcome_grid.h"
 #include "app/page_fetcher.h"
 #include "app/platform.h"
@@ -41,108 +38,85 @@ struct WindowOptions {
     QString update_url;
 };
 
-class Form7 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form7(WindowOptions options, QWidget* parent = nullptr);
-    ~Form7() override;
+    // The pages of the service the window asks for.
+    enum class PageRequest { line, system_list };
+    Q_ENUM(PageRequest)
+
+    explicit MainWindow(WindowOptions options, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     core::Session& session() { return session_; }
-    const QString& service_url() const { return options_.service_url; }
-    const QString& update_url() const { return options_.update_url; }
-    const Platform& platform() const { return options_.platform; }
-
-    // Recomputes the totals and the summary lines and sets the enabled states.
-    void show_stats(bool with_coverage);
-    // Requests the line page (1) or the brief-system list page (2); the page is read when it arrives.
-    void get_events(int mode);
     bool formation_running() const { return running_; }
 
-    // Handlers, named after the controls they serve.
-    void StringGrid1SelectCell(int column, int row);
-    void Memo1Change();
-    void CheckBox1Click();
-    void Label5Click();
-    void ComboBox1Change();
-    void RxSpinEdit3Change();
-    void N2Click();
-    void mmoClick();
-    void NmwClick();
-    void mmyClick();
-    void mmxClick();
-    void mmcClick();
+    // Asks the service for the line of the draw; the page is read when it arrives.
+    void request_line();
+    // Asks for the brief systems nearest to the last expansion order, shown when the page arrives.
+    void request_system_list();
 
 Q_SIGNALS:
     // A page of the service has been read (after the caption and the stake were set).
-    void page_read(int mode);
+    void page_read(MainWindow::PageRequest request);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void build_menu();
     void build_panels();
-    void FormCreate();
+    void connect_commands();
+    void initialise();
     void read_settings();
+    // Recomputes the totals and the summary lines and sets the enabled states.
+    void show_stats(bool with_coverage);
     void show_start_with(bool ticked);
-    void document_complete(int mode, const FetchedPage& page);
+
+    // Handlers of the grid, the memo and the formation panel.
+    void on_cell_selected(int column, int row);
+    void on_memo_edited();
+    void on_method_changed();
+    void on_guarantee_changed();
+    void add_to_list();
     // The autoformation pass (steps 0: the check) with the memo suspended and the summary after it.
-    void run_colover(std::int64_t steps);
+    void run_autoform(std::int64_t steps);
     // Downloads one brief system and expands it; without one, asks for the list of nearest systems.
-    void st3(const QString& url);
-    void show_nearest_systems();
-    // The menu command "Распределение по исходам": the distribution window with a fresh header.
-    void N4Click();
+    void download_brief_system(const QString& url);
+
+    // The list commands of the menu "Действия" (main_window_commands.cpp).
+    void add_coupon();
+    void split_into_singles();
+    void remove_repeats();
+    void remove_variants();
+    void clear_list();
+    void copy_for_transfer();
+    // Runs a list command over the settings as shown; a refusal it returns is shown as an error.
+    void run_list_command(const std::function<std::optional<std::string>()>& command);
+
+    void request_page(PageRequest request, const std::string& url);
+    void read_page(PageRequest request, const FetchedPage& page);
+    void read_line_page(const std::string& text, std::optional<std::string>& stake_text);
     core::ProgressHooks progress_hooks(const QString& saved_caption);
-    // Runs a handler; an unexpected error ends it and is shown titled with the application title.
     template <typename Handler>
-    void guarded(Handler&& handler);
+    void guarded(Handler&& handler) {
+        app::guarded(this, options_.platform.boxes, std::forward<Handler>(handler));
+    }
 
     WindowOptions options_;
     core::Session session_;
-    int request_mode_ = 0;
     bool running_ = false;
 
-public:
-    // Controls, by the names the handlers use.
-    QWidget* Panel1 = nullptr;
-    QWidget* Panel2 = nullptr;
-    OutcomeGrid* StringGrid1 = nullptr;
-    BetMemo* Memo1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QSpinBox* RxSpinEdit1 = nullptr;
-    QSpinBox* RxSpinEdit2 = nullptr;
-    QSpinBox* RxSpinEdit3 = nullptr;
-    QSpinBox* RxSpinEdit4 = nullptr;
-    CurrencyEdit* CurrencyEdit1 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label8 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label10 = nullptr;
-    QLabel* Label12 = nullptr;
-    LinkLabel* Label5 = nullptr;
-    LinkLabel* Label11 = nullptr;
-    QAction* ExcellCtrlE1 = nullptr;
-    QAction* ExcellCtrlS1 = nullptr;
-    QAction* mmt = nullptr;
-    QAction* mmk = nullptr;
-    QAction* mml = nullptr;
-    QAction* mmc = nullptr;
-    QAction* N2 = nullptr;
-    QAction* mmo = nullptr;
-    QAction* Nmw = nullptr;
-    QAction* mmy = nullptr;
-    QAction* mmx = nullptr;
-    QAction* N4 = nullptr;
-    QAction* mm3 = nullptr;
-    ProbabilityEditorWindow* Form1 = nullptr;
-    NearestSystemsWindow* Form2 = nullptr;
-    DistributionWindow* Form3 = nullptr;
+    MainMenu menu_;
+    QWidget* grid_panel_ = nullptr;
+    OutcomeGrid* outcome_grid_ = nullptr;
+    QLabel* package_summary_ = nullptr;
+    QLabel* variants_summary_ = nullptr;
+    QLabel* coverage_summary_ = nullptr;
+    FormationPanel* formation_panel_ = nullptr;
+    BetMemo* bet_memo_ = nullptr;
+    ProbabilityEditorWindow* probability_editor_ = nullptr;
+    NearestSystemsWindow* nearest_systems_ = nullptr;
+    DistributionWindow* distribution_ = nullptr;
 };
 
 }  // namespace morvalen::app

@@ -1,4 +1,4 @@
-// Form2: the grid of nearest brief systems, kept above the program's other windows.
+// The nearest systems window: the grid of nearest brief systems, kept above the program's other windows.
 #include "app/nearest_systems_window.h"
 
 #include <QFontMetrics>
@@ -9,18 +9,18 @@ namespace morvalen::app {
 
 NearestSystemsWindow::NearestSystemsWindow(const core::Session& session, QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint), session_(session) {
-    setObjectName(QStringLiteral("Form2"));
+    setObjectName(QStringLiteral("nearest_systems_window"));
     setWindowTitle(QStringLiteral("Ближайшие бриф-системы"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     resize(350, 452);
 
-    StringGrid1 = new StringGrid(2, 2);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->set_fixed(0, 1);
-    StringGrid1->set_default_row_height(18);
-    StringGrid1->draw_cell = [this](QPainter&, int column, int row, const QRect&) { StringGrid1DrawCell(column, row); };
+    systems_grid_ = new StringGrid(2, 2);
+    systems_grid_->setObjectName(QStringLiteral("systems_grid"));
+    systems_grid_->set_fixed(0, 1);
+    systems_grid_->set_default_row_height(18);
+    systems_grid_->draw_cell = [this](QPainter&, int column, int row, const QRect&) { fit_column(column, row); };
 
-    area_ = fill_with_scrolled_grid(*this, StringGrid1);
+    area_ = fill_with_scrolled_grid(*this, systems_grid_);
     hide();
 }
 
@@ -30,19 +30,19 @@ void NearestSystemsWindow::show_nearest_systems() {
     const auto rows = core::nearest_system_rows(session_.brief_systems, m1, m2);
 
     // Each filling replaces the whole grid.
-    StringGrid1->set_column_count(2);
-    StringGrid1->set_row_count(0);
-    StringGrid1->set_row_count(static_cast<int>(rows.size()));
+    systems_grid_->set_column_count(2);
+    systems_grid_->set_row_count(0);
+    systems_grid_->set_row_count(static_cast<int>(rows.size()));
     for (std::size_t row = 0; row < rows.size(); ++row) {
-        StringGrid1->set_cell(0, static_cast<int>(row), QString::fromStdString(rows[row].first));
-        StringGrid1->set_cell(1, static_cast<int>(row), QString::fromStdString(rows[row].second));
+        systems_grid_->set_cell(0, static_cast<int>(row), QString::fromStdString(rows[row].first));
+        systems_grid_->set_cell(1, static_cast<int>(row), QString::fromStdString(rows[row].second));
     }
     show();
 }
 
-void NearestSystemsWindow::StringGrid1DrawCell(int column, int row) {
-    const int text_width = QFontMetrics(StringGrid1->font()).horizontalAdvance(StringGrid1->cell(column, row));
-    if (text_width > StringGrid1->column_width(column) - 4) StringGrid1->set_column_width(column, text_width + 4);
+void NearestSystemsWindow::fit_column(int column, int row) {
+    const int text_width = QFontMetrics(systems_grid_->font()).horizontalAdvance(systems_grid_->cell(column, row));
+    if (text_width > systems_grid_->column_width(column) - 4) systems_grid_->set_column_width(column, text_width + 4);
 }
 
 }  // namespace morvalen::app

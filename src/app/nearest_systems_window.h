@@ -1,4 +1,4 @@
-// Form2, the nearest brief systems: the systems the service offers closest to the player's
+// The nearest brief systems: the systems the service offers closest to the player's
 // marking, each as a short formula of its shape and its number of bets.
 #pragma once
 
@@ -19,12 +19,11 @@ public:
     // Fills the grid from the brief-system list and shows the window, also when nothing matched.
     void show_nearest_systems();
 
-    StringGrid* StringGrid1 = nullptr;
-
 private:
-    void StringGrid1DrawCell(int column, int row);
+    void fit_column(int column, int row);
 
     const core::Session& session_;
+    StringGrid* systems_grid_ = nullptr;
     QScrollArea* area_ = nullptr;
 };
 

@@ -1,4 +1,4 @@
-// StringGrid1: the 9 by 18 outcome grid, drawn cell by cell from the event table.
+// The outcome grid: the 9 by 18 outcome grid, drawn cell by cell from the event table.
 #pragma once
 
 #include <array>

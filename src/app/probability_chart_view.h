@@ -1,4 +1,4 @@
-// Chart1 of the probability editor: a chart view that hands its mouse presses, moves and releases
+// The chart view of the probability editor: it hands its mouse presses, moves and releases
 // to the editor instead of zooming or scrolling.
 #pragma once
 

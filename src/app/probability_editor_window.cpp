@@ -1,4 +1,4 @@
-// Form1: the chart of one event's three probability curves, the event chooser and the presets.
+// The probability editor: the chart_ of one event's three probability curves, the event chooser and the presets.
 #include "app/probability_editor_window.h"
 
 #include <algorithm>
@@ -30,8 +30,9 @@ QImage square_marker() {
     return image;
 }
 
-LinkLabel* preset_link(const QString& caption, int top, QWidget* parent) {
+LinkLabel* preset_link(const char* name, const QString& caption, int top, QWidget* parent) {
     auto* label = new LinkLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
     QFont font(QStringLiteral("Tahoma"), 8);
     font.setBold(true);
     font.setUnderline(true);
@@ -46,106 +47,106 @@ LinkLabel* preset_link(const QString& caption, int top, QWidget* parent) {
 
 ProbabilityEditorWindow::ProbabilityEditorWindow(core::EventTable& events, QWidget* owner)
     : QWidget(owner, Qt::Window), events_(events) {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("probability_editor_window"));
     setWindowTitle(QStringLiteral("Редактирование вероятностей исходов (мышкой)"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     resize(654, 317);
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedWidth(145);
-    RadioGroup1 = new QGroupBox(QStringLiteral("События"), Panel1);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setGeometry(0, 0, 145, 169);
-    auto* items_layout = new QVBoxLayout(RadioGroup1);
+    side_panel_ = new QWidget(this);
+    side_panel_->setObjectName(QStringLiteral("side_panel"));
+    side_panel_->setFixedWidth(145);
+    event_chooser_ = new QGroupBox(QStringLiteral("События"), side_panel_);
+    event_chooser_->setObjectName(QStringLiteral("event_chooser"));
+    event_chooser_->setGeometry(0, 0, 145, 169);
+    auto* items_layout = new QVBoxLayout(event_chooser_);
     items_layout->setContentsMargins(8, 4, 4, 4);
     items_layout->setSpacing(0);
     items_layout->addStretch();
     items_ = new QButtonGroup(this);
     items_->setExclusive(true);
-    connect(items_, &QButtonGroup::idClicked, this, [this](int) { RadioGroup1Click(); });
+    connect(items_, &QButtonGroup::idClicked, this, [this](int) { on_event_chosen(); });
 
-    Label2 = preset_link(QStringLiteral("Равномерно"), 184, Panel1);
-    Label1 = preset_link(QStringLiteral("По котировкам БК"), 200, Panel1);
-    Label3 = preset_link(QStringLiteral("По пулу"), 219, Panel1);
-    connect(Label1, &LinkLabel::clicked, this, [this] { Label1Click(); });
-    connect(Label2, &LinkLabel::clicked, this, [this] { Label2Click(); });
-    connect(Label3, &LinkLabel::clicked, this, [this] { Label3Click(); });
+    uniform_preset_ = preset_link("uniform_preset", QStringLiteral("Равномерно"), 184, side_panel_);
+    quotes_preset_ = preset_link("quotes_preset", QStringLiteral("По котировкам БК"), 200, side_panel_);
+    pool_preset_ = preset_link("pool_preset", QStringLiteral("По пулу"), 219, side_panel_);
+    connect(quotes_preset_, &LinkLabel::clicked, this, [this] { apply_preset(core::ProbabilityPreset::quotes); });
+    connect(uniform_preset_, &LinkLabel::clicked, this, [this] { apply_preset(core::ProbabilityPreset::uniform); });
+    connect(pool_preset_, &LinkLabel::clicked, this, [this] { apply_preset(core::ProbabilityPreset::pool); });
 
     build_chart();
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(Panel1);
-    layout->addWidget(Chart1, 1);
+    layout->addWidget(side_panel_);
+    layout->addWidget(chart_view_, 1);
     hide();
 }
 
 void ProbabilityEditorWindow::build_chart() {
-    chart = new QChart();
-    chart->setTitle(QString());
-    chart->setBackgroundBrush(Qt::white);
-    chart->setBackgroundRoundness(0);
-    chart->setDropShadowEnabled(false);
-    chart->setPlotAreaBackgroundVisible(false);
-    chart->legend()->setAlignment(Qt::AlignTop);
-    chart->legend()->setBackgroundVisible(true);
-    chart->legend()->setBrush(QColor(212, 208, 200));
-    chart->legend()->setPen(Qt::NoPen);
+    chart_ = new QChart();
+    chart_->setTitle(QString());
+    chart_->setBackgroundBrush(Qt::white);
+    chart_->setBackgroundRoundness(0);
+    chart_->setDropShadowEnabled(false);
+    chart_->setPlotAreaBackgroundVisible(false);
+    chart_->legend()->setAlignment(Qt::AlignTop);
+    chart_->legend()->setBackgroundVisible(true);
+    chart_->legend()->setBrush(QColor(212, 208, 200));
+    chart_->legend()->setPen(Qt::NoPen);
 
-    Series1 = new QLineSeries();
-    Series1->setName(QStringLiteral("Котировки"));
-    Series1->setPen(QPen(QColor(0, 0, 255), 2, Qt::SolidLine));
-    Series2 = new QLineSeries();
-    Series2->setName(QStringLiteral("По пулу"));
-    Series2->setPen(QPen(QColor(0, 128, 0), 2, Qt::SolidLine));
-    Series3 = new QLineSeries();
-    Series3->setName(QStringLiteral("Установка"));
-    Series3->setPen(QPen(QColor(255, 255, 0), 1, Qt::DotLine));
-    Series3->setPointsVisible(true);
-    Series3->setMarkerSize(marker_size);
-    Series3->setLightMarker(square_marker());
-    for (QLineSeries* series : {Series1, Series2, Series3}) chart->addSeries(series);
+    quote_curve_ = new QLineSeries();
+    quote_curve_->setName(QStringLiteral("Котировки"));
+    quote_curve_->setPen(QPen(QColor(0, 0, 255), 2, Qt::SolidLine));
+    pool_curve_ = new QLineSeries();
+    pool_curve_->setName(QStringLiteral("По пулу"));
+    pool_curve_->setPen(QPen(QColor(0, 128, 0), 2, Qt::SolidLine));
+    set_curve_ = new QLineSeries();
+    set_curve_->setName(QStringLiteral("Установка"));
+    set_curve_->setPen(QPen(QColor(255, 255, 0), 1, Qt::DotLine));
+    set_curve_->setPointsVisible(true);
+    set_curve_->setMarkerSize(marker_size);
+    set_curve_->setLightMarker(square_marker());
+    for (QLineSeries* series : {quote_curve_, pool_curve_, set_curve_}) chart_->addSeries(series);
 
-    bottom_axis = new QBarCategoryAxis();
+    outcome_axis_ = new QBarCategoryAxis();
     for (std::string_view label : core::outcome_labels)
-        bottom_axis->append(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
-    left_axis = new QValueAxis();
-    left_axis->setTitleText(QStringLiteral("Вероятность, в %"));
-    left_axis->setLabelFormat(QStringLiteral("%g"));
-    left_axis->setRange(0, 10);
+        outcome_axis_->append(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
+    vertical_axis_ = new QValueAxis();
+    vertical_axis_->setTitleText(QStringLiteral("Вероятность, в %"));
+    vertical_axis_->setLabelFormat(QStringLiteral("%g"));
+    vertical_axis_->setRange(0, 10);
     const QFont axis_font(QStringLiteral("Tahoma"), 7);
-    bottom_axis->setLabelsFont(axis_font);
-    left_axis->setLabelsFont(axis_font);
-    chart->addAxis(bottom_axis, Qt::AlignBottom);
-    chart->addAxis(left_axis, Qt::AlignLeft);
-    for (QLineSeries* series : {Series1, Series2, Series3}) {
-        series->attachAxis(bottom_axis);
-        series->attachAxis(left_axis);
+    outcome_axis_->setLabelsFont(axis_font);
+    vertical_axis_->setLabelsFont(axis_font);
+    chart_->addAxis(outcome_axis_, Qt::AlignBottom);
+    chart_->addAxis(vertical_axis_, Qt::AlignLeft);
+    for (QLineSeries* series : {quote_curve_, pool_curve_, set_curve_}) {
+        series->attachAxis(outcome_axis_);
+        series->attachAxis(vertical_axis_);
     }
 
     QFont mark_font(QStringLiteral("Tahoma"), 8);
     for (auto& mark : marks_) {
-        mark = new QGraphicsSimpleTextItem(chart);
+        mark = new QGraphicsSimpleTextItem(chart_);
         mark->setFont(mark_font);
         mark->setBrush(Qt::black);
         mark->setZValue(20);
         mark->hide();
     }
 
-    Chart1 = new ProbabilityChartView(chart, this);
-    Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setRenderHint(QPainter::Antialiasing, false);
-    Chart1->setFrameShape(QFrame::NoFrame);
-    Chart1->setBackgroundBrush(Qt::white);
-    Chart1->on_press = [this](QPoint at) {
+    chart_view_ = new ProbabilityChartView(chart_, this);
+    chart_view_->setObjectName(QStringLiteral("chart_view"));
+    chart_view_->setRenderHint(QPainter::Antialiasing, false);
+    chart_view_->setFrameShape(QFrame::NoFrame);
+    chart_view_->setBackgroundBrush(Qt::white);
+    chart_view_->on_press = [this](QPoint at) {
         const int index = set_point_at(at);
-        if (index >= 0) Series3Click(index, at.y());
+        if (index >= 0) begin_drag(index, at.y());
     };
-    Chart1->on_move = [this](QPoint at) { Chart1MouseMove(at.y()); };
-    Chart1->on_release = [this] { Chart1MouseUp(); };
-    connect(chart, &QChart::plotAreaChanged, this, [this](const QRectF&) { place_value_marks(); });
+    chart_view_->on_move = [this](QPoint at) { drag_to(at.y()); };
+    chart_view_->on_release = [this] { end_drag(); };
+    connect(chart_, &QChart::plotAreaChanged, this, [this](const QRectF&) { place_value_marks(); });
 }
 
 void ProbabilityEditorWindow::clear_events() {
@@ -156,10 +157,10 @@ void ProbabilityEditorWindow::clear_events() {
 }
 
 void ProbabilityEditorWindow::add_event(const QString& short_name) {
-    auto* button = new QRadioButton(short_name, RadioGroup1);
+    auto* button = new QRadioButton(short_name, event_chooser_);
     const int id = static_cast<int>(items_->buttons().size());
     items_->addButton(button, id);
-    auto* layout = static_cast<QVBoxLayout*>(RadioGroup1->layout());
+    auto* layout = static_cast<QVBoxLayout*>(event_chooser_->layout());
     layout->insertWidget(layout->count() - 1, button);
 }
 
@@ -173,12 +174,12 @@ void ProbabilityEditorWindow::select_event(int index) {
         checked->setChecked(false);
         items_->setExclusive(true);
     }
-    RadioGroup1Click();
+    on_event_chosen();
 }
 
 int ProbabilityEditorWindow::selected_event() const { return items_->checkedId(); }
 
-void ProbabilityEditorWindow::rld(int event_index) {
+void ProbabilityEditorWindow::show_event_curves(int event_index) {
     if (event_index < 0 || event_index >= core::event_count) return;
     QList<QPointF> quotes, pool, settings;
     for (int o = 1; o <= core::outcome_count; ++o) {
@@ -189,41 +190,35 @@ void ProbabilityEditorWindow::rld(int event_index) {
         settings.append({x, percent(cell.setting_probability)});
         shown_settings_[static_cast<std::size_t>(o - 1)] = cell.setting_probability;
     }
-    Series1->replace(quotes);
-    Series2->replace(pool);
-    Series3->replace(settings);
+    quote_curve_->replace(quotes);
+    pool_curve_->replace(pool);
+    set_curve_->replace(settings);
     shown_event_ = event_index;
     fit_vertical_axis();
     place_value_marks();
 }
 
-void ProbabilityEditorWindow::RadioGroup1Click() { rld(selected_event()); }
+void ProbabilityEditorWindow::on_event_chosen() { show_event_curves(selected_event()); }
 
 void ProbabilityEditorWindow::apply_preset(core::ProbabilityPreset preset) {
     const int e = selected_event();
     if (e < 0) return;
     core::apply_preset(events_, e + 1, preset);
-    RadioGroup1Click();
+    on_event_chosen();
 }
 
-void ProbabilityEditorWindow::Label1Click() { apply_preset(core::ProbabilityPreset::quotes); }
-void ProbabilityEditorWindow::Label2Click() { apply_preset(core::ProbabilityPreset::uniform); }
-void ProbabilityEditorWindow::Label3Click() { apply_preset(core::ProbabilityPreset::pool); }
-
-void ProbabilityEditorWindow::Series3Click(int point_index, int y) {
-    drag_last_y = y;
-    drag_index = point_index;
+void ProbabilityEditorWindow::begin_drag(int point_index, int y) {
+    drag_last_y_ = y;
+    drag_point_ = point_index;
 }
 
-void ProbabilityEditorWindow::Chart1MouseMove(int y) {
+void ProbabilityEditorWindow::drag_to(int y) {
     const int e = selected_event();
-    if (drag_index < 0 || e < 0) return;
-    if (!core::drag_step(events_, e + 1, drag_index + 1, drag_last_y, y, pixels_per_percent())) return;
-    drag_last_y = y;
+    if (drag_point_ < 0 || e < 0) return;
+    if (!core::drag_step(events_, e + 1, drag_point_ + 1, drag_last_y_, y, pixels_per_percent())) return;
+    drag_last_y_ = y;
     refresh_set_curve(e);
 }
-
-void ProbabilityEditorWindow::Chart1MouseUp() { drag_index = -1; }
 
 void ProbabilityEditorWindow::refresh_set_curve(int event_index) {
     QList<QPointF> settings;
@@ -232,47 +227,47 @@ void ProbabilityEditorWindow::refresh_set_curve(int event_index) {
         settings.append({static_cast<qreal>(o - 1), percent(value)});
         shown_settings_[static_cast<std::size_t>(o - 1)] = value;
     }
-    Series3->replace(settings);
+    set_curve_->replace(settings);
     fit_vertical_axis();
     place_value_marks();
 }
 
 void ProbabilityEditorWindow::fit_vertical_axis() {
     // From 0 (or the lowest value, should one be negative) to a tenth above the highest, so the
-    // marks over the top points stay inside the chart.
+    // marks over the top points stay inside the chart_.
     double low = 0;
     double high = std::numeric_limits<double>::lowest();
-    for (QLineSeries* series : {Series1, Series2, Series3})
+    for (QLineSeries* series : {quote_curve_, pool_curve_, set_curve_})
         for (const QPointF& point : series->points()) {
             low = std::min(low, point.y());
             high = std::max(high, point.y());
         }
     if (high <= low) high = low + 1;
-    left_axis->setRange(low, high + (high - low) / 10);
-    left_axis->applyNiceNumbers();
+    vertical_axis_->setRange(low, high + (high - low) / 10);
+    vertical_axis_->applyNiceNumbers();
 }
 
 int ProbabilityEditorWindow::pixels_per_percent() const {
     if (shown_event_ < 0) return 0;
-    const QPointF zero = chart->mapToPosition(QPointF(0, 0), Series3);
-    const QPointF one = chart->mapToPosition(QPointF(0, 1), Series3);
+    const QPointF zero = chart_->mapToPosition(QPointF(0, 0), set_curve_);
+    const QPointF one = chart_->mapToPosition(QPointF(0, 1), set_curve_);
     return static_cast<int>(std::nearbyint(std::abs(zero.y() - one.y())));
 }
 
 QPoint ProbabilityEditorWindow::set_point_position(int index) const {
-    if (index < 0 || index >= Series3->count()) return {};
-    const QPointF at = chart->mapToPosition(Series3->at(index), Series3);
-    return Chart1->mapFromScene(chart->mapToScene(at));
+    if (index < 0 || index >= set_curve_->count()) return {};
+    const QPointF at = chart_->mapToPosition(set_curve_->at(index), set_curve_);
+    return chart_view_->mapFromScene(chart_->mapToScene(at));
 }
 
 int ProbabilityEditorWindow::set_point_at(QPoint position) const {
-    const QPointF scene = Chart1->mapToScene(position);
-    const QPointF local = chart->mapFromScene(scene);
+    const QPointF scene = chart_view_->mapToScene(position);
+    const QPointF local = chart_->mapFromScene(scene);
     constexpr qreal reach = marker_size / 2 + 2;
     int best = -1;
     qreal best_distance = reach * reach;
-    for (int i = 0; i < Series3->count(); ++i) {
-        const QPointF delta = chart->mapToPosition(Series3->at(i), Series3) - local;
+    for (int i = 0; i < set_curve_->count(); ++i) {
+        const QPointF delta = chart_->mapToPosition(set_curve_->at(i), set_curve_) - local;
         const qreal distance = QPointF::dotProduct(delta, delta);
         if (distance <= best_distance) {
             best = i;
@@ -290,7 +285,7 @@ QStringList ProbabilityEditorWindow::value_marks() const {
 }
 
 void ProbabilityEditorWindow::place_value_marks() {
-    const bool shown = shown_event_ >= 0 && Series3->count() == core::outcome_count;
+    const bool shown = shown_event_ >= 0 && set_curve_->count() == core::outcome_count;
     for (int i = 0; i < core::outcome_count; ++i) {
         QGraphicsSimpleTextItem* mark = marks_[static_cast<std::size_t>(i)];
         if (!shown) {
@@ -298,7 +293,7 @@ void ProbabilityEditorWindow::place_value_marks() {
             continue;
         }
         mark->setText(QString::fromStdString(core::format_value_mark(shown_settings_[static_cast<std::size_t>(i)])));
-        const QPointF at = chart->mapToPosition(Series3->at(i), Series3);
+        const QPointF at = chart_->mapToPosition(set_curve_->at(i), set_curve_);
         const QRectF box = mark->boundingRect();
         mark->setPos(at.x() - box.width() / 2, at.y() - marker_size / 2 - mark_arrow - box.height() + 3);
         mark->show();
@@ -306,15 +301,15 @@ void ProbabilityEditorWindow::place_value_marks() {
 }
 
 void ProbabilityEditorWindow::showEvent(QShowEvent* event) {
-    drag_index = -1;
+    drag_point_ = -1;
     QWidget::showEvent(event);
 }
 
 void ProbabilityEditorWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // Margins in shares of the chart: 1 % at the left, 2 % elsewhere.
-    const QSize size = Chart1->size();
-    chart->setMargins(QMargins(size.width() / 100, size.height() / 50, size.width() / 50, size.height() / 50));
+    // Margins in shares of the chart_: 1 % at the left, 2 % elsewhere.
+    const QSize size = chart_view_->size();
+    chart_->setMargins(QMargins(size.width() / 100, size.height() / 50, size.width() / 50, size.height() / 50));
 }
 
 }  // namespace morvalen::app

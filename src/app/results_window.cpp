@@ -1,4 +1,4 @@
-// Form4: choosers, the two hit tables and the chances line, painted like the distribution window.
+// The results window: choosers_, the two hit tables and the chances line, painted like the distribution window.
 #include "app/results_window.h"
 
 #include <cstdio>
@@ -53,7 +53,7 @@ QString chances_text(const core::ChancesReport& report) {
 
 ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
     : QWidget(owner, Qt::Window), session_(session) {
-    setObjectName(QStringLiteral("Form4"));
+    setObjectName(QStringLiteral("results_window"));
     setWindowTitle(QStringLiteral("Проверка пакета по результатам"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     resize(1000, 560);
@@ -64,11 +64,11 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
     choice_row->addWidget(results_caption, 1, 0);
     for (int e = 1; e <= core::event_count; ++e) {
         const auto i = static_cast<std::size_t>(e - 1);
-        event_labels[i] = new QLabel(QString::number(e), this);
-        event_labels[i]->setObjectName(QStringLiteral("EventLabel%1").arg(e));
-        event_labels[i]->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        event_captions_[i] = new QLabel(QString::number(e), this);
+        event_captions_[i]->setObjectName(QStringLiteral("event_caption_%1").arg(e));
+        event_captions_[i]->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         auto* chooser = new QComboBox(this);
-        chooser->setObjectName(QStringLiteral("ComboBox%1").arg(e));
+        chooser->setObjectName(QStringLiteral("result_chooser_%1").arg(e));
         for (int o = 1; o <= core::outcome_count; ++o) chooser->addItem(label_of(o));
         chooser->setPlaceholderText(QStringLiteral("—"));
         chooser->setCurrentIndex(-1);
@@ -76,8 +76,8 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
         chooser->setMinimumWidth(64);
         chooser->setToolTip(QStringLiteral("Результат события %1").arg(e));
         connect(chooser, &QComboBox::currentIndexChanged, this, [this] { show_hits(); });
-        choosers[i] = chooser;
-        choice_row->addWidget(event_labels[i], 0, e);
+        choosers_[i] = chooser;
+        choice_row->addWidget(event_captions_[i], 0, e);
         choice_row->addWidget(chooser, 1, e);
     }
     choice_row->setColumnStretch(core::event_count + 1, 1);
@@ -99,53 +99,53 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
     };
 
     // Columns: the row caption, 8 to 0 hits, all single bets.
-    StringGrid1 = make_grid("StringGrid1", hit_columns + 2, 3);
-    StringGrid1->set_cell(0, 0, QStringLiteral("Совпадений"));
-    StringGrid1->set_cell(0, 1, QStringLiteral("Ставок"));
-    StringGrid1->set_cell(0, 2, QStringLiteral("Доля, %"));
-    for (int k = core::event_count; k >= 0; --k) StringGrid1->set_cell(column_of_hits(k, 1), 0, QString::number(k));
-    StringGrid1->set_cell(hit_columns + 1, 0, QStringLiteral("Всего"));
-    StringGrid1->set_column_width(0, 80);
+    package_hits_ = make_grid("package_hits", hit_columns + 2, 3);
+    package_hits_->set_cell(0, 0, QStringLiteral("Совпадений"));
+    package_hits_->set_cell(0, 1, QStringLiteral("Ставок"));
+    package_hits_->set_cell(0, 2, QStringLiteral("Доля, %"));
+    for (int k = core::event_count; k >= 0; --k) package_hits_->set_cell(column_of_hits(k, 1), 0, QString::number(k));
+    package_hits_->set_cell(hit_columns + 1, 0, QStringLiteral("Всего"));
+    package_hits_->set_column_width(0, 80);
 
     // Columns: the line number, 8 to 0 hits, the line itself.
-    StringGrid2 = make_grid("StringGrid2", hit_columns + 2, 1);
-    StringGrid2->set_cell(0, 0, QStringLiteral("Строка"));
-    for (int k = core::event_count; k >= 0; --k) StringGrid2->set_cell(column_of_hits(k, 1), 0, QString::number(k));
-    StringGrid2->set_cell(hit_columns + 1, 0, QStringLiteral("Ставка"));
-    StringGrid2->set_column_width(0, 80);
-    StringGrid2->set_column_width(hit_columns + 1, 360);
+    line_hits_ = make_grid("line_hits", hit_columns + 2, 1);
+    line_hits_->set_cell(0, 0, QStringLiteral("Строка"));
+    for (int k = core::event_count; k >= 0; --k) line_hits_->set_cell(column_of_hits(k, 1), 0, QString::number(k));
+    line_hits_->set_cell(hit_columns + 1, 0, QStringLiteral("Ставка"));
+    line_hits_->set_column_width(0, 80);
+    line_hits_->set_column_width(hit_columns + 1, 360);
 
     // Columns: the row caption, at least 8 down to at least 2 hits.
-    StringGrid3 = make_grid("StringGrid3", core::event_count, 2);
-    StringGrid3->set_cell(0, 0, QStringLiteral("Не менее"));
-    StringGrid3->set_cell(0, 1, QStringLiteral("Вероятность, %"));
-    for (int k = core::event_count; k >= 2; --k) StringGrid3->set_cell(column_of_hits(k, 1), 0, QString::number(k));
-    StringGrid3->set_default_column_width(60);
-    StringGrid3->set_column_width(0, 100);
+    chances_ = make_grid("chances", core::event_count, 2);
+    chances_->set_cell(0, 0, QStringLiteral("Не менее"));
+    chances_->set_cell(0, 1, QStringLiteral("Вероятность, %"));
+    for (int k = core::event_count; k >= 2; --k) chances_->set_cell(column_of_hits(k, 1), 0, QString::number(k));
+    chances_->set_default_column_width(60);
+    chances_->set_column_width(0, 100);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setWordWrap(true);
-    Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    missing_results_hint_ = new QLabel(this);
+    missing_results_hint_->setObjectName(QStringLiteral("missing_results_hint"));
+    chances_note_ = new QLabel(this);
+    chances_note_->setObjectName(QStringLiteral("chances_note"));
+    chances_note_->setWordWrap(true);
+    chances_note_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     lines_area_ = new QScrollArea(this);
     lines_area_->setFrameShape(QFrame::NoFrame);
-    lines_area_->setWidget(StringGrid2);
+    lines_area_->setWidget(line_hits_);
     lines_area_->setWidgetResizable(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addLayout(choice_row);
-    layout->addWidget(Label1);
-    layout->addWidget(StringGrid1, 0, Qt::AlignLeft);
+    layout->addWidget(missing_results_hint_);
+    layout->addWidget(package_hits_, 0, Qt::AlignLeft);
     layout->addWidget(new QLabel(QStringLiteral("Совпадения по строкам пакета (число одиночных ставок)"), this));
     layout->addWidget(lines_area_, 1);
     layout->addWidget(new QLabel(QStringLiteral("Шансы пакета при заданных вероятностях: хотя бы одна ставка угадает не "
                                                 "менее k событий"), this));
-    layout->addWidget(StringGrid3, 0, Qt::AlignLeft);
-    layout->addWidget(Label2);
+    layout->addWidget(chances_, 0, Qt::AlignLeft);
+    layout->addWidget(chances_note_);
     hide();
 }
 
@@ -154,7 +154,7 @@ void ResultsWindow::open() {
         const std::string short_name = core::short_event_name(session_.events.event(e).name);
         QString caption = QString::number(e);
         if (!short_name.empty()) caption += QStringLiteral(". ") + QString::fromStdString(short_name);
-        event_labels[static_cast<std::size_t>(e - 1)]->setText(caption);
+        event_captions_[static_cast<std::size_t>(e - 1)]->setText(caption);
     }
     show_hits();
     show_chances_if_changed();
@@ -163,42 +163,42 @@ void ResultsWindow::open() {
     activateWindow();
 }
 
-void ResultsWindow::choose(int e, int column) { choosers[static_cast<std::size_t>(e - 1)]->setCurrentIndex(column - 1); }
+void ResultsWindow::choose(int e, int column) { choosers_[static_cast<std::size_t>(e - 1)]->setCurrentIndex(column - 1); }
 
 void ResultsWindow::show_hits() {
     core::DrawResults results;
     bool complete = true;
     for (int e = 1; e <= core::event_count; ++e) {
-        const int index = choosers[static_cast<std::size_t>(e - 1)]->currentIndex();
+        const int index = choosers_[static_cast<std::size_t>(e - 1)]->currentIndex();
         complete = complete && index >= 0;
         results.columns[static_cast<std::size_t>(e - 1)] = index + 1;
     }
     const core::BetList& bets = session_.bets;
-    StringGrid2->set_row_count(static_cast<int>(bets.size()) + 1);
-    Label1->setText(complete ? QString() : QStringLiteral("Выберите результаты всех 8 событий"));
-    Label1->setVisible(!complete);
+    line_hits_->set_row_count(static_cast<int>(bets.size()) + 1);
+    missing_results_hint_->setText(complete ? QString() : QStringLiteral("Выберите результаты всех 8 событий"));
+    missing_results_hint_->setVisible(!complete);
     std::optional<core::PackageHits> hits;
     if (complete) hits = core::package_hits(bets, results);
 
     for (int k = core::event_count; k >= 0; --k) {
         const int column = column_of_hits(k, 1);
         const auto at = static_cast<std::size_t>(k);
-        StringGrid1->set_cell(column, 1, hits ? QString::number(hits->totals.by_hits[at]) : QString());
-        StringGrid1->set_cell(column, 2, hits ? percent(hits->share(k)) : QString());
+        package_hits_->set_cell(column, 1, hits ? QString::number(hits->totals.by_hits[at]) : QString());
+        package_hits_->set_cell(column, 2, hits ? percent(hits->share(k)) : QString());
     }
-    StringGrid1->set_cell(hit_columns + 1, 1, hits ? QString::number(hits->totals.total()) : QString());
-    StringGrid1->set_cell(hit_columns + 1, 2, hits && hits->totals.total() > 0 ? percent(1.0) : QString());
+    package_hits_->set_cell(hit_columns + 1, 1, hits ? QString::number(hits->totals.total()) : QString());
+    package_hits_->set_cell(hit_columns + 1, 2, hits && hits->totals.total() > 0 ? percent(1.0) : QString());
 
     for (std::size_t i = 0; i < bets.size(); ++i) {
         const int row = static_cast<int>(i) + 1;
-        StringGrid2->set_cell(0, row, QString::number(row));
+        line_hits_->set_cell(0, row, QString::number(row));
         for (int k = core::event_count; k >= 0; --k)
-            StringGrid2->set_cell(column_of_hits(k, 1), row,
+            line_hits_->set_cell(column_of_hits(k, 1), row,
                                   hits ? QString::number(hits->per_entry[i].by_hits[static_cast<std::size_t>(k)]) : QString());
-        StringGrid2->set_cell(hit_columns + 1, row, QString::fromStdString(core::format_bet(bets[i])));
+        line_hits_->set_cell(hit_columns + 1, row, QString::fromStdString(core::format_bet(bets[i])));
     }
-    StringGrid1->update();
-    StringGrid2->update();
+    package_hits_->update();
+    line_hits_->update();
 }
 
 bool ResultsWindow::event(QEvent* event) {
@@ -225,16 +225,16 @@ void ResultsWindow::show_chances_if_changed() {
 void ResultsWindow::show_chances() {
     const core::ChancesReport report = core::package_chances(session_.bets, session_.events);
     const bool estimated = report.chances && !report.chances->exact;
-    StringGrid3->set_row_count(estimated ? 3 : 2);
-    if (estimated) StringGrid3->set_cell(0, 2, QStringLiteral("Погрешность, %"));
+    chances_->set_row_count(estimated ? 3 : 2);
+    if (estimated) chances_->set_cell(0, 2, QStringLiteral("Погрешность, %"));
     for (int k = core::event_count; k >= 2; --k) {
         const int column = column_of_hits(k, 1);
         const auto at = static_cast<std::size_t>(k);
-        StringGrid3->set_cell(column, 1, report.chances ? chance_percent(report.chances->at_least[at]) : QString());
-        if (estimated) StringGrid3->set_cell(column, 2, chance_percent(report.chances->standard_error[at]));
+        chances_->set_cell(column, 1, report.chances ? chance_percent(report.chances->at_least[at]) : QString());
+        if (estimated) chances_->set_cell(column, 2, chance_percent(report.chances->standard_error[at]));
     }
-    StringGrid3->update();
-    Label2->setText(chances_text(report));
+    chances_->update();
+    chances_note_->setText(chances_text(report));
 }
 
 void ResultsWindow::draw_cell(StringGrid& grid, QPainter& painter, int column, int row, const QRect& rect) {
@@ -252,7 +252,7 @@ void ResultsWindow::draw_cell(StringGrid& grid, QPainter& painter, int column, i
     painter.setBrush(row == 0 || column == 0 ? QColor(0xCC, 0xCC, 0xCC) : QColor(Qt::white));
     painter.drawRect(outline);
     // Figures stand right-aligned so that columns of counts read at a glance; the bet line left.
-    const bool left_aligned = column == 0 || (row > 0 && column == grid.column_count() - 1 && &grid == StringGrid2);
+    const bool left_aligned = column == 0 || (row > 0 && column == grid.column_count() - 1 && &grid == line_hits_);
     const Qt::Alignment alignment = row == 0 ? Qt::AlignCenter : (left_aligned ? Qt::AlignLeft : Qt::AlignRight);
     painter.drawText(rect.adjusted(3, 0, -3, 0), static_cast<int>(alignment | Qt::AlignVCenter), text);
 }

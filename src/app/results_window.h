@@ -1,4 +1,4 @@
-// Form4, the check by results: the draw's 8 results chosen per event, the package's single bets by
+// The check by results: the draw's 8 results chosen per event, the package's single bets by
 // number of hits, the hits of every memo line, and the package's chances under the set probabilities.
 #pragma once
 
@@ -31,14 +31,6 @@ public:
     // Chooses the result of event e (1 to 8) by outcome column (1 to 17); 0 clears the choice.
     void choose(int e, int column);
 
-    std::array<QComboBox*, core::event_count> choosers{};  // ComboBox1 to ComboBox8
-    std::array<QLabel*, core::event_count> event_labels{};
-    StringGrid* StringGrid1 = nullptr;  // single bets by hits for the package
-    StringGrid* StringGrid2 = nullptr;  // hits per memo line
-    StringGrid* StringGrid3 = nullptr;  // chances of at least k hits, k = 8 down to 2
-    QLabel* Label1 = nullptr;           // the hint while results are missing
-    QLabel* Label2 = nullptr;           // the expected 8-hit bets, or why there are no chances
-
 protected:
     // Coming back to the window after the package or the probabilities changed shows them anew.
     bool event(QEvent* event) override;
@@ -50,6 +42,13 @@ private:
     void draw_cell(StringGrid& grid, QPainter& painter, int column, int row, const QRect& rect);
 
     const core::Session& session_;
+    std::array<QComboBox*, core::event_count> choosers_{};
+    std::array<QLabel*, core::event_count> event_captions_{};
+    StringGrid* package_hits_ = nullptr;        // single bets by hits for the package
+    StringGrid* line_hits_ = nullptr;           // hits per memo line
+    StringGrid* chances_ = nullptr;             // chances of at least k hits, k = 8 down to 2
+    QLabel* missing_results_hint_ = nullptr;    // shown while results are missing
+    QLabel* chances_note_ = nullptr;            // the expected 8-hit bets, or why there are no chances
     QScrollArea* lines_area_ = nullptr;
     core::BetList chances_bets_;
     std::vector<core::Currency> chances_probabilities_;

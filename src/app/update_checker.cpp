@@ -76,7 +76,7 @@ core::UpdateOutcome check_for_update(QWidget* parent, const QString& host, const
     return outcome;
 }
 
-void mm3Click(const QString& host, const Platform& platform) {
+void show_information(const QString& host, const Platform& platform) {
     if (host.isEmpty() || !platform.desktop) return;
     const std::string address = core::update_address(host.toStdString(), core::information_page_path);
     platform.desktop->open_url(QUrl(QString::fromStdString(address)));

@@ -30,6 +30,6 @@ core::ArchiveDownload download_to_file(const QString& address, const QString& lo
 core::UpdateOutcome check_for_update(QWidget* parent, const QString& host, const Platform& platform);
 
 // "Информация": the information page in the player's web browser; its result is ignored.
-void mm3Click(const QString& host, const Platform& platform);
+void show_information(const QString& host, const Platform& platform);
 
 }  // namespace morvalen::app

@@ -18,7 +18,7 @@ std::optional<std::vector<Record>> autoformation_cover(const Shape& shape, std::
         if (std::chrono::steady_clock::now() >= deadline) session.keys.stop_requested = true;
     };
     const VariantSpace space(shape);
-    const auto outcome = core::colover(session, static_cast<std::int64_t>(space.size()), hooks, start_index);
+    const auto outcome = core::autoform(session, static_cast<std::int64_t>(space.size()), hooks, start_index);
     if (!outcome.ran || outcome.failed || session.uncovered_variants > 0) return std::nullopt;
     std::vector<Record> records;
     records.reserve(session.bets.size());

@@ -15,7 +15,7 @@ namespace {
 
 void run_sensations(CliContext& ctx) {
     ctx.require_full_marking("sensations");
-    core::sensat(ctx.session);
+    core::form_by_sensations(ctx.session);
     ctx.print_memo();
 }
 
@@ -33,7 +33,7 @@ bool run_pass(CliContext& ctx, std::int64_t steps) {
     const std::int64_t variants = core::variant_total(ctx.session.events);
     if (const auto text = ctx.value("--start-index"); text && variants > 0)
         start = parse_integer("--start-index", *text, 0, variants - 1);
-    const core::AutoformationOutcome outcome = core::colover(ctx.session, steps, {}, start);
+    const core::AutoformationOutcome outcome = core::autoform(ctx.session, steps, {}, start);
     if (outcome.failed) throw OperationError(core::out_of_memory_text);
     return outcome.show_coverage;
 }

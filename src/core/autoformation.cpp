@@ -327,7 +327,7 @@ std::string estimate_caption(std::int64_t uncovered, std::int64_t neighbourhood)
     return " Ставок не менее " + std::to_string(bets);
 }
 
-AutoformationOutcome colover(Session& session, std::int64_t steps, const ProgressHooks& hooks,
+AutoformationOutcome autoform(Session& session, std::int64_t steps, const ProgressHooks& hooks,
                              std::optional<std::int64_t> start_index) {
     AutoformationOutcome outcome;
     if (session.formation_running) {

@@ -40,7 +40,7 @@ struct AutoformationOutcome {
 // scan starts after `start_index` (a random index when absent). Stops on the session's stop flag, which
 // the window sets while hooks.process_messages runs; clears it at the end. A bet of the list that is
 // no variant over the marked outcomes covers exactly the variants it agrees with in G events.
-AutoformationOutcome colover(Session& session, std::int64_t steps, const ProgressHooks& hooks = {},
+AutoformationOutcome autoform(Session& session, std::int64_t steps, const ProgressHooks& hooks = {},
                              std::optional<std::int64_t> start_index = std::nullopt);
 
 }  // namespace morvalen::core

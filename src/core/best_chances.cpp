@@ -318,7 +318,7 @@ struct Run {
             hooks.breathe();
             scratch.keys.stop_requested = stop && *stop;
         };
-        const AutoformationOutcome outcome = colover(scratch, wanted, quiet, std::nullopt);
+        const AutoformationOutcome outcome = autoform(scratch, wanted, quiet, std::nullopt);
         std::vector<std::int64_t> bets;
         if (outcome.failed || scratch.bets.size() < before) return bets;
         for (std::size_t i = before; i < scratch.bets.size(); ++i) {

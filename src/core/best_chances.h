@@ -24,7 +24,7 @@ inline constexpr std::int64_t best_chances_bet_limit = 100000;
 struct BestChancesSettings {
     int guarantee = 7;          // K, 2 to 8
     std::int64_t bets = 1000;   // N
-    // Draws the start of the autoformation pass, as `colover` would from the session, then seeds the
+    // Draws the start of the autoformation pass, as `autoform` would from the session, then seeds the
     // improving search.
     RandomSource generator{1};
     // The whole run, the starts and the improvement together.

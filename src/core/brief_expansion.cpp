@@ -42,7 +42,7 @@ ExpansionOrder order_events(const EventTable& table, bool start_with, RandomSour
     return order;
 }
 
-std::int64_t getsignat(int guarantee, const ExpansionOrder& order) {
+std::int64_t signature_of(int guarantee, const ExpansionOrder& order) {
     std::int64_t signature = guarantee;
     for (const ExpansionEntry& entry : order) signature = signature * 17 + entry.marked;
     return signature;

@@ -35,7 +35,7 @@ ExpansionOrder order_events(const EventTable& table, bool start_with, RandomSour
                             SlotOrder slot_order = SlotOrder::random);
 
 // G followed by the 8 marked counts of the order as base-17 digits.
-std::int64_t getsignat(int guarantee, const ExpansionOrder& order);
+std::int64_t signature_of(int guarantee, const ExpansionOrder& order);
 
 // One record as a single bet of one stake; a digit on an empty slot selects column 1.
 BetEntry expand_system_record(std::uint64_t record, const ExpansionOrder& order, Currency stake);

@@ -18,16 +18,17 @@ struct PackageTotals {
 PackageTotals package_totals(const BetList& list);
 
 struct EnabledCommands {
-    bool forming_link = false;     // Label5 visible
-    bool add_coupon = false;       // N2
-    bool remove_variants = false;  // mmy
-    bool list_commands = false;    // mmo, Nmw, mmx, mmc, mmt, ExcellCtrlE1, ExcellCtrlS1
+    bool forming_link = false;     // the add-to-list link is shown
+    bool add_coupon = false;
+    bool remove_variants = false;
+    // Split, remove repeats, clear, copy for transfer, save as text and both spreadsheet exports.
+    bool list_commands = false;
 };
 
 struct StatsView {
-    std::string package_line;   // Label1
-    std::string variants_line;  // Label2
-    std::string coverage_line;  // Label3
+    std::string package_line;   // bets of the package and their amount
+    std::string variants_line;  // variants over the marks
+    std::string coverage_line;  // variants covered with the guarantee, after a check
     EnabledCommands enabled;
     PackageTotals totals;
     std::int64_t variant_total = 0;

@@ -30,7 +30,7 @@ void enumerate_sensations(Session& session, int e, int y, std::int64_t m, BetEnt
     if (ordinary.size() > 0) enumerate_sensations(session, e + 1, y, m * ordinary.size(), bet);
 }
 
-void sensat(Session& session) {
+void form_by_sensations(Session& session) {
     if (session.formation_running) return;
     enumerate_sensations(session, 1, 0, 1, BetEntry{});
 }

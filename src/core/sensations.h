@@ -15,6 +15,6 @@ void enumerate_sensations(Session& session, int e, int y, std::int64_t m, BetEnt
 
 // Runs the enumeration from event 1. Yellow outcomes of an event come first in column order, the
 // ordinary group last; an earlier event varies more slowly. Does nothing while another formation runs.
-void sensat(Session& session);
+void form_by_sensations(Session& session);
 
 }  // namespace morvalen::core

@@ -16,15 +16,18 @@
 
 namespace morvalen::core {
 
+// The ways of forming a package, in the order the formation panel lists them.
+enum class FormationMethod { brief_systems, sensations, random_distribution, autoformation };
+
 // Settings the formation panel holds.
 struct FormationSettings {
-    int method = 0;              // 0 brief systems, 1 sensations, 2 random, 3 autoformation
-    int guarantee = 7;           // RxSpinEdit3, 2 to 7
-    std::int64_t repeat_count = 1000;  // RxSpinEdit4
-    int yellow_min = 1;          // RxSpinEdit2
-    int yellow_max = 1;          // RxSpinEdit1
-    bool start_with = false;     // CheckBox1
-    Stake stake;                 // CurrencyEdit1
+    FormationMethod method = FormationMethod::brief_systems;
+    int guarantee = 7;                 // events a covered variant shares with some bet, 2 to 7
+    std::int64_t repeat_count = 1000;  // draws of the random distribution, steps of autoformation
+    int yellow_min = 1;                // upsets per bet of the sensations method
+    int yellow_max = 1;
+    bool start_with = false;           // a brief system starts with the last marked outcomes
+    Stake stake;
 };
 
 // Where the text form of the list lives (the memo in the window, lines in the batch tool).

@@ -242,7 +242,7 @@ WorkingState capture_working_state(const Session& session, std::string memo_text
         }
     }
     const FormationSettings& settings = session.settings;
-    state.method = settings.method;
+    state.method = static_cast<int>(settings.method);
     state.guarantee = settings.guarantee;
     state.repeat_count = settings.repeat_count;
     state.yellow_min = settings.yellow_min;

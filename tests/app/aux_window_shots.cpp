@@ -2,6 +2,8 @@
 // for the documentation: aux_window_shots <folder>. Run it under a real X server (Xvfb).
 #include <QApplication>
 #include <QDir>
+#include <QGraphicsView>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTest>
 
@@ -35,9 +37,13 @@ int main(int argc, char** argv) {
     // A point dragged up a little, so the set curve leaves the bookmaker's.
     editor.show();
     if (!QTest::qWaitForWindowExposed(&editor)) return 1;
-    editor.Series3Click(7, 100);
-    editor.Chart1MouseMove(100 - 6 * editor.pixels_per_percent());
-    editor.Chart1MouseUp();
+    QWidget* chart = editor.findChild<QGraphicsView*>(QStringLiteral("chart_view"))->viewport();
+    const QPoint point = editor.set_point_position(7);
+    QTest::mousePress(chart, Qt::LeftButton, {}, point);
+    const QPointF raised(point.x(), point.y() - 6 * editor.pixels_per_percent());
+    QMouseEvent move(QEvent::MouseMove, raised, chart->mapToGlobal(raised), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(chart, &move);
+    QTest::mouseRelease(chart, Qt::LeftButton, {}, raised.toPoint());
     if (!save(editor, folder, QStringLiteral("probability-editor.png"))) return 1;
     editor.hide();
 
@@ -60,7 +66,7 @@ int main(int argc, char** argv) {
     app::DistributionWindow distribution(session, nullptr);
     for (int e = 1; e <= core::event_count; ++e)
         distribution.set_event_name(e, QString::fromStdString(core::short_event_name(events.event(e).name)));
-    distribution.N4Click();
+    distribution.open();
     if (!save(distribution, folder, QStringLiteral("distribution-window.png"))) return 1;
     distribution.hide();
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QGraphicsView>
 #include <QMouseEvent>
 
 #include "app/distribution_window.h"
@@ -17,47 +18,51 @@ namespace {
 
 TEST(AuxWindowsFromMainWindow, LinePageFillsTheEventChooserAndTheDistributionNames) {
     Harness h;
-    ProbabilityEditorWindow* editor = h.window->Form1;
-    editor->Series3Click(4, 100);  // a point held from before the line arrives
+    auto* editor = h.find<ProbabilityEditorWindow>("probability_editor_window");
     h.fetcher->answer(demo_line_page());
-    EXPECT_EQ(editor->drag_index, -1);
     ASSERT_EQ(editor->event_items(), 8);
     EXPECT_EQ(editor->selected_event(), 0);
-    const auto items = editor->RadioGroup1->findChildren<QAbstractButton*>();
+    const auto items = h.find<QWidget>("event_chooser")->findChildren<QAbstractButton*>();
     EXPECT_EQ(items.at(0)->text(), "Команда 1");
     EXPECT_EQ(items.at(7)->text(), "Команда 8");
-    ASSERT_EQ(editor->Series3->count(), 17);
-    EXPECT_DOUBLE_EQ(editor->Series1->at(16).y(), 12.5);
-    EXPECT_DOUBLE_EQ(editor->Series2->at(16).y(), 13.5);
-    EXPECT_DOUBLE_EQ(editor->Series3->at(16).y(), 12.5);
-    EXPECT_EQ(h.window->Form3->StringGrid1->cell(0, 1), "Команда 1");
-    EXPECT_EQ(h.window->Form3->StringGrid1->cell(0, 8), "Команда 8");
+    ASSERT_EQ(editor->set_curve().count(), 17);
+    EXPECT_DOUBLE_EQ(editor->quote_curve().at(16).y(), 12.5);
+    EXPECT_DOUBLE_EQ(editor->pool_curve().at(16).y(), 13.5);
+    EXPECT_DOUBLE_EQ(editor->set_curve().at(16).y(), 12.5);
+    const auto* counts = h.find<StringGrid>("counts_grid");
+    EXPECT_EQ(counts->cell(0, 1), "Команда 1");
+    EXPECT_EQ(counts->cell(0, 8), "Команда 8");
 
-    // A line read again replaces the items rather than adding to them.
-    h.window->get_events(1);
+    // A line read again replaces the items rather than adding to them, and lets go of a held point.
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    QTest::mousePress(h.find<QGraphicsView>("chart_view")->viewport(), Qt::LeftButton, {}, editor->set_point_position(4));
+    ASSERT_EQ(editor->held_point(), 4);
+    h.window->request_line();
     h.fetcher->answer(demo_line_page());
+    EXPECT_EQ(editor->held_point(), -1);
     EXPECT_EQ(editor->event_items(), 8);
 }
 
 TEST(AuxWindowsFromMainWindow, ProbabilityLinkOpensTheEditorThatWritesTheSetProbabilities) {
     Harness h;
     h.fetcher->answer(demo_line_page());
-    h.window->ComboBox1->setCurrentIndex(2);  // "Случ. распределение"
-    ASSERT_FALSE(h.window->Label11->isHidden());
+    h.find<QComboBox>("method")->setCurrentIndex(2);  // "Случ. распределение"
+    ASSERT_FALSE(h.find<LinkLabel>("edit_probabilities_link")->isHidden());
     h.window->show();
-    QTest::mouseClick(h.window->Label11, Qt::LeftButton);
-    ProbabilityEditorWindow* editor = h.window->Form1;
+    QTest::mouseClick(h.find<LinkLabel>("edit_probabilities_link"), Qt::LeftButton);
+    auto* editor = h.find<ProbabilityEditorWindow>("probability_editor_window");
     ASSERT_TRUE(editor->isVisible());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
 
-    QTest::mouseClick(editor->Label2, Qt::LeftButton);
+    QTest::mouseClick(h.find<LinkLabel>("uniform_preset"), Qt::LeftButton);
     core::EventTable& events = h.window->session().events;
     for (int o = 1; o <= 17; ++o) EXPECT_EQ(events.cell(1, o).setting_probability.ten_thousandths(), 58824);
     EXPECT_EQ(editor->value_marks(), QStringList(17, "5.9"));
     EXPECT_EQ(events.cell(2, 1).setting_probability.ten_thousandths(), 125000);
 
     // "1:0" dragged far up: 99.9 %, the other 16 equal shares of 0.1 %.
-    QWidget* viewport = editor->Chart1->viewport();
+    QWidget* viewport = h.find<QGraphicsView>("chart_view")->viewport();
     QTest::mousePress(viewport, Qt::LeftButton, {}, editor->set_point_position(0));
     const QPointF far_up(10, -50000);
     QMouseEvent move(QEvent::MouseMove, far_up, viewport->mapToGlobal(far_up), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
@@ -72,16 +77,16 @@ TEST(AuxWindowsFromMainWindow, PackageMenuShowsTheDistributionOfTheList) {
     Harness h;
     h.fetcher->answer(demo_line_page());
     h.mark_every_event({1, 2});
-    h.window->N2->trigger();  // a coupon of 2^8 = 256 bets
-    h.window->N4->trigger();
-    DistributionWindow* form3 = h.window->Form3;
-    ASSERT_TRUE(form3->isVisible());
-    EXPECT_EQ(form3->StringGrid1->cell(1, 0), "1:0");
-    EXPECT_EQ(form3->StringGrid1->cell(17, 0), "ЛД");
-    EXPECT_EQ(form3->StringGrid1->cell(0, 3), "Команда 3");
-    EXPECT_EQ(form3->StringGrid1->cell(1, 3), "128(50%)");
-    EXPECT_EQ(form3->StringGrid1->cell(2, 8), "128(50%)");
-    EXPECT_EQ(form3->StringGrid1->cell(3, 8), "");
+    h.find<QAction>("add_coupon")->trigger();  // a coupon of 2^8 = 256 bets
+    h.find<QAction>("show_distribution")->trigger();
+    ASSERT_TRUE(h.find<QWidget>("distribution_window")->isVisible());
+    const auto* counts = h.find<StringGrid>("counts_grid");
+    EXPECT_EQ(counts->cell(1, 0), "1:0");
+    EXPECT_EQ(counts->cell(17, 0), "ЛД");
+    EXPECT_EQ(counts->cell(0, 3), "Команда 3");
+    EXPECT_EQ(counts->cell(1, 3), "128(50%)");
+    EXPECT_EQ(counts->cell(2, 8), "128(50%)");
+    EXPECT_EQ(counts->cell(3, 8), "");
 }
 
 TEST(AuxWindowsFromMainWindow, ListPageShowsTheNearestSystems) {
@@ -90,27 +95,28 @@ TEST(AuxWindowsFromMainWindow, ListPageShowsTheNearestSystems) {
     core::Session& session = h.window->session();
     session.expansion_order[0].marked = 3;
     session.expansion_order[1].marked = 2;
-    h.window->get_events(2);
+    h.window->request_system_list();
     const auto record = [](core::MarkedCounts counts, int bets) {
         return std::to_string(core::signature_of_counts(7, counts)) + ";" + std::to_string(bets) + "|";
     };
     h.fetcher->answer(record({3, 3, 2, 1, 1, 1, 1, 1}, 12) + record({3, 2, 2, 1, 1, 1, 1, 1}, 6));
-    NearestSystemsWindow* form2 = h.window->Form2;
-    ASSERT_TRUE(form2->isVisible());
-    ASSERT_EQ(form2->StringGrid1->row_count(), 3);
-    EXPECT_EQ(form2->StringGrid1->cell(0, 0), "Формула");
-    EXPECT_EQ(form2->StringGrid1->cell(0, 1), "1 по 3 + 2 по 2");
-    EXPECT_EQ(form2->StringGrid1->cell(1, 1), "6");
-    EXPECT_EQ(form2->StringGrid1->cell(0, 2), "2 по 3 + 1 по 2");
-    EXPECT_EQ(form2->StringGrid1->cell(1, 2), "12");
+    auto* nearest = h.find<QWidget>("nearest_systems_window");
+    ASSERT_TRUE(nearest->isVisible());
+    const auto* systems = h.find<StringGrid>("systems_grid");
+    ASSERT_EQ(systems->row_count(), 3);
+    EXPECT_EQ(systems->cell(0, 0), "Формула");
+    EXPECT_EQ(systems->cell(0, 1), "1 по 3 + 2 по 2");
+    EXPECT_EQ(systems->cell(1, 1), "6");
+    EXPECT_EQ(systems->cell(0, 2), "2 по 3 + 1 по 2");
+    EXPECT_EQ(systems->cell(1, 2), "12");
 
     // An empty list page still shows the window with its header and one empty row.
-    form2->hide();
-    h.window->get_events(2);
+    nearest->hide();
+    h.window->request_system_list();
     h.fetcher->answer("");
-    ASSERT_TRUE(form2->isVisible());
-    ASSERT_EQ(form2->StringGrid1->row_count(), 2);
-    EXPECT_EQ(form2->StringGrid1->cell(0, 1), "");
+    ASSERT_TRUE(nearest->isVisible());
+    ASSERT_EQ(systems->row_count(), 2);
+    EXPECT_EQ(systems->cell(0, 1), "");
 }
 
 }  // namespace

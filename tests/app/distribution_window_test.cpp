@@ -1,4 +1,4 @@
-// Form3: counts and shares per event and outcome, the header, the names and the growing columns.
+// The distribution window: counts and shares per event and outcome, the header, the names and the growing columns.
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
@@ -30,7 +30,8 @@ protected:
         for (int e = 1; e <= 8; ++e)
             window->set_event_name(e, QString::fromStdString(core::short_event_name(session.events.event(e).name)));
     }
-    QString cell(int column, int row) const { return window->StringGrid1->cell(column, row); }
+    StringGrid& grid() const { return *window->findChild<StringGrid*>(QStringLiteral("counts_grid")); }
+    QString cell(int column, int row) const { return grid().cell(column, row); }
 
     core::Session session;
     std::unique_ptr<DistributionWindow> window;
@@ -45,7 +46,7 @@ void add_package(core::Session& session) {
 
 TEST_F(DistributionWindowTest, MenuCommandShowsCountsAndSharesOfThePackage) {
     add_package(session);
-    window->N4Click();
+    window->open();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Распределение ставок пакета по исходам"));
     EXPECT_EQ(cell(1, 0), QStringLiteral("1:0"));
@@ -67,7 +68,7 @@ TEST_F(DistributionWindowTest, MenuCommandShowsCountsAndSharesOfThePackage) {
 }
 
 TEST_F(DistributionWindowTest, EmptyOrUncountedPackagesLeaveTheCellsEmpty) {
-    window->N4Click();
+    window->open();
     for (int e = 1; e <= 8; ++e)
         for (int o = 1; o <= 17; ++o) EXPECT_EQ(cell(o, e), QString());
     window->hide();
@@ -75,45 +76,45 @@ TEST_F(DistributionWindowTest, EmptyOrUncountedPackagesLeaveTheCellsEmpty) {
     core::BetEntry unread = entry({{1}, {1}, {1}, {1}, {1}, {1}, {1}, {1}});
     unread.bet_count = 0;
     session.bets = {unread, unread};
-    window->N4Click();
+    window->open();
     EXPECT_EQ(cell(1, 1), QString());
 }
 
 TEST_F(DistributionWindowTest, AnOpenWindowKeepsItsFiguresUntilShownAgain) {
     add_package(session);
-    window->N4Click();
+    window->open();
     session.bets.clear();
     session.bets.push_back(entry({{5}, {5}, {5}, {5}, {5}, {5}, {5}, {5}}));
-    window->N4Click();  // already open: only the header is rewritten
+    window->open();  // already open: only the header is rewritten
     EXPECT_EQ(cell(1, 1), QStringLiteral("3(38%)"));
     EXPECT_EQ(cell(5, 1), QString());
 
     window->hide();
-    window->N4Click();
+    window->open();
     EXPECT_EQ(cell(1, 1), QString());
     EXPECT_EQ(cell(5, 1), QStringLiteral("1(100%)"));
 }
 
 TEST_F(DistributionWindowTest, PaintingWidensColumnsToTheirTextsAndNeverNarrows) {
     add_package(session);
-    window->N4Click();
-    EXPECT_EQ(window->StringGrid1->column_width(5), 20);
+    window->open();
+    EXPECT_EQ(grid().column_width(5), 20);
     (void)window->grab();
     QFont normal(QStringLiteral("Tahoma"), 8);
     const int name_width = QFontMetrics(normal).horizontalAdvance(QStringLiteral("Бавария"));
-    EXPECT_GE(window->StringGrid1->column_width(0), name_width + 2);
-    const int wide = window->StringGrid1->column_width(1);
+    EXPECT_GE(grid().column_width(0), name_width + 2);
+    const int wide = grid().column_width(1);
     EXPECT_EQ(wide, QFontMetrics(normal).horizontalAdvance(QStringLiteral("7(88%)")) + 2);
     QFont bold = normal;
     bold.setBold(true);
     // Only the header "3:1" is in column 5: the column is no wider than that needs.
-    EXPECT_EQ(window->StringGrid1->column_width(5), std::max(20, QFontMetrics(bold).horizontalAdvance(QStringLiteral("3:1")) + 2));
+    EXPECT_EQ(grid().column_width(5), std::max(20, QFontMetrics(bold).horizontalAdvance(QStringLiteral("3:1")) + 2));
 
     window->hide();
     session.bets.clear();
-    window->N4Click();
+    window->open();
     (void)window->grab();
-    EXPECT_EQ(window->StringGrid1->column_width(1), wide);
+    EXPECT_EQ(grid().column_width(1), wide);
 }
 
 }  // namespace

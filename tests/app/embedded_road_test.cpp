@@ -19,27 +19,26 @@ TEST(EmbeddedRoad, LineFromTheEmbeddedServiceThenMarksAutoformationAndCopy) {
     WindowOptions options;
     options.platform = {&boxes, &clipboard, &layout};
     options.service_url = service.url;
-    Form7 window(options);
-    QSignalSpy read(&window, &Form7::page_read);
+    MainWindow window(options);
+    QSignalSpy read(&window, &MainWindow::page_read);
     ASSERT_TRUE(read.wait(20000));
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_TRUE(window.windowTitle().startsWith("Анализ вариантов (по состоянию на "));
-    for (int e = 1; e <= core::event_count; ++e) EXPECT_FALSE(window.StringGrid1->cell(0, e).isEmpty()) << e;
-    EXPECT_TRUE(window.StringGrid1->cell(1, 1).contains('/'));
+    auto* grid = find_in<OutcomeGrid>(window, "outcome_grid");
+    for (int e = 1; e <= core::event_count; ++e) EXPECT_FALSE(grid->cell(0, e).isEmpty()) << e;
+    EXPECT_TRUE(grid->cell(1, 1).contains('/'));
 
     for (int e = 1; e <= core::event_count; ++e)
-        for (int c : {1, 7}) {
-            const QRect r = window.StringGrid1->cell_rect(c, e);
-            QTest::mouseClick(window.StringGrid1, Qt::LeftButton, {}, r.center());
-        }
-    EXPECT_TRUE(window.Label2->text().startsWith("Всего вариантов по отмеченным исходам 256 "));
-    window.ComboBox1->setCurrentIndex(3);
-    window.RxSpinEdit4->setValue(5);
-    window.Label5Click();
+        for (int c : {1, 7}) QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cell_rect(c, e).center());
+    EXPECT_TRUE(find_in<QLabel>(window, "variants_summary")->text().startsWith("Всего вариантов по отмеченным исходам 256 "));
+    find_in<QComboBox>(window, "method")->setCurrentIndex(3);
+    find_in<QSpinBox>(window, "repeat_count")->setValue(5);
+    auto* link = find_in<LinkLabel>(window, "add_to_list_link");
+    QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
     EXPECT_LE(window.session().bets.size(), 5U);
     EXPECT_GE(window.session().bets.size(), 1U);
-    window.mmc->trigger();
-    QString expected = window.Memo1->toPlainText();
+    find_in<QAction>(window, "copy_for_transfer")->trigger();
+    QString expected = find_in<BetMemo>(window, "bet_memo")->toPlainText();
     expected.replace('\n', "\r\n");
     EXPECT_EQ(clipboard.content, expected);
 }

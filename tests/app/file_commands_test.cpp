@@ -61,9 +61,9 @@ std::optional<Workbook> read_back(const QString& path) {
 TEST(SpreadsheetExport, RowLayoutWritesTheWorkedExampleAddsXlsxAndOpensIt) {
     FilesHarness h;
     h.set_memo(first_line + QLatin1Char('\n') + second_line);
-    ASSERT_TRUE(h.action("ExcellCtrlS1")->isEnabled());
+    ASSERT_TRUE(h.action("export_by_rows")->isEnabled());
     h.dialogs.save_answers = {h.path(QStringLiteral("pack"))};
-    h.action("ExcellCtrlS1")->trigger();
+    h.action("export_by_rows")->trigger();
     const QString written = h.path(QStringLiteral("pack.xlsx"));
     ASSERT_TRUE(QFileInfo::exists(written));
     EXPECT_TRUE(h.boxes.boxes.empty());
@@ -88,7 +88,7 @@ TEST(SpreadsheetExport, ColumnLayoutTakes256LinesAndRefuses257WithoutAskingForAN
     FilesHarness h;
     h.set_memo(lines(256));
     h.dialogs.save_answers = {h.path(QStringLiteral("wide.xlsx"))};
-    h.action("ExcellCtrlE1")->trigger();
+    h.action("export_by_columns")->trigger();
     ASSERT_TRUE(h.boxes.boxes.empty());
     if (const auto book = read_back(h.path(QStringLiteral("wide.xlsx")))) {
         EXPECT_EQ(book->sheets, std::vector<std::string>{"Pack_256 9 256"});
@@ -99,7 +99,7 @@ TEST(SpreadsheetExport, ColumnLayoutTakes256LinesAndRefuses257WithoutAskingForAN
 
     h.set_memo(lines(257));
     h.dialogs.save_calls = 0;
-    h.action("ExcellCtrlE1")->trigger();
+    h.action("export_by_columns")->trigger();
     EXPECT_EQ(h.dialogs.save_calls, 0);
     ASSERT_EQ(h.boxes.boxes.size(), 1u);
     EXPECT_EQ(h.boxes.boxes[0].title, "Ошибка");
@@ -107,7 +107,7 @@ TEST(SpreadsheetExport, ColumnLayoutTakes256LinesAndRefuses257WithoutAskingForAN
 
     // The row layout has no limit of its own.
     h.dialogs.save_answers = {h.path(QStringLiteral("long.book"))};
-    h.action("ExcellCtrlS1")->trigger();
+    h.action("export_by_rows")->trigger();
     EXPECT_EQ(h.boxes.boxes.size(), 1u);
     ASSERT_TRUE(QFileInfo::exists(h.path(QStringLiteral("long.book"))));
     // The reader goes by the extension; the workbook is the same under another name.
@@ -120,13 +120,13 @@ TEST(SpreadsheetExport, ColumnLayoutTakes256LinesAndRefuses257WithoutAskingForAN
 TEST(SpreadsheetExport, CancelledOrUnwritableLeavesNoFileAndOpensNothing) {
     FilesHarness h;
     h.set_memo(first_line);
-    h.action("ExcellCtrlE1")->trigger();  // cancelled
+    h.action("export_by_columns")->trigger();  // cancelled
     EXPECT_EQ(h.dialogs.save_calls, 1);
     EXPECT_TRUE(h.boxes.boxes.empty());
 
     const QString blocked = h.path(QStringLiteral("no-such-folder/pack.xlsx"));
     h.dialogs.save_answers = {blocked};
-    h.action("ExcellCtrlS1")->trigger();
+    h.action("export_by_rows")->trigger();
     ASSERT_EQ(h.boxes.boxes.size(), 1u);
     EXPECT_EQ(h.boxes.boxes[0].title, "Morvalen_trs_zrn");
     EXPECT_FALSE(h.boxes.boxes[0].text.isEmpty());
@@ -138,7 +138,7 @@ TEST(SpreadsheetExport, CancelledOrUnwritableLeavesNoFileAndOpensNothing) {
     // line keeps the command enabled; an unreadable line counts no bet.)
     h.set_memo(first_line + QStringLiteral("\n3,1|1-(1:0);2-(0:0)"));
     h.dialogs.save_answers = {h.path(QStringLiteral("comma.xlsx"))};
-    h.action("ExcellCtrlS1")->trigger();
+    h.action("export_by_rows")->trigger();
     ASSERT_EQ(h.boxes.boxes.size(), 2u);
     EXPECT_EQ(h.boxes.boxes[1].title, "Morvalen_trs_zrn");
     EXPECT_TRUE(h.boxes.boxes[1].text.contains(QStringLiteral("3,1"))) << h.boxes.boxes[1].text.toStdString();
@@ -150,8 +150,8 @@ TEST(TextSave, WritesWindows1251WithCrLfAndAlwaysAddsTxt) {
     FilesHarness h;
     h.set_memo(first_line + QLatin1Char('\n') + second_line);
     h.dialogs.save_answers = {h.path(QStringLiteral("pack")), h.path(QStringLiteral("pack.txt"))};
-    h.action("mmt")->trigger();
-    h.action("mmt")->trigger();
+    h.action("save_text")->trigger();
+    h.action("save_text")->trigger();
     const QByteArray bytes = FilesHarness::read_all(h.path(QStringLiteral("pack.txt")));
     const QByteArray expected = "3.1|1-(1:0);2-(0:0);3-(2:1);4-(\xCB\xC4);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\r\n"
                                 "3.1|1-(2:0);2-(0:0);3-(2:1);4-(\xCB\xC4);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\r\n";
@@ -165,7 +165,7 @@ TEST(QuotesFile, SavesAndLoadsBackNamesFiguresCellsAndCaption) {
     h.load_demo_line();
     const QString caption = h.window->windowTitle();
     h.dialogs.save_answers = {h.path(QStringLiteral("line"))};
-    h.action("mmk")->trigger();
+    h.action("save_quotes")->trigger();
     const QByteArray bytes = FilesHarness::read_all(h.path(QStringLiteral("line.ctr")));
     const QList<QByteArray> file_lines = bytes.split('\n');
     ASSERT_EQ(file_lines.size(), 10);  // 9 lines, each ended by CR LF
@@ -179,14 +179,14 @@ TEST(QuotesFile, SavesAndLoadsBackNamesFiguresCellsAndCaption) {
     core::EventTable& events = h.window->session().events;
     events.cell(3, 5).quote_probability = core::Currency::from_ten_thousandths(10000);
     events.cell(3, 5).setting_probability = core::Currency::from_ten_thousandths(20000);
-    h.window->StringGrid1->set_cell(0, 3, QStringLiteral("Другое"));
+    h.grid()->set_cell(0, 3, QStringLiteral("Другое"));
     h.window->setWindowTitle(QStringLiteral("другой заголовок"));
     h.dialogs.open_answers = {h.path(QStringLiteral("line.ctr"))};
-    h.action("mml")->trigger();
+    h.action("load_quotes")->trigger();
     EXPECT_TRUE(h.boxes.boxes.empty());
     EXPECT_EQ(h.window->windowTitle(), caption);
-    EXPECT_EQ(h.window->StringGrid1->cell(0, 3), "Команда 3 - Соперник 3");
-    EXPECT_EQ(h.window->StringGrid1->cell(5, 3), "12/14");
+    EXPECT_EQ(h.grid()->cell(0, 3), "Команда 3 - Соперник 3");
+    EXPECT_EQ(h.grid()->cell(5, 3), "12/14");
     for (int e = 1; e <= 8; ++e)
         for (int o = 1; o <= 17; ++o) {
             EXPECT_EQ(events.cell(e, o).quote_probability.ten_thousandths(), 125000);
@@ -196,9 +196,9 @@ TEST(QuotesFile, SavesAndLoadsBackNamesFiguresCellsAndCaption) {
 
     // A point in the chosen name keeps it; cancelling writes nothing.
     h.dialogs.save_answers = {h.path(QStringLiteral("line.old"))};
-    h.action("mmk")->trigger();
+    h.action("save_quotes")->trigger();
     EXPECT_TRUE(QFileInfo::exists(h.path(QStringLiteral("line.old"))));
-    h.action("mmk")->trigger();
+    h.action("save_quotes")->trigger();
     EXPECT_EQ(QDir(h.folder.path()).entryList(QDir::Files).size(), 2);
 }
 
@@ -211,19 +211,19 @@ TEST(QuotesFile, BrokenFileShowsTheMessageAndKeepsWhatWasRead) {
     file.write(broken);
     file.close();
     h.dialogs.open_answers = {h.path(QStringLiteral("broken.ctr")), h.path(QStringLiteral("missing.ctr"))};
-    h.action("mml")->trigger();
+    h.action("load_quotes")->trigger();
     ASSERT_EQ(h.boxes.boxes.size(), 1u);
     EXPECT_EQ(h.boxes.boxes[0].title, "Ошибка");
     EXPECT_EQ(h.boxes.boxes[0].text, "Неверный формат загружаемого файла");
-    EXPECT_EQ(h.window->StringGrid1->cell(0, 1), "Первое");
-    EXPECT_EQ(h.window->StringGrid1->cell(1, 1), "20/30");
+    EXPECT_EQ(h.grid()->cell(0, 1), "Первое");
+    EXPECT_EQ(h.grid()->cell(1, 1), "20/30");
     EXPECT_EQ(h.window->session().events.cell(1, 1).setting_probability.ten_thousandths(), 200000);
     EXPECT_EQ(h.window->windowTitle(), "Тотализатор \"Тарвил\"");
 
-    h.action("mml")->trigger();
+    h.action("load_quotes")->trigger();
     ASSERT_EQ(h.boxes.boxes.size(), 2u);
     EXPECT_EQ(h.boxes.boxes[1].text, "Неверный формат загружаемого файла");
-    h.action("mml")->trigger();  // cancelled: nothing more
+    h.action("load_quotes")->trigger();  // cancelled: nothing more
     EXPECT_EQ(h.boxes.boxes.size(), 2u);
 }
 

@@ -75,7 +75,7 @@ struct FilesHarness {
     ScriptedQuestions questions;
     RecordingDesktop desktop;
     std::shared_ptr<ScriptedFetcher> fetcher = std::make_shared<ScriptedFetcher>();
-    std::unique_ptr<Form7> window;
+    std::unique_ptr<MainWindow> window;
 
     explicit FilesHarness(QString update_url = {}, bool answer_yes = false) {
         questions.answer_yes = answer_yes;
@@ -85,12 +85,14 @@ struct FilesHarness {
         options.fetcher = fetcher;
         options.seed = 12345;
         options.update_url = std::move(update_url);
-        window = std::make_unique<Form7>(options);
+        window = std::make_unique<MainWindow>(options);
     }
 
     QString path(const QString& name) const { return folder.filePath(name); }
     void load_demo_line() { fetcher->answer(demo_line_page()); }
-    void set_memo(const QString& text) { window->Memo1->setPlainText(text); }
+    OutcomeGrid* grid() const { return find_in<OutcomeGrid>(*window, "outcome_grid"); }
+    BetMemo* memo_edit() const { return find_in<BetMemo>(*window, "bet_memo"); }
+    void set_memo(const QString& text) { memo_edit()->setPlainText(text); }
     QAction* action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
     static QByteArray read_all(const QString& path) {
         QFile file(path);

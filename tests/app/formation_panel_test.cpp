@@ -18,44 +18,48 @@ bool shown(const Harness& h, const char* name) { return !h.find<QWidget>(name)->
 
 TEST(FormationPanel, EachMethodShowsItsOwnControls) {
     Harness h;
-    auto* methods = h.find<QComboBox>("ComboBox1");
+    auto* methods = h.find<QComboBox>("method");
     methods->setCurrentIndex(1);
-    EXPECT_TRUE(shown(h, "RxSpinEdit1") && shown(h, "RxSpinEdit2") && shown(h, "Label10"));
-    EXPECT_FALSE(shown(h, "RxSpinEdit3") || shown(h, "RxSpinEdit4") || shown(h, "CheckBox1") || shown(h, "Label11"));
+    EXPECT_TRUE(shown(h, "yellow_max") && shown(h, "yellow_min") && shown(h, "upsets_caption"));
+    EXPECT_FALSE(shown(h, "guarantee") || shown(h, "repeat_count") || shown(h, "start_with") || shown(h, "edit_probabilities_link"));
     methods->setCurrentIndex(2);
-    EXPECT_TRUE(shown(h, "RxSpinEdit4") && shown(h, "Label11") && shown(h, "Label12"));
-    EXPECT_FALSE(shown(h, "RxSpinEdit3") || shown(h, "RxSpinEdit1") || shown(h, "Label6"));
+    EXPECT_TRUE(shown(h, "repeat_count") && shown(h, "edit_probabilities_link") && shown(h, "repeat_caption"));
+    EXPECT_FALSE(shown(h, "guarantee") || shown(h, "yellow_max") || shown(h, "start_with_caption"));
     methods->setCurrentIndex(3);
-    EXPECT_TRUE(shown(h, "RxSpinEdit3") && shown(h, "RxSpinEdit4") && shown(h, "Label9"));
-    EXPECT_FALSE(shown(h, "Label11") || shown(h, "CheckBox1") || shown(h, "RxSpinEdit2"));
-    h.find<LinkLabel>("Label11")->clicked();
-    EXPECT_FALSE(h.find<QWidget>("Form1")->isHidden());
+    EXPECT_TRUE(shown(h, "guarantee") && shown(h, "repeat_count") && shown(h, "guarantee_caption"));
+    EXPECT_FALSE(shown(h, "edit_probabilities_link") || shown(h, "start_with") || shown(h, "yellow_min"));
+    QTest::mouseClick(h.find<LinkLabel>("edit_probabilities_link"), Qt::LeftButton);
+    EXPECT_FALSE(h.find<QWidget>("probability_editor_window")->isHidden());
 }
 
 TEST(FormationPanel, AutoformationAppendsAtMostTheRepeatCountAndShowsCoverage) {
     Harness h;
     h.fetcher->answer(demo_line_page());
     h.mark_every_event({1, 7});
-    h.find<QComboBox>("ComboBox1")->setCurrentIndex(3);
+    h.find<QComboBox>("method")->setCurrentIndex(3);
     // The check alone: nothing is covered yet.
-    EXPECT_EQ(label(h, "Label3"), "Покрыто ставками 0 вариантов (0%) с гарантией 7 событий");
-    h.find<QSpinBox>("RxSpinEdit4")->setValue(5);
+    EXPECT_EQ(label(h, "coverage_summary"), "Покрыто ставками 0 вариантов (0%) с гарантией 7 событий");
+    h.find<QSpinBox>("repeat_count")->setValue(5);
     const QString caption = h.window->windowTitle();
-    h.window->Label5Click();
+    // The player's own click on the shown link starts the pass.
+    h.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.window.get()));
+    ASSERT_TRUE(h.find<QWidget>("add_to_list_link")->isVisible());
+    h.add_to_list();
     const std::size_t appended = h.window->session().bets.size();
     EXPECT_GE(appended, 1U);
     EXPECT_LE(appended, 5U);
     EXPECT_EQ(h.memo().split('\n').size(), static_cast<qsizetype>(appended));
-    EXPECT_FALSE(h.window->Memo1->isHidden());
-    EXPECT_TRUE(label(h, "Label3").startsWith("Покрыто ставками "));
-    EXPECT_NE(label(h, "Label3"), "Покрыто ставками 0 вариантов (0%) с гарантией 7 событий");
+    EXPECT_FALSE(h.memo_edit()->isHidden());
+    EXPECT_TRUE(label(h, "coverage_summary").startsWith("Покрыто ставками "));
+    EXPECT_NE(label(h, "coverage_summary"), "Покрыто ставками 0 вариантов (0%) с гарантией 7 событий");
     EXPECT_EQ(h.window->windowTitle(), caption);
     // A new guarantee re-runs the check: with 2 of 8 events every variant is covered.
-    h.find<QSpinBox>("RxSpinEdit3")->setValue(2);
-    EXPECT_EQ(label(h, "Label3"), "Покрыто ставками 256 вариантов (100%) с гарантией 2 событий");
+    h.find<QSpinBox>("guarantee")->setValue(2);
+    EXPECT_EQ(label(h, "coverage_summary"), "Покрыто ставками 256 вариантов (100%) с гарантией 2 событий");
     // Any later change clears the coverage line.
     h.click_cell(2, 1);
-    EXPECT_TRUE(label(h, "Label3").isEmpty());
+    EXPECT_TRUE(label(h, "coverage_summary").isEmpty());
 }
 
 TEST(FormationPanel, EscStopsTheAutoformationPassAndTheCaptionComesBack) {
@@ -63,47 +67,47 @@ TEST(FormationPanel, EscStopsTheAutoformationPassAndTheCaptionComesBack) {
     auto ticks = std::make_shared<std::chrono::steady_clock::time_point>();
     Harness h(QStringLiteral("http://127.0.0.1:1"), [ticks] { return *ticks += std::chrono::seconds(2); });
     h.mark_every_event({1, 7});
-    h.find<QComboBox>("ComboBox1")->setCurrentIndex(3);
-    h.find<QSpinBox>("RxSpinEdit4")->setValue(1000);
+    h.find<QComboBox>("method")->setCurrentIndex(3);
+    h.find<QSpinBox>("repeat_count")->setValue(1000);
     const QString caption = h.window->windowTitle();
     QStringList captions;
     QObject::connect(h.window.get(), &QWidget::windowTitleChanged, [&](const QString& title) { captions << title; });
-    QTimer::singleShot(0, [&] { QTest::keyClick(h.window->StringGrid1, Qt::Key_Escape); });
-    h.window->Label5Click();
+    QTimer::singleShot(0, [&] { QTest::keyClick(h.grid(), Qt::Key_Escape); });
+    h.add_to_list();
     EXPECT_LE(h.window->session().bets.size(), 2U);
     EXPECT_FALSE(h.window->session().keys.stop_requested);
     EXPECT_EQ(h.window->windowTitle(), caption);
     EXPECT_TRUE(std::any_of(captions.begin(), captions.end(), [](const QString& c) { return c.startsWith("Шаг "); }));
     // Without Esc the same pass goes on to cover every variant.
-    h.window->Label5Click();
+    h.add_to_list();
     EXPECT_GT(h.window->session().bets.size(), 2U);
-    EXPECT_TRUE(h.find<QLabel>("Label3")->text().contains("(100%)"));
+    EXPECT_TRUE(h.find<QLabel>("coverage_summary")->text().contains("(100%)"));
 }
 
 TEST(FormationPanel, BriefSystemIsDownloadedAndExpandedIntoTheList) {
     Harness h;
     h.mark_every_event({1, 7});
     h.fetcher->immediate[QStringLiteral("signat")] = {core::encode_payload({0, 1, 17}), "application/octet-stream", true};
-    h.window->Label5Click();
+    h.add_to_list();
     ASSERT_EQ(h.fetcher->kinds.back(), FetchKind::brief_system);
     EXPECT_TRUE(h.fetcher->requests.back().startsWith("http://127.0.0.1:1/sttot/getbrief.ashx?signat="));
     EXPECT_EQ(h.window->session().bets.size(), 3U);
-    EXPECT_EQ(label(h, "Label1"), "Ставок  3 (На сумму 9.3)");
+    EXPECT_EQ(label(h, "package_summary"), "Ставок  3 (На сумму 9.3)");
     EXPECT_EQ(h.memo().split('\n').size(), 3);
 }
 
 TEST(FormationPanel, WithoutASystemTheNearestSystemsAreAskedForAndShown) {
     Harness h;
     h.mark_every_event({1, 7});
-    h.find<QSpinBox>("RxSpinEdit3")->setValue(6);
+    h.find<QSpinBox>("guarantee")->setValue(6);
     h.fetcher->immediate[QStringLiteral("signat")] = {"", "text/plain", true};
-    h.window->Label5Click();
+    h.add_to_list();
     EXPECT_TRUE(h.window->session().bets.empty());
     ASSERT_EQ(h.fetcher->pending.size(), 2U);  // the line page and the list page
     EXPECT_TRUE(h.fetcher->requests.back().contains("?grant=6_11&dt="));
     h.fetcher->pending.pop_front();
     h.fetcher->answer(core::write_list_page({{6LL * 17 * 17 * 17 * 17 * 17 * 17 * 17 * 17 + 1, 12}}));
-    EXPECT_FALSE(h.find<QWidget>("Form2")->isHidden());
+    EXPECT_FALSE(h.find<QWidget>("nearest_systems_window")->isHidden());
     EXPECT_TRUE(h.boxes.boxes.empty());
 }
 
@@ -111,10 +115,10 @@ TEST(FormationPanel, CorruptBriefSystemIsAnUnexpectedErrorAndTheMemoComesBack) {
     Harness h;
     h.mark_every_event({1});
     h.fetcher->immediate[QStringLiteral("signat")] = {"not a gzip stream", "application/octet-stream", true};
-    h.window->Label5Click();
+    h.add_to_list();
     ASSERT_EQ(h.boxes.boxes.size(), 1U);
     EXPECT_EQ(h.boxes.boxes[0].title, "Morvalen_trs_zrn");
-    EXPECT_FALSE(h.window->Memo1->isHidden());
+    EXPECT_FALSE(h.memo_edit()->isHidden());
     EXPECT_FALSE(h.window->formation_running());
 }
 
@@ -124,39 +128,39 @@ TEST(FormationPanel, SecondClickDuringADownloadStartsNoSecondRun) {
     h.fetcher->pending.clear();  // the line page is never answered here
     bool memo_hidden_meanwhile = false;
     QTimer::singleShot(0, [&] {
-        memo_hidden_meanwhile = h.window->Memo1->isHidden();
-        h.window->Label5Click();
-        h.find<QComboBox>("ComboBox1")->setCurrentIndex(3);
-        h.find<QComboBox>("ComboBox1")->setCurrentIndex(0);
+        memo_hidden_meanwhile = h.memo_edit()->isHidden();
+        h.add_to_list();
+        h.find<QComboBox>("method")->setCurrentIndex(3);
+        h.find<QComboBox>("method")->setCurrentIndex(0);
         h.click_cell(5, 5);
         h.fetcher->answer(core::encode_payload({0}), "application/octet-stream");
     });
-    h.window->Label5Click();
+    h.add_to_list();
     EXPECT_TRUE(memo_hidden_meanwhile);
     EXPECT_EQ(h.fetcher->requests.size(), 2U);  // the line page and one system
     EXPECT_EQ(h.window->session().bets.size(), 1U);
     EXPECT_EQ(h.window->session().events.cell(5, 5).mark, 0);
-    EXPECT_FALSE(h.window->Memo1->isHidden());
+    EXPECT_FALSE(h.memo_edit()->isHidden());
 }
 
 TEST(FormationPanel, SensationsAndRandomDrawingAppendThroughTheLink) {
     Harness h;
     h.fetcher->answer(demo_line_page());
     h.mark_every_event({1, 7});
-    QTest::keyPress(h.window->StringGrid1, Qt::Key_Control);
+    QTest::keyPress(h.grid(), Qt::Key_Control);
     h.click_cell(7, 1);
-    QTest::keyRelease(h.window->StringGrid1, Qt::Key_Control);
-    h.find<QComboBox>("ComboBox1")->setCurrentIndex(1);
-    h.window->Label5Click();
+    QTest::keyRelease(h.grid(), Qt::Key_Control);
+    h.find<QComboBox>("method")->setCurrentIndex(1);
+    h.add_to_list();
     // Exactly one yellow outcome: event 1 takes 0:0, every other event its two ordinary outcomes.
     ASSERT_EQ(h.window->session().bets.size(), 1U);
     EXPECT_EQ(h.memo(), "396.8|1-(0:0);2-(1:0,0:0);3-(1:0,0:0);4-(1:0,0:0);5-(1:0,0:0);6-(1:0,0:0);7-(1:0,0:0);8-(1:0,0:0)#");
 
-    h.find<QComboBox>("ComboBox1")->setCurrentIndex(2);
-    h.find<QSpinBox>("RxSpinEdit4")->setValue(3);
+    h.find<QComboBox>("method")->setCurrentIndex(2);
+    h.find<QSpinBox>("repeat_count")->setValue(3);
     h.window->session().bets.clear();
-    h.window->Memo1->clear();
-    h.window->Label5Click();
+    h.memo_edit()->clear();
+    h.add_to_list();
     EXPECT_LE(h.window->session().bets.size(), 3U);
     EXPECT_GE(h.window->session().bets.size(), 1U);
     EXPECT_TRUE(h.boxes.boxes.empty());
@@ -165,12 +169,12 @@ TEST(FormationPanel, SensationsAndRandomDrawingAppendThroughTheLink) {
 TEST(FormationPanel, RandomDrawingWithoutProbabilitiesReportsAndAppendsNothing) {
     Harness h;  // no line: every probability is 0
     h.mark_every_event({1});
-    h.find<QComboBox>("ComboBox1")->setCurrentIndex(2);
-    h.window->Label5Click();
+    h.find<QComboBox>("method")->setCurrentIndex(2);
+    h.add_to_list();
     ASSERT_EQ(h.boxes.boxes.size(), 1U);
     EXPECT_EQ(h.boxes.boxes[0].title, "Morvalen_trs_zrn");
     EXPECT_TRUE(h.window->session().bets.empty());
-    EXPECT_FALSE(h.window->Memo1->isHidden());
+    EXPECT_FALSE(h.memo_edit()->isHidden());
 }
 
 }  // namespace

@@ -14,30 +14,30 @@ QAction* action(const Harness& h, const char* name) { return h.find<QAction>(nam
 
 TEST(MainWindow, OpensWithTheStartCaptionEmptySummaryAndListCommandsDisabled) {
     Harness h;
-    EXPECT_EQ(h.window->objectName(), "Form7");
+    EXPECT_EQ(h.window->objectName(), "main_window");
     EXPECT_EQ(h.window->windowTitle(), "Тотализатор \"Тарвил\"");
-    EXPECT_EQ(label(h, "Label1"), "Ставок  0 (На сумму 0)");
-    EXPECT_TRUE(label(h, "Label2").isEmpty());
-    EXPECT_TRUE(label(h, "Label3").isEmpty());
-    EXPECT_TRUE(h.find<QWidget>("Label5")->isHidden());
-    for (const char* name : {"N2", "mmy", "mmo", "Nmw", "mmx", "mmc", "mmt", "ExcellCtrlE1", "ExcellCtrlS1"})
+    EXPECT_EQ(label(h, "package_summary"), "Ставок  0 (На сумму 0)");
+    EXPECT_TRUE(label(h, "variants_summary").isEmpty());
+    EXPECT_TRUE(label(h, "coverage_summary").isEmpty());
+    EXPECT_TRUE(h.find<QWidget>("add_to_list_link")->isHidden());
+    for (const char* name : {"add_coupon", "remove_variants", "split_into_singles", "remove_repeats", "clear_list", "copy_for_transfer", "save_text", "export_by_columns", "export_by_rows"})
         EXPECT_FALSE(action(h, name)->isEnabled()) << name;
-    for (const char* name : {"mmk", "mml", "N4", "mm3"}) EXPECT_TRUE(action(h, name)->isEnabled()) << name;
-    EXPECT_EQ(action(h, "mmc")->shortcut(), QKeySequence("Ctrl+C"));
-    EXPECT_EQ(action(h, "mmx")->text(), "Очистить список ставок ");
-    EXPECT_EQ(h.window->StringGrid1->cell(0, 0), "События");
-    EXPECT_EQ(h.window->StringGrid1->cell(17, 0), "ЛД");
+    for (const char* name : {"save_quotes", "load_quotes", "show_distribution", "show_information"}) EXPECT_TRUE(action(h, name)->isEnabled()) << name;
+    EXPECT_EQ(action(h, "copy_for_transfer")->shortcut(), QKeySequence("Ctrl+C"));
+    EXPECT_EQ(action(h, "clear_list")->text(), "Очистить список ставок ");
+    EXPECT_EQ(h.grid()->cell(0, 0), "События");
+    EXPECT_EQ(h.grid()->cell(17, 0), "ЛД");
     // The brief-system panel: guarantee 7 and the start-with controls, nothing of the other methods.
-    EXPECT_FALSE(h.find<QWidget>("RxSpinEdit3")->isHidden());
-    EXPECT_FALSE(h.find<QWidget>("CheckBox1")->isHidden());
-    EXPECT_TRUE(h.find<QWidget>("RxSpinEdit4")->isHidden());
-    EXPECT_TRUE(h.find<QWidget>("Label11")->isHidden());
-    EXPECT_EQ(h.find<QSpinBox>("RxSpinEdit3")->value(), 7);
-    EXPECT_EQ(h.find<QLineEdit>("CurrencyEdit1")->text(), "3.10");
+    EXPECT_FALSE(h.find<QWidget>("guarantee")->isHidden());
+    EXPECT_FALSE(h.find<QWidget>("start_with")->isHidden());
+    EXPECT_TRUE(h.find<QWidget>("repeat_count")->isHidden());
+    EXPECT_TRUE(h.find<QWidget>("edit_probabilities_link")->isHidden());
+    EXPECT_EQ(h.find<QSpinBox>("guarantee")->value(), 7);
+    EXPECT_EQ(h.find<QLineEdit>("stake")->text(), "3.10");
     const std::pair<const char*, const char*> windows[] = {
-        {"Form1", "Редактирование вероятностей исходов (мышкой)"},
-        {"Form2", "Ближайшие бриф-системы"},
-        {"Form3", "Распределение ставок пакета по исходам"}};
+        {"probability_editor_window", "Редактирование вероятностей исходов (мышкой)"},
+        {"nearest_systems_window", "Ближайшие бриф-системы"},
+        {"distribution_window", "Распределение ставок пакета по исходам"}};
     for (const auto& [name, caption] : windows) {
         auto* window = h.find<QWidget>(name);
         ASSERT_NE(window, nullptr) << name;
@@ -50,15 +50,15 @@ TEST(MainWindow, LinePageFillsTheGridCaptionAndStake) {
     Harness h;
     ASSERT_EQ(h.fetcher->requests.size(), 1U);
     EXPECT_TRUE(h.fetcher->requests[0].startsWith("http://127.0.0.1:1/sttot/getbrief.ashx?line=1&dt="));
-    QSignalSpy read(h.window.get(), &Form7::page_read);
+    QSignalSpy read(h.window.get(), &MainWindow::page_read);
     h.fetcher->answer(demo_line_page());
     EXPECT_EQ(read.count(), 1);
-    EXPECT_EQ(h.window->StringGrid1->cell(0, 1), "Команда 1 - Соперник 1");
-    EXPECT_EQ(h.window->StringGrid1->cell(0, 8), "Команда 8 - Соперник 8");
-    EXPECT_EQ(h.window->StringGrid1->cell(1, 1), "12/14");
+    EXPECT_EQ(h.grid()->cell(0, 1), "Команда 1 - Соперник 1");
+    EXPECT_EQ(h.grid()->cell(0, 8), "Команда 8 - Соперник 8");
+    EXPECT_EQ(h.grid()->cell(1, 1), "12/14");
     EXPECT_TRUE(h.window->windowTitle().startsWith("Анализ вариантов (по состоянию на "));
     EXPECT_TRUE(h.window->windowTitle().endsWith("). Прием до 09.12 18:00/19:00"));
-    EXPECT_EQ(h.find<QLineEdit>("CurrencyEdit1")->text(), "3.10");
+    EXPECT_EQ(h.find<QLineEdit>("stake")->text(), "3.10");
     EXPECT_TRUE(h.boxes.boxes.empty());
 }
 
@@ -72,7 +72,7 @@ TEST(MainWindow, UnreadableFieldStopsTheReadingAndIsShownUnderTheApplicationTitl
     ASSERT_EQ(h.boxes.boxes.size(), 1U);
     EXPECT_EQ(h.boxes.boxes[0].title, "Morvalen_trs_zrn");
     EXPECT_EQ(h.boxes.boxes[0].text, "'12,5' is not a valid floating point value");
-    EXPECT_EQ(h.window->StringGrid1->cell(0, 1), "Команда 1 - Соперник 1");
+    EXPECT_EQ(h.grid()->cell(0, 1), "Команда 1 - Соперник 1");
     EXPECT_EQ(h.window->windowTitle(), "Тотализатор \"Тарвил\"");
 }
 
@@ -81,7 +81,7 @@ TEST(MainWindow, FailedRequestIsReadAsThePageItGave) {
     h.fetcher->answer("", "");
     EXPECT_TRUE(h.boxes.boxes.empty());
     EXPECT_TRUE(h.window->windowTitle().startsWith("Анализ вариантов"));
-    EXPECT_TRUE(h.window->StringGrid1->cell(0, 1).isEmpty());
+    EXPECT_TRUE(h.grid()->cell(0, 1).isEmpty());
 }
 
 TEST(MainWindow, ClicksMarkOutcomesAndTheSummaryAndEnabledStatesFollow) {
@@ -90,28 +90,28 @@ TEST(MainWindow, ClicksMarkOutcomesAndTheSummaryAndEnabledStatesFollow) {
     h.click_cell(1, 1);
     h.click_cell(2, 1);
     for (int e = 2; e <= 7; ++e) h.click_cell(7, e);
-    EXPECT_TRUE(h.find<QWidget>("Label5")->isHidden());
-    EXPECT_FALSE(action(h, "N2")->isEnabled());
+    EXPECT_TRUE(h.find<QWidget>("add_to_list_link")->isHidden());
+    EXPECT_FALSE(action(h, "add_coupon")->isEnabled());
     h.click_cell(7, 8);
-    EXPECT_EQ(label(h, "Label2"), "Всего вариантов по отмеченным исходам 2 (На сумму 6.2)");
-    EXPECT_FALSE(h.find<QWidget>("Label5")->isHidden());
-    EXPECT_TRUE(action(h, "N2")->isEnabled());
-    EXPECT_FALSE(action(h, "mmy")->isEnabled());
+    EXPECT_EQ(label(h, "variants_summary"), "Всего вариантов по отмеченным исходам 2 (На сумму 6.2)");
+    EXPECT_FALSE(h.find<QWidget>("add_to_list_link")->isHidden());
+    EXPECT_TRUE(action(h, "add_coupon")->isEnabled());
+    EXPECT_FALSE(action(h, "remove_variants")->isEnabled());
     // Unmarking the last mark of an event hides the link again; the header row is not selectable.
     h.click_cell(7, 8);
     h.click_cell(5, 0);
-    EXPECT_TRUE(label(h, "Label2").isEmpty());
-    EXPECT_TRUE(h.find<QWidget>("Label5")->isHidden());
+    EXPECT_TRUE(label(h, "variants_summary").isEmpty());
+    EXPECT_TRUE(h.find<QWidget>("add_to_list_link")->isHidden());
     // A click on a name marks the whole event; a second one unmarks it.
     h.click_cell(0, 8);
-    EXPECT_EQ(label(h, "Label2"), "Всего вариантов по отмеченным исходам 34 (На сумму 105.4)");
+    EXPECT_EQ(label(h, "variants_summary"), "Всего вариантов по отмеченным исходам 34 (На сумму 105.4)");
     h.click_cell(0, 8);
-    EXPECT_TRUE(label(h, "Label2").isEmpty());
+    EXPECT_TRUE(label(h, "variants_summary").isEmpty());
 }
 
 TEST(MainWindow, KeyHeldGivesYellowMarksDrawnOnlyUnderTheSensationsMethod) {
     Harness h;
-    auto* grid = h.window->StringGrid1;
+    auto* grid = h.grid();
     QTest::keyPress(grid, Qt::Key_Control);
     EXPECT_TRUE(h.window->session().keys.key_held);
     h.click_cell(3, 2);
@@ -127,7 +127,7 @@ TEST(MainWindow, KeyHeldGivesYellowMarksDrawnOnlyUnderTheSensationsMethod) {
         return QColor(image.pixel(r.left() + 5, r.top() + 5));
     };
     EXPECT_EQ(inner_colour(3, 2), QColor(0, 255, 0));
-    h.find<QComboBox>("ComboBox1")->setCurrentIndex(1);
+    h.find<QComboBox>("method")->setCurrentIndex(1);
     EXPECT_EQ(inner_colour(3, 2), QColor(255, 255, 0));
     EXPECT_EQ(inner_colour(4, 2), QColor(0, 255, 0));
     // The box is set 3 pixels in: the cell's corner stays white, the header is light grey.
@@ -148,7 +148,7 @@ TEST(MainWindow, KeyHeldGivesYellowMarksDrawnOnlyUnderTheSensationsMethod) {
 TEST(MainWindow, ArrowKeysMoveTheCurrentCellAndSelectIt) {
     Harness h;
     h.click_cell(1, 1);
-    auto* grid = h.window->StringGrid1;
+    auto* grid = h.grid();
     QTest::keyClick(grid, Qt::Key_Right);
     // The arrow key is held while the cell is selected: the outcome gets a yellow mark.
     EXPECT_EQ(h.window->session().events.cell(1, 2).mark, 1);
@@ -157,7 +157,7 @@ TEST(MainWindow, ArrowKeysMoveTheCurrentCellAndSelectIt) {
     EXPECT_EQ(h.window->session().events.cell(2, 2).mark, 1);
     QTest::keyClick(grid, Qt::Key_Up);
     EXPECT_EQ(h.window->session().events.cell(1, 2).yellow_mark, 0);
-    EXPECT_EQ(h.window->StringGrid1->current_row(), 1);
+    EXPECT_EQ(h.grid()->current_row(), 1);
     // Tab walks to the next cell, past the row's end onto the next row.
     for (int c = 3; c <= 17; ++c) QTest::keyClick(grid, Qt::Key_Tab);
     EXPECT_EQ(grid->current_column(), 17);
@@ -168,7 +168,7 @@ TEST(MainWindow, ArrowKeysMoveTheCurrentCellAndSelectIt) {
 
 TEST(MainWindow, ColumnsWidenToTheirTextAtTheCellFont) {
     Harness h;
-    auto* grid = h.window->StringGrid1;
+    auto* grid = h.grid();
     EXPECT_EQ(grid->column_width(0), 156);
     EXPECT_EQ(grid->column_width(5), 40);
     QFont font = grid->font();
@@ -185,10 +185,10 @@ TEST(MainWindow, StartWithCaptionFollowsTheLastMarkWhenTicked) {
     Harness h;
     h.click_cell(3, 1);
     h.click_cell(12, 1);
-    h.find<QCheckBox>("CheckBox1")->click();
-    EXPECT_EQ(label(h, "Label6"), "Начать с\n     0:2\n\n\n\n\n\n\n");
-    h.find<QCheckBox>("CheckBox1")->click();
-    EXPECT_EQ(label(h, "Label6"), "Начать с");
+    QTest::mouseClick(h.find<QCheckBox>("start_with"), Qt::LeftButton);
+    EXPECT_EQ(label(h, "start_with_caption"), "Начать с\n     0:2\n\n\n\n\n\n\n");
+    QTest::mouseClick(h.find<QCheckBox>("start_with"), Qt::LeftButton);
+    EXPECT_EQ(label(h, "start_with_caption"), "Начать с");
 }
 
 TEST(MainWindow, CouponSplitRepeatsAndVariantRemovalKeepMemoAndListInStep) {
@@ -199,12 +199,12 @@ TEST(MainWindow, CouponSplitRepeatsAndVariantRemovalKeepMemoAndListInStep) {
     h.click_cell(7, 2);
     h.click_cell(8, 2);
     for (int e = 3; e <= 8; ++e) h.click_cell(11, e);
-    action(h, "N2")->trigger();
+    action(h, "add_coupon")->trigger();
     EXPECT_EQ(h.memo(), "12.4|1-(1:0,2:0);2-(0:0,1:1);3-(0:1);4-(0:1);5-(0:1);6-(0:1);7-(0:1);8-(0:1)#");
-    EXPECT_EQ(label(h, "Label1"), "Ставок  4 (На сумму 12.4)");
-    EXPECT_FALSE(h.window->Memo1->isHidden());
+    EXPECT_EQ(label(h, "package_summary"), "Ставок  4 (На сумму 12.4)");
+    EXPECT_FALSE(h.memo_edit()->isHidden());
 
-    action(h, "mmo")->trigger();
+    action(h, "split_into_singles")->trigger();
     const QStringList singles = h.memo().split('\n');
     ASSERT_EQ(singles.size(), 4);
     EXPECT_EQ(singles[0], "3.1|1-(1:0);2-(0:0);3-(0:1);4-(0:1);5-(0:1);6-(0:1);7-(0:1);8-(0:1)#");
@@ -212,74 +212,74 @@ TEST(MainWindow, CouponSplitRepeatsAndVariantRemovalKeepMemoAndListInStep) {
     EXPECT_EQ(h.window->session().bets.size(), 4U);
 
     // Typing a repeat of the first line into the memo re-reads the list.
-    QTextCursor end = h.window->Memo1->textCursor();
+    QTextCursor end = h.memo_edit()->textCursor();
     end.movePosition(QTextCursor::End);
-    h.window->Memo1->setTextCursor(end);
-    QTest::keyClick(h.window->Memo1, Qt::Key_Return);
-    QTest::keyClicks(h.window->Memo1, singles[0]);
+    h.memo_edit()->setTextCursor(end);
+    QTest::keyClick(h.memo_edit(), Qt::Key_Return);
+    QTest::keyClicks(h.memo_edit(), singles[0]);
     EXPECT_EQ(h.window->session().bets.size(), 5U);
-    EXPECT_EQ(label(h, "Label1"), "Ставок  5 (На сумму 15.5)");
-    action(h, "Nmw")->trigger();
+    EXPECT_EQ(label(h, "package_summary"), "Ставок  5 (На сумму 15.5)");
+    action(h, "remove_repeats")->trigger();
     EXPECT_EQ(h.window->session().bets.size(), 4U);
     EXPECT_EQ(h.memo().split('\n').size(), 4);
 
     // Unmark 2:0 in event 1: the marks now cover the two bets with 1:0, which are taken out.
     h.click_cell(2, 1);
-    EXPECT_TRUE(action(h, "mmy")->isEnabled());
-    action(h, "mmy")->trigger();
+    EXPECT_TRUE(action(h, "remove_variants")->isEnabled());
+    action(h, "remove_variants")->trigger();
     EXPECT_EQ(h.memo(), "3.1|1-(2:0);2-(1:1);3-(0:1);4-(0:1);5-(0:1);6-(0:1);7-(0:1);8-(0:1)#\n"
                         "3.1|1-(2:0);2-(0:0);3-(0:1);4-(0:1);5-(0:1);6-(0:1);7-(0:1);8-(0:1)#");
-    EXPECT_EQ(label(h, "Label1"), "Ставок  2 (На сумму 6.2)");
+    EXPECT_EQ(label(h, "package_summary"), "Ставок  2 (На сумму 6.2)");
     EXPECT_TRUE(h.boxes.boxes.empty());
 }
 
 TEST(MainWindow, RefusedSplitIsAnErrorBoxAndTheListStays) {
     Harness h;
     for (int e = 1; e <= core::event_count; ++e) h.click_cell(0, e);
-    action(h, "N2")->trigger();
+    action(h, "add_coupon")->trigger();
     const QString before = h.memo();
-    action(h, "mmo")->trigger();
+    action(h, "split_into_singles")->trigger();
     ASSERT_EQ(h.boxes.boxes.size(), 1U);
     EXPECT_EQ(h.boxes.boxes[0].title, "Ошибка");
     EXPECT_EQ(h.memo(), before);
     EXPECT_EQ(h.window->session().bets.size(), 1U);
-    EXPECT_EQ(label(h, "Label1"), "Ставок  6975757441 (На сумму 21624848067.1)");
+    EXPECT_EQ(label(h, "package_summary"), "Ставок  6975757441 (На сумму 21624848067.1)");
 }
 
 TEST(MainWindow, CopyForTransferPutsTheMemoTextOnTheClipboardAndRestoresTheLayout) {
     Harness h;
-    h.window->Memo1->setPlainText(QStringLiteral("3.1|1-(1:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\n"
+    h.memo_edit()->setPlainText(QStringLiteral("3.1|1-(1:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\n"
                                                  "3.1|1-(2:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\n"));
-    EXPECT_TRUE(action(h, "mmc")->isEnabled());
-    action(h, "mmc")->trigger();
+    EXPECT_TRUE(action(h, "copy_for_transfer")->isEnabled());
+    action(h, "copy_for_transfer")->trigger();
     EXPECT_EQ(h.clipboard.content, "3.1|1-(1:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\r\n"
                                    "3.1|1-(2:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\r\n");
     EXPECT_EQ(h.layouts.switches, 1);
     ASSERT_EQ(h.layouts.loaded.size(), 1U);
     EXPECT_EQ(h.layouts.loaded[0], "00000409");
-    EXPECT_TRUE(h.window->Memo1->textCursor().hasSelection());
+    EXPECT_TRUE(h.memo_edit()->textCursor().hasSelection());
 
     // Without a Russian or Ukrainian layout the text is copied all the same after 20 switches.
     h.layouts.codes = {QStringLiteral("409"), QStringLiteral("407")};
     h.layouts.active = 0;
     h.layouts.switches = 0;
     h.clipboard.content.clear();
-    action(h, "mmc")->trigger();
+    action(h, "copy_for_transfer")->trigger();
     EXPECT_EQ(h.layouts.switches, 20);
     EXPECT_FALSE(h.clipboard.content.isEmpty());
 }
 
 TEST(MainWindow, ClearEmptiesMemoListAndSummaryAndHidesTheDistribution) {
     Harness h;
-    h.window->Memo1->setPlainText(QStringLiteral("3.1|1-(1:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#"));
-    EXPECT_EQ(label(h, "Label1"), "Ставок  1 (На сумму 3.1)");
-    h.find<QWidget>("Form3")->show();
-    action(h, "mmx")->trigger();
+    h.memo_edit()->setPlainText(QStringLiteral("3.1|1-(1:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#"));
+    EXPECT_EQ(label(h, "package_summary"), "Ставок  1 (На сумму 3.1)");
+    h.find<QWidget>("distribution_window")->show();
+    action(h, "clear_list")->trigger();
     EXPECT_TRUE(h.memo().isEmpty());
     EXPECT_TRUE(h.window->session().bets.empty());
-    EXPECT_EQ(label(h, "Label1"), "Ставок  0 (На сумму 0)");
-    EXPECT_TRUE(h.find<QWidget>("Form3")->isHidden());
-    EXPECT_FALSE(action(h, "mmx")->isEnabled());
+    EXPECT_EQ(label(h, "package_summary"), "Ставок  0 (На сумму 0)");
+    EXPECT_TRUE(h.find<QWidget>("distribution_window")->isHidden());
+    EXPECT_FALSE(action(h, "clear_list")->isEnabled());
 }
 
 TEST(MainWindow, MenuShortcutsWinOverTheMemosOwnKeys) {
@@ -287,18 +287,18 @@ TEST(MainWindow, MenuShortcutsWinOverTheMemosOwnKeys) {
     h.window->show();
     h.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(h.window.get()));
-    h.window->Memo1->setPlainText(QStringLiteral("3.1|1-(1:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#"));
-    h.window->Memo1->setFocus();
-    QTest::keyClick(h.window->Memo1, Qt::Key_C, Qt::ControlModifier);
+    h.memo_edit()->setPlainText(QStringLiteral("3.1|1-(1:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#"));
+    h.memo_edit()->setFocus();
+    QTest::keyClick(h.memo_edit(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(h.clipboard.content.startsWith("3.1|1-(1:0)"));
-    QTest::keyClick(h.window->Memo1, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(h.memo_edit(), Qt::Key_X, Qt::ControlModifier);
     EXPECT_TRUE(h.memo().isEmpty());
     EXPECT_TRUE(h.window->session().bets.empty());
 }
 
 TEST(MainWindow, ProgramWritesWhileSuspendedAreNotReadBack) {
     Harness h;
-    auto* memo = h.window->Memo1;
+    auto* memo = h.memo_edit();
     memo->setPlainText(QStringLiteral("3.1|1-(1:0);2-(0:0);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\n"));
     memo->suspend();
     memo->append_line("garbage the list does not hold");

@@ -1,4 +1,4 @@
-// Form2: the systems nearest to the player's shape, their formulas and bets, and the grid's growth.
+// The nearest systems window: the systems nearest to the player's shape, their formulas and bets, and the grid's growth.
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
@@ -18,7 +18,8 @@ protected:
         window = std::make_unique<NearestSystemsWindow>(session, nullptr);
     }
     void add(core::MarkedCounts counts, std::int32_t bets) { session.brief_systems.push_back({counts, bets}); }
-    QString cell(int column, int row) const { return window->StringGrid1->cell(column, row); }
+    StringGrid& grid() const { return *window->findChild<StringGrid*>(QStringLiteral("systems_grid")); }
+    QString cell(int column, int row) const { return grid().cell(column, row); }
 
     core::Session session;
     std::unique_ptr<NearestSystemsWindow> window;
@@ -29,8 +30,8 @@ TEST_F(NearestSystemsWindowTest, AnEmptyListShowsTheHeaderAndOneEmptyRow) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Ближайшие бриф-системы"));
-    EXPECT_EQ(window->StringGrid1->column_count(), 2);
-    ASSERT_EQ(window->StringGrid1->row_count(), 2);
+    EXPECT_EQ(grid().column_count(), 2);
+    ASSERT_EQ(grid().row_count(), 2);
     EXPECT_EQ(cell(0, 0), QStringLiteral("Формула"));
     EXPECT_EQ(cell(1, 0), QStringLiteral("Ставок"));
     EXPECT_EQ(cell(0, 1), QString());
@@ -45,7 +46,7 @@ TEST_F(NearestSystemsWindowTest, ExactShapesFirstAndOthersOnlyWhenFewerThanFour)
     add({3, 2, 1, 1, 1, 1, 1, 1}, 6);      // both
     add({3, 3, 3, 1, 1, 1, 1, 1}, 81);     // only the largest
     window->show_nearest_systems();
-    ASSERT_EQ(window->StringGrid1->row_count(), 6);
+    ASSERT_EQ(grid().row_count(), 6);
     EXPECT_EQ(cell(0, 1), QStringLiteral("1 по 3 + 3 по 2"));
     EXPECT_EQ(cell(1, 1), QStringLiteral("12"));
     EXPECT_EQ(cell(0, 2), QStringLiteral("1 по 3 + 1 по 2"));
@@ -60,7 +61,7 @@ TEST_F(NearestSystemsWindowTest, ExactShapesFirstAndOthersOnlyWhenFewerThanFour)
     for (std::int32_t bets = 1; bets <= 5; ++bets) add({3, 2, 1, 1, 1, 1, 1, 1}, bets);
     add({3, 3, 1, 1, 1, 1, 1, 1}, 9);
     window->show_nearest_systems();
-    ASSERT_EQ(window->StringGrid1->row_count(), 6);
+    ASSERT_EQ(grid().row_count(), 6);
     EXPECT_EQ(cell(1, 5), QStringLiteral("5"));
 }
 
@@ -71,11 +72,11 @@ TEST_F(NearestSystemsWindowTest, PaintingWidensAColumnToALongFormula) {
     window->show_nearest_systems();
     const QString formula = QStringLiteral("1 по 17 + 7 по 2");
     EXPECT_EQ(cell(0, 1), formula);
-    const int before = window->StringGrid1->column_width(0);
+    const int before = grid().column_width(0);
     (void)window->grab();
-    const int text_width = QFontMetrics(window->StringGrid1->font()).horizontalAdvance(formula);
-    EXPECT_EQ(window->StringGrid1->column_width(0), std::max(before, text_width + 4));
-    EXPECT_GT(window->StringGrid1->column_width(0), 0);
+    const int text_width = QFontMetrics(grid().font()).horizontalAdvance(formula);
+    EXPECT_EQ(grid().column_width(0), std::max(before, text_width + 4));
+    EXPECT_GT(grid().column_width(0), 0);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// Form1: the curves of the chosen event, the presets and dragging a point of the set curve.
+// The probability editor: the curves of the chosen event, the presets and dragging a point of the set curve.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGraphicsView>
+#include <QGroupBox>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -32,15 +34,19 @@ protected:
         QApplication::processEvents();
     }
 
+    template <typename T>
+    T* child(const char* name) const { return window->findChild<T*>(QLatin1String(name)); }
+    QWidget* chart() const { return child<QGraphicsView>("chart_view")->viewport(); }
+
     void move_to(int y) {
-        QWidget* viewport = window->Chart1->viewport();
+        QWidget* viewport = chart();
         const QPointF at(viewport->width() / 2.0, y);
         QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &move);
     }
 
     void press_point(int index) {
-        QTest::mousePress(window->Chart1->viewport(), Qt::LeftButton, {}, window->set_point_position(index));
+        QTest::mousePress(chart(), Qt::LeftButton, {}, window->set_point_position(index));
     }
 
     core::EventTable events;
@@ -49,39 +55,39 @@ protected:
 
 TEST_F(ProbabilityEditorTest, ShowsTheThreeCurvesOfTheChosenEvent) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Редактирование вероятностей исходов (мышкой)"));
-    EXPECT_EQ(window->RadioGroup1->title(), QStringLiteral("События"));
+    EXPECT_EQ(child<QGroupBox>("event_chooser")->title(), QStringLiteral("События"));
     EXPECT_EQ(window->event_items(), 8);
-    EXPECT_EQ(window->left_axis->titleText(), QStringLiteral("Вероятность, в %"));
-    ASSERT_EQ(window->bottom_axis->count(), 17);
-    EXPECT_EQ(window->bottom_axis->at(0), QStringLiteral("1:0"));
-    EXPECT_EQ(window->bottom_axis->at(16), QStringLiteral("ЛД"));
-    EXPECT_EQ(window->Label2->text(), QStringLiteral("Равномерно"));
-    EXPECT_EQ(window->Label1->text(), QStringLiteral("По котировкам БК"));
-    EXPECT_EQ(window->Label3->text(), QStringLiteral("По пулу"));
+    EXPECT_EQ(window->vertical_axis().titleText(), QStringLiteral("Вероятность, в %"));
+    ASSERT_EQ(window->outcome_axis().count(), 17);
+    EXPECT_EQ(window->outcome_axis().at(0), QStringLiteral("1:0"));
+    EXPECT_EQ(window->outcome_axis().at(16), QStringLiteral("ЛД"));
+    EXPECT_EQ(child<LinkLabel>("uniform_preset")->text(), QStringLiteral("Равномерно"));
+    EXPECT_EQ(child<LinkLabel>("quotes_preset")->text(), QStringLiteral("По котировкам БК"));
+    EXPECT_EQ(child<LinkLabel>("pool_preset")->text(), QStringLiteral("По пулу"));
 
-    EXPECT_EQ(window->Series1->name(), QStringLiteral("Котировки"));
-    EXPECT_EQ(window->Series2->name(), QStringLiteral("По пулу"));
-    EXPECT_EQ(window->Series3->name(), QStringLiteral("Установка"));
-    EXPECT_EQ(window->Series1->pen().color(), QColor(0, 0, 255));
-    EXPECT_EQ(window->Series2->pen().color(), QColor(0, 128, 0));
-    EXPECT_EQ(window->Series3->pen().color(), QColor(255, 255, 0));
-    EXPECT_EQ(window->Series1->pen().width(), 2);
-    EXPECT_EQ(window->Series3->pen().style(), Qt::DotLine);
-    EXPECT_FALSE(window->Series1->pointsVisible());
-    EXPECT_TRUE(window->Series3->pointsVisible());
+    EXPECT_EQ(window->quote_curve().name(), QStringLiteral("Котировки"));
+    EXPECT_EQ(window->pool_curve().name(), QStringLiteral("По пулу"));
+    EXPECT_EQ(window->set_curve().name(), QStringLiteral("Установка"));
+    EXPECT_EQ(window->quote_curve().pen().color(), QColor(0, 0, 255));
+    EXPECT_EQ(window->pool_curve().pen().color(), QColor(0, 128, 0));
+    EXPECT_EQ(window->set_curve().pen().color(), QColor(255, 255, 0));
+    EXPECT_EQ(window->quote_curve().pen().width(), 2);
+    EXPECT_EQ(window->set_curve().pen().style(), Qt::DotLine);
+    EXPECT_FALSE(window->quote_curve().pointsVisible());
+    EXPECT_TRUE(window->set_curve().pointsVisible());
 
-    ASSERT_EQ(window->Series3->count(), 17);
-    EXPECT_DOUBLE_EQ(window->Series1->at(2).y(), 12.5);  // event 1, "2:1"
-    EXPECT_DOUBLE_EQ(window->Series2->at(2).y(), 13.5);
-    EXPECT_DOUBLE_EQ(window->Series3->at(2).y(), 12.5);
+    ASSERT_EQ(window->set_curve().count(), 17);
+    EXPECT_DOUBLE_EQ(window->quote_curve().at(2).y(), 12.5);  // event 1, "2:1"
+    EXPECT_DOUBLE_EQ(window->pool_curve().at(2).y(), 13.5);
+    EXPECT_DOUBLE_EQ(window->set_curve().at(2).y(), 12.5);
 
     // Choosing event 3 in the chooser loads its curves.
     show();
-    QAbstractButton* third = window->RadioGroup1->findChildren<QAbstractButton*>().at(2);
+    QAbstractButton* third = child<QGroupBox>("event_chooser")->findChildren<QAbstractButton*>().at(2);
     EXPECT_EQ(third->text(), QStringLiteral("Милан"));
     QTest::mouseClick(third, Qt::LeftButton, {}, QPoint(8, third->height() / 2));
     EXPECT_EQ(window->selected_event(), 2);
-    EXPECT_DOUBLE_EQ(window->Series1->at(0).y(), static_cast<double>(raw(events.cell(3, 1).quote_probability)) / 10000.0);
+    EXPECT_DOUBLE_EQ(window->quote_curve().at(0).y(), static_cast<double>(raw(events.cell(3, 1).quote_probability)) / 10000.0);
     EXPECT_EQ(window->value_marks().size(), 17);
 }
 
@@ -90,14 +96,14 @@ TEST_F(ProbabilityEditorTest, PresetsReplaceOnlyTheChosenEventsSetting) {
     window->select_event(1);
     const core::EventTable before = events;
 
-    QTest::mouseClick(window->Label2, Qt::LeftButton);
+    QTest::mouseClick(child<LinkLabel>("uniform_preset"), Qt::LeftButton);
     for (int o = 1; o <= 17; ++o) EXPECT_EQ(raw(events.cell(2, o).setting_probability), 58824);
     EXPECT_EQ(window->value_marks(), QStringList(17, QStringLiteral("5.9")));
-    EXPECT_DOUBLE_EQ(window->Series3->at(16).y(), 5.8824);
+    EXPECT_DOUBLE_EQ(window->set_curve().at(16).y(), 5.8824);
 
-    QTest::mouseClick(window->Label3, Qt::LeftButton);
+    QTest::mouseClick(child<LinkLabel>("pool_preset"), Qt::LeftButton);
     for (int o = 1; o <= 17; ++o) EXPECT_EQ(events.cell(2, o).setting_probability, events.cell(2, o).pool_probability);
-    QTest::mouseClick(window->Label1, Qt::LeftButton);
+    QTest::mouseClick(child<LinkLabel>("quotes_preset"), Qt::LeftButton);
     for (int o = 1; o <= 17; ++o) EXPECT_EQ(events.cell(2, o).setting_probability, events.cell(2, o).quote_probability);
     EXPECT_EQ(window->value_marks().at(1), QStringLiteral("12.5"));  // event 2 has it on "2:0"
     EXPECT_EQ(window->value_marks().at(2), QStringLiteral("4"));
@@ -130,14 +136,14 @@ TEST_F(ProbabilityEditorTest, DraggingAPointPastTheTopAndBottomClampsIt) {
 
     // Up far past the chart's top: "3:0" of event 1 stops at 99.9 %, the rest share 0.1 %.
     press_point(3);
-    ASSERT_EQ(window->drag_index, 3);
+    ASSERT_EQ(window->held_point(), 3);
     move_to(-100000);
     EXPECT_EQ(raw(events.cell(1, 4).setting_probability), 999000);
     expect_rest_in_proportion(events, before, 1, 4);
     EXPECT_EQ(window->value_marks().at(3), QStringLiteral("99.9"));
-    EXPECT_DOUBLE_EQ(window->Series3->at(3).y(), 99.9);
-    QTest::mouseRelease(window->Chart1->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(window->drag_index, -1);
+    EXPECT_DOUBLE_EQ(window->set_curve().at(3).y(), 99.9);
+    QTest::mouseRelease(chart(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(window->held_point(), -1);
 
     // Released: moving changes nothing until a point is pressed again.
     const core::EventTable released = events;
@@ -146,7 +152,7 @@ TEST_F(ProbabilityEditorTest, DraggingAPointPastTheTopAndBottomClampsIt) {
     EXPECT_EQ(events.cell(1, 1).setting_probability, released.cell(1, 1).setting_probability);
 
     // Down far past the bottom from the bookmaker's values: 0.01 %, the rest share 99.99 %.
-    QTest::mouseClick(window->Label1, Qt::LeftButton);
+    QTest::mouseClick(child<LinkLabel>("quotes_preset"), Qt::LeftButton);
     before = events;
     press_point(3);
     move_to(100000);
@@ -160,7 +166,7 @@ TEST_F(ProbabilityEditorTest, SmallMovesFollowThePixelSizeOfAPoint) {
     const int s = window->pixels_per_percent();
     ASSERT_GT(s, 0);
     const QPoint at = window->set_point_position(0);
-    QTest::mousePress(window->Chart1->viewport(), Qt::LeftButton, {}, at);
+    QTest::mousePress(chart(), Qt::LeftButton, {}, at);
     move_to(at.y() - 2 * s);  // two points up
     EXPECT_EQ(raw(events.cell(1, 1).setting_probability), 50000 + 20000);
     std::int64_t sum = 0;
@@ -172,17 +178,17 @@ TEST_F(ProbabilityEditorTest, PressesAwayFromASetPointStartNoDrag) {
     show();
     const core::EventTable before = events;
     const QPoint at = window->set_point_position(5);
-    QTest::mousePress(window->Chart1->viewport(), Qt::LeftButton, {}, at + QPoint(0, 40));
-    EXPECT_EQ(window->drag_index, -1);
+    QTest::mousePress(chart(), Qt::LeftButton, {}, at + QPoint(0, 40));
+    EXPECT_EQ(window->held_point(), -1);
     move_to(-100000);
     for (int o = 1; o <= 17; ++o) EXPECT_EQ(events.cell(1, o).setting_probability, before.cell(1, o).setting_probability);
 
     // Showing the window again drops a held point.
     press_point(5);
-    ASSERT_EQ(window->drag_index, 5);
+    ASSERT_EQ(window->held_point(), 5);
     window->hide();
     window->show();
-    EXPECT_EQ(window->drag_index, -1);
+    EXPECT_EQ(window->held_point(), -1);
 }
 
 TEST_F(ProbabilityEditorTest, WithoutAChosenEventNothingChanges) {
@@ -190,9 +196,11 @@ TEST_F(ProbabilityEditorTest, WithoutAChosenEventNothingChanges) {
     window->select_event(0);
     EXPECT_EQ(window->selected_event(), -1);
     const core::EventTable before = events;
-    window->Label2Click();
-    window->Series3Click(2, 100);
-    window->Chart1MouseMove(-1000);
+    show();
+    QTest::mouseClick(child<LinkLabel>("uniform_preset"), Qt::LeftButton);
+    // The set curve still shows the last event; a press on it and a move must not write anywhere.
+    press_point(2);
+    move_to(-1000);
     for (int e = 1; e <= 8; ++e)
         for (int o = 1; o <= 17; ++o)
             EXPECT_EQ(events.cell(e, o).setting_probability, before.cell(e, o).setting_probability);

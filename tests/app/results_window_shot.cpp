@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
         "3.1|1-(1:0,2:0,2:1);2-(0:0,1:1);3-(2:1);4-(ЛД);5-(0:1);6-(1:2);7-(3:0);8-(2:2)#\n"
         "3.1|1-(2:0);2-(1:1);3-(2:1);4-(ЛД);5-(0:0);6-(1:2);7-(3:0);8-(2:2)#\n"
         "3.1|1-(0:1,1:1);2-(0:0);3-(1:0,2:1);4-(ЛД);5-(0:1);6-(0:2,1:2);7-(3:0);8-(1:1,2:2)#"));
-    h.action("N5")->trigger();
-    auto* window = h.window->findChild<ResultsWindow*>(QStringLiteral("Form4"));
+    h.action("check_results")->trigger();
+    auto* window = h.window->findChild<ResultsWindow*>(QStringLiteral("results_window"));
     if (!window) return 3;
     const int results[8] = {1, 7, 3, 17, 11, 13, 4, 9};
     for (int e = 1; e <= 8; ++e) window->choose(e, results[e - 1]);

@@ -16,18 +16,20 @@ int main(int argc, char** argv) {
     options.platform = morvalen::app::desktop_platform();
     options.service_url = service.url;
     options.seed = 7;
-    morvalen::app::Form7 window(options);
+    morvalen::app::MainWindow window(options);
     window.show();
-    QSignalSpy read(&window, &morvalen::app::Form7::page_read);
+    QSignalSpy read(&window, &morvalen::app::MainWindow::page_read);
     if (!read.wait(20000)) return 1;
+    auto* grid = window.findChild<morvalen::app::OutcomeGrid*>(QStringLiteral("outcome_grid"));
     const int marks[8][3] = {{1, 7, 0}, {7, 8, 0}, {1, 0, 0}, {11, 7, 1}, {1, 3, 0}, {7, 0, 0}, {8, 11, 0}, {1, 2, 0}};
     for (int e = 1; e <= 8; ++e)
         for (int c : marks[e - 1])
-            if (c > 0) QTest::mouseClick(window.StringGrid1, Qt::LeftButton, {}, window.StringGrid1->cell_rect(c, e).center());
-    window.ComboBox1->setCurrentIndex(3);
-    window.RxSpinEdit3->setValue(6);
-    window.RxSpinEdit4->setValue(12);
-    window.Label5Click();
+            if (c > 0) QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cell_rect(c, e).center());
+    window.findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(3);
+    window.findChild<QSpinBox*>(QStringLiteral("guarantee"))->setValue(6);
+    window.findChild<QSpinBox*>(QStringLiteral("repeat_count"))->setValue(12);
+    auto* link = window.findChild<QLabel*>(QStringLiteral("add_to_list_link"));
+    QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
     QTest::qWait(300);
     return window.grab().save(output) ? 0 : 2;
 }

@@ -104,8 +104,8 @@ TEST_F(UpdateCheck, NoLeavesTheStartUnchangedAndInformationOpensThePage) {
     // The rest of the start ran: the line page was asked for and the grid header written.
     EXPECT_EQ(h.fetcher->requests.size(), 1u);
     EXPECT_EQ(h.window->windowTitle(), "Тотализатор \"Тарвил\"");
-    EXPECT_EQ(h.window->StringGrid1->cell(0, 0), "События");
-    h.action("mm3")->trigger();
+    EXPECT_EQ(h.grid()->cell(0, 0), "События");
+    h.action("show_information")->trigger();
     ASSERT_EQ(h.desktop.opened.size(), 1u);
     EXPECT_EQ(h.desktop.opened[0], QUrl(host_ + QStringLiteral("/morvalen_help.html")));
 }

@@ -4,12 +4,15 @@
 #include <deque>
 #include <map>
 #include <ostream>
+#include <stdexcept>
+#include <string>
 #include <memory>
 #include <vector>
 
 #include <QApplication>
 #include <QTest>
 
+#include "app/link_label.h"
 #include "app/main_window.h"
 #include "core/line_page.h"
 
@@ -17,6 +20,14 @@
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace morvalen::app::testing {
+
+// The child of `parent` with that object name and type; a missing one ends the test with its name.
+template <typename T>
+T* find_in(const QObject& parent, const char* name) {
+    T* child = parent.findChild<T*>(QLatin1String(name));
+    if (!child) throw std::runtime_error(std::string("no child named ") + name);
+    return child;
+}
 
 struct RecordedBox {
     QString title;
@@ -95,7 +106,7 @@ struct Harness {
     MemoryClipboard clipboard;
     ScriptedLayouts layouts{{QStringLiteral("409"), QStringLiteral("419")}};
     std::shared_ptr<ScriptedFetcher> fetcher = std::make_shared<ScriptedFetcher>();
-    std::unique_ptr<Form7> window;
+    std::unique_ptr<MainWindow> window;
 
     explicit Harness(QString service_url = QStringLiteral("http://127.0.0.1:1"),
                      std::function<std::chrono::steady_clock::time_point()> clock = {}) {
@@ -105,22 +116,29 @@ struct Harness {
         options.service_url = std::move(service_url);
         options.fetcher = fetcher;
         options.seed = 12345;
-        window = std::make_unique<Form7>(options);
+        window = std::make_unique<MainWindow>(options);
     }
 
     template <typename T>
-    T* find(const char* name) const { return window->findChild<T*>(QLatin1String(name)); }
+    T* find(const char* name) const { return find_in<T>(*window, name); }
+    OutcomeGrid* grid() const { return find<OutcomeGrid>("outcome_grid"); }
+    BetMemo* memo_edit() const { return find<BetMemo>("bet_memo"); }
 
     void click_cell(int column, int row, Qt::KeyboardModifiers modifiers = {}) {
-        const QRect rect = window->StringGrid1->cell_rect(column, row);
-        QTest::mouseClick(window->StringGrid1, Qt::LeftButton, modifiers, rect.center());
+        const QRect rect = grid()->cell_rect(column, row);
+        QTest::mouseClick(grid(), Qt::LeftButton, modifiers, rect.center());
+    }
+    // A click on the link "Добавить в список", as the player gives it.
+    void add_to_list() const {
+        auto* link = find<LinkLabel>("add_to_list_link");
+        QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
     }
     // Marks the listed columns of every event (the same columns in each).
     void mark_every_event(std::initializer_list<int> columns) {
         for (int e = 1; e <= core::event_count; ++e)
             for (int c : columns) click_cell(c, e);
     }
-    QString memo() const { return window->Memo1->memo_text(); }
+    QString memo() const { return memo_edit()->memo_text(); }
 };
 
 }  // namespace morvalen::app::testing

@@ -104,7 +104,7 @@ Run run_case(const Case& c, bool literal) {
     session.settings.guarantee = c.guarantee;
     session.uncovered_variants = -12345;
     const AutoformationOutcome outcome =
-        literal ? LiteralAutoformation(session).run(c.steps, c.start) : colover(session, c.steps, {}, c.start);
+        literal ? LiteralAutoformation(session).run(c.steps, c.start) : autoform(session, c.steps, {}, c.start);
     return {session.bets, memo.lines, session.uncovered_variants, outcome.appended};
 }
 
@@ -163,7 +163,7 @@ TEST(Autoformation, EstimateAndFirstStepOnAnEmptyList) {
     std::vector<std::string> captions;
     int restored = 0;
     FakeClock clock;
-    const auto outcome = colover(session, 1, clock.hooks(captions, restored), 41);
+    const auto outcome = autoform(session, 1, clock.hooks(captions, restored), 41);
     EXPECT_EQ(outcome.appended, 1);
     ASSERT_FALSE(captions.empty());
     EXPECT_EQ(captions.front(), " Ставок не менее 29");
@@ -176,7 +176,7 @@ TEST(Autoformation, EstimateAndFirstStepOnAnEmptyList) {
 TEST(Autoformation, CheckOfTwoNeighboursLeaves240) {
     Session session = two_by_eight(7);
     session.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), single({1, 1, 1, 2, 1, 1, 1, 1})};
-    const auto outcome = colover(session, 0);
+    const auto outcome = autoform(session, 0);
     EXPECT_TRUE(outcome.show_coverage);
     EXPECT_EQ(session.uncovered_variants, 240);
     EXPECT_EQ(session.stats(true).coverage_line, "Покрыто ставками 16 вариантов (6.25%) с гарантией 7 событий");
@@ -185,11 +185,11 @@ TEST(Autoformation, CheckOfTwoNeighboursLeaves240) {
 
 TEST(Autoformation, FullCoverageEndsBeforeTheStepsRunOut) {
     Session session = two_by_eight(7);
-    colover(session, 1000000);
+    autoform(session, 1000000);
     EXPECT_EQ(session.uncovered_variants, 0);
     EXPECT_LT(session.bets.size(), 60u);
     const auto before = session.bets.size();
-    colover(session, 10);  // everything covered: nothing more
+    autoform(session, 10);  // everything covered: nothing more
     EXPECT_EQ(session.bets.size(), before);
     EXPECT_EQ(session.stats(true).coverage_line, "Покрыто ставками 256 вариантов (100%) с гарантией 7 событий");
 }
@@ -201,7 +201,7 @@ TEST(Autoformation, CheckCleansUnreadableLinesAndKeepsTheRestInOrder) {
     memo.lines = {"a", "junk", "b", "", "c"};
     session.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), BetEntry{}, single({2, 1, 1, 1, 1, 1, 1, 1}), BetEntry{},
                     single({2, 2, 1, 1, 1, 1, 1, 1})};
-    colover(session, 0);
+    autoform(session, 0);
     EXPECT_EQ(memo.lines, (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(session.bets.size(), 3u);
     EXPECT_EQ(session.bets[2], single({2, 2, 1, 1, 1, 1, 1, 1}));
@@ -218,7 +218,7 @@ TEST(Autoformation, CaptionsAndEscDuringTheCheck) {
     hooks.process_messages = [&] {
         if (++breaths == 2) session.keys.stop_requested = true;
     };
-    const auto outcome = colover(session, 5, hooks);
+    const auto outcome = autoform(session, 5, hooks);
     EXPECT_FALSE(outcome.show_coverage);
     EXPECT_EQ(outcome.appended, 0);
     EXPECT_EQ(session.bets.size(), 6u);
@@ -238,7 +238,7 @@ TEST(Autoformation, EscDuringTheStepsKeepsCompletedSteps) {
     hooks.process_messages = [&] {
         if (session.bets.size() == 3) session.keys.stop_requested = true;
     };
-    const auto outcome = colover(session, 100, hooks, 0);
+    const auto outcome = autoform(session, 100, hooks, 0);
     EXPECT_TRUE(outcome.show_coverage);
     EXPECT_EQ(outcome.appended, 3);
     EXPECT_EQ(session.uncovered_variants, 256 - 27);
@@ -255,7 +255,7 @@ TEST(Autoformation, FailureShowsTheMemoryMessageAndKeepsEarlierBets) {
         if (session.bets.size() == 2) throw std::bad_alloc();
     };
     hooks.show_error = [&](const std::string& text) { errors.push_back(text); };
-    const auto outcome = colover(session, 50, hooks, 0);
+    const auto outcome = autoform(session, 50, hooks, 0);
     EXPECT_TRUE(outcome.failed);
     EXPECT_EQ(errors, (std::vector<std::string>{"Нехватка оперативной памяти"}));
     EXPECT_EQ(session.bets.size(), 2u);
@@ -267,7 +267,7 @@ TEST(Autoformation, IncompleteMarkingAndASecondRunInsideTheFirst) {
     mark_first(session.events, {2, 2, 2, 2, 2, 2, 2, 0});
     session.bets = {BetEntry{}, single({1, 1, 1, 1, 1, 1, 1, 1})};
     session.uncovered_variants = 5;
-    colover(session, 3);
+    autoform(session, 3);
     EXPECT_EQ(session.bets.size(), 1u);
     EXPECT_EQ(session.uncovered_variants, 0);
 
@@ -276,9 +276,9 @@ TEST(Autoformation, IncompleteMarkingAndASecondRunInsideTheFirst) {
     std::chrono::steady_clock::time_point now{};
     hooks.clock = [&] { return now += std::chrono::seconds(2); };
     bool nested_ran = true;
-    hooks.process_messages = [&] { nested_ran = colover(busy, 5).ran; };
+    hooks.process_messages = [&] { nested_ran = autoform(busy, 5).ran; };
     busy.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), single({2, 1, 1, 1, 1, 1, 1, 1}), single({2, 2, 1, 1, 1, 1, 1, 1})};
-    EXPECT_TRUE(colover(busy, 0, hooks).ran);
+    EXPECT_TRUE(autoform(busy, 0, hooks).ran);
     EXPECT_FALSE(nested_ran);
 }
 
@@ -292,7 +292,7 @@ TEST(Autoformation, EscInsideALargeNeighbourhood) {
     FakeClock clock;
     ProgressHooks hooks = clock.hooks(captions, restored);
     hooks.process_messages = [&] { session.keys.stop_requested = true; };
-    const auto outcome = colover(session, 5, hooks);
+    const auto outcome = autoform(session, 5, hooks);
     EXPECT_FALSE(outcome.show_coverage);
     EXPECT_EQ(outcome.appended, 0);
     EXPECT_EQ(restored, 1);
@@ -304,10 +304,10 @@ TEST(Autoformation, MarkingsBeyondTheArraysAreCountedExactly) {
     Session session;
     mark_first(session.events, {9, 9, 9, 9, 9, 9, 9, 9});  // 43,046,721 variants
     session.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), single({1, 1, 1, 1, 1, 2, 1, 1})};
-    colover(session, 0);
+    autoform(session, 0);
     // Two neighbourhoods of 65 that share the 9 variants differing only in event 6.
     EXPECT_EQ(session.uncovered_variants, 43046721 - 65 - 56);
-    colover(session, 2, {}, 999);
+    autoform(session, 2, {}, 999);
     ASSERT_EQ(session.bets.size(), 4u);
     EXPECT_EQ(session.bets[2], VariantSpace(session.events).bet_of(1000, session.settings.stake.currency()));
     EXPECT_EQ(session.uncovered_variants, 43046721 - 65 - 56 - 2 * 65);

@@ -188,7 +188,7 @@ TEST(BestChances, NeverBelowTheLikeliestVariantsOrAutoformation) {
             Session session(seed);
             session.events = table;
             session.settings.guarantee = k;
-            colover(session, n);
+            autoform(session, n);
 
             EXPECT_GE(package.chance, chance_of(likeliest, table, k)) << "seed " << seed << " k " << k;
             EXPECT_GE(package.chance, chance_of(session.bets, table, k)) << "seed " << seed << " k " << k;

@@ -72,7 +72,7 @@ public:
         case 2: session_.remove_repeats(); break;
         case 3: (void)session_.remove_variants(); break;
         case 4: session_.clear(); break;
-        case 5: sensat(session_); break;
+        case 5: form_by_sensations(session_); break;
         case 6:
             session_.settings.repeat_count = 1 + pick(6);
             (void)random_distribution(session_);
@@ -80,7 +80,7 @@ public:
         case 7:
             session_.settings.guarantee = 6 + pick(2);
             session_.settings.repeat_count = 1 + pick(4);
-            colover(session_, session_.settings.repeat_count);
+            autoform(session_, session_.settings.repeat_count);
             break;
         default: type_into_memo(); break;
         }

@@ -41,7 +41,7 @@ TEST(BriefSystems, OrderAndSignatureOfTheShape31211111) {
     EXPECT_EQ(order[0].event, 1);
     EXPECT_EQ(order[1].event, 3);
     EXPECT_EQ(order[0].marked, 3);
-    EXPECT_EQ(getsignat(7, order), 50111101842);
+    EXPECT_EQ(signature_of(7, order), 50111101842);
     // Every marked column takes exactly one slot; the rest stay 0.
     std::vector<int> slots(order[0].slots.begin(), order[0].slots.begin() + 3);
     std::sort(slots.begin(), slots.end());
@@ -114,14 +114,14 @@ TEST(Sensations, WithoutYellowMarks) {
     Session session;
     mark_first(session.events, {2, 3, 1, 1, 2, 1, 1, 1});
     session.settings.yellow_min = 0;
-    sensat(session);
+    form_by_sensations(session);
     ASSERT_EQ(session.bets.size(), 1u);
     EXPECT_EQ(session.bets[0].bet_count, variant_total(session.events));
     EXPECT_EQ(session.bets[0].amount.to_string(), "37.2");  // 12 bets of 3.1
 
     Session bounded;
     mark_first(bounded.events, {2, 3, 1, 1, 2, 1, 1, 1});
-    sensat(bounded);  // the default bounds 1 to 1 need one yellow outcome
+    form_by_sensations(bounded);  // the default bounds 1 to 1 need one yellow outcome
     EXPECT_TRUE(bounded.bets.empty());
 }
 
@@ -130,7 +130,7 @@ TEST(Sensations, OrderOfYellowAndOrdinaryChoices) {
     mark_first(session.events, {2, 3, 1, 1, 2, 1, 1, 1});
     session.events.cell(2, 3).yellow_mark = 1;
     session.events.cell(5, 1).yellow_mark = 1;
-    sensat(session);
+    form_by_sensations(session);
     ASSERT_EQ(session.bets.size(), 2u);
     EXPECT_EQ(columns_of(session.bets[0]), (std::vector<int>{-2, 3, 1, 1, 2, 1, 1, 1}));
     EXPECT_EQ(session.bets[0].bet_count, 2);
@@ -140,7 +140,7 @@ TEST(Sensations, OrderOfYellowAndOrdinaryChoices) {
     Session two;
     two.events = session.events;
     two.settings.yellow_max = 2;
-    sensat(two);
+    form_by_sensations(two);
     ASSERT_EQ(two.bets.size(), 3u);
     EXPECT_EQ(columns_of(two.bets[0]), (std::vector<int>{-2, 3, 1, 1, 1, 1, 1, 1}));
 
@@ -148,7 +148,7 @@ TEST(Sensations, OrderOfYellowAndOrdinaryChoices) {
     inverted.events = session.events;
     inverted.settings.yellow_min = 2;
     inverted.settings.yellow_max = 1;
-    sensat(inverted);
+    form_by_sensations(inverted);
     EXPECT_TRUE(inverted.bets.empty());
 
     // An event whose only mark is yellow must spend it; an event with no mark ends every branch.
@@ -156,11 +156,11 @@ TEST(Sensations, OrderOfYellowAndOrdinaryChoices) {
     mark_first(only_yellow.events, {1, 1, 1, 1, 1, 1, 1, 1});
     only_yellow.events.cell(4, 1).yellow_mark = 1;
     only_yellow.settings.yellow_min = 0;
-    sensat(only_yellow);
+    form_by_sensations(only_yellow);
     ASSERT_EQ(only_yellow.bets.size(), 1u);
     only_yellow.events.cell(4, 1) = OutcomeCell{};
     only_yellow.bets.clear();
-    sensat(only_yellow);
+    form_by_sensations(only_yellow);
     EXPECT_TRUE(only_yellow.bets.empty());
 }
 

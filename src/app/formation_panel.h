@@ -1,0 +1,65 @@
+// The formation panel: the method, its settings, the add-to-list link and the start-with caption.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QSpinBox>
+#include <QWidget>
+
+#include "app/currency_edit.h"
+#include "app/link_label.h"
+#include "core/session.h"
+
+namespace morvalen::app {
+
+class FormationPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormationPanel(QWidget* parent);
+
+    core::FormationMethod method() const;
+    // Copies the panel into the settings; a stake still being typed is taken as typed.
+    void read_into(core::FormationSettings& settings);
+    int guarantee() const { return guarantee_->value(); }
+    QString guarantee_text() const { return guarantee_->text(); }
+    std::int64_t repeat_count() const { return repeat_count_->value(); }
+    bool start_with() const { return start_with_->isChecked(); }
+
+    // Shows the controls the method uses and hides the others.
+    void show_controls_of(core::FormationMethod method);
+    void set_forming_link_visible(bool visible) { add_to_list_link_->setVisible(visible); }
+    void set_start_with_text(const QString& text) { start_with_caption_->setText(text); }
+    // The stake the line page announces; false when the text is no amount.
+    bool set_stake_text(const QString& text) { return stake_->set_value_text(text); }
+
+Q_SIGNALS:
+    void add_to_list_requested();
+    void edit_probabilities_requested();
+    void method_changed();
+    void guarantee_changed();
+    void start_with_toggled(bool ticked);
+
+private:
+    void build_method_row();
+    void build_settings();
+    void build_start_with();
+    // The start-with caption takes the tooltip colour while the box is ticked.
+    void colour_start_with_caption(bool ticked);
+
+    QComboBox* method_ = nullptr;
+    LinkLabel* add_to_list_link_ = nullptr;
+    QLabel* guarantee_caption_ = nullptr;
+    QSpinBox* guarantee_ = nullptr;
+    QLabel* upsets_caption_ = nullptr;
+    QSpinBox* yellow_min_ = nullptr;
+    QSpinBox* yellow_max_ = nullptr;
+    QLabel* repeat_caption_ = nullptr;
+    QSpinBox* repeat_count_ = nullptr;
+    LinkLabel* edit_probabilities_link_ = nullptr;
+    QCheckBox* start_with_ = nullptr;
+    QLabel* start_with_caption_ = nullptr;
+    CurrencyEdit* stake_ = nullptr;
+};
+
+}  // namespace morvalen::app

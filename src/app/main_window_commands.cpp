@@ -1,0 +1,159 @@
+// The main window's list commands and its requests for the service's pages.
+#include <functional>
+#include <stdexcept>
+
+#include <QDateTime>
+#include <QLocale>
+
+#include "app/distribution_window.h"
+#include "app/main_window.h"
+#include "app/nearest_systems_window.h"
+#include "app/probability_editor_window.h"
+#include "app/texts.h"
+#include "core/line_page.h"
+#include "core/list_page.h"
+#include "core/page_text.h"
+#include "core/service_request.h"
+
+namespace morvalen::app {
+namespace {
+
+QString caption_time() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale = QLocale::system();
+    QString text = locale.toString(now.date(), QLocale::ShortFormat);
+    if (now.time() != QTime(0, 0)) text += QLatin1Char(' ') + locale.toString(now.time(), QLocale::LongFormat);
+    return text;
+}
+
+core::LocalDateTime to_local(const QDateTime& now) {
+    return {now.date().year(), now.date().month(), now.date().day(), now.time().hour(), now.time().minute(),
+            now.time().second(), now.time().msec()};
+}
+
+}  // namespace
+
+void MainWindow::add_coupon() {
+    if (running_) return;
+    guarded([&] {
+        read_settings();
+        bet_memo_->suspend();
+        session_.add_coupon();
+        bet_memo_->resume();
+        show_stats(false);
+    });
+}
+
+void MainWindow::run_list_command(const std::function<std::optional<std::string>()>& command) {
+    if (running_) return;
+    guarded([&] {
+        read_settings();
+        if (const auto refused = command())
+            options_.platform.boxes->show_error(this, error_caption, QString::fromStdString(*refused));
+        show_stats(false);
+    });
+}
+
+void MainWindow::split_into_singles() {
+    run_list_command([this] { return session_.split_into_singles(); });
+}
+
+void MainWindow::remove_repeats() {
+    run_list_command([this] {
+        session_.remove_repeats();
+        return std::optional<std::string>();
+    });
+}
+
+void MainWindow::remove_variants() {
+    run_list_command([this] { return session_.remove_variants(); });
+}
+
+// The lines are deleted with the memo shown, so the re-read empties the list as well.
+void MainWindow::clear_list() {
+    if (running_) return;
+    guarded([&] {
+        bet_memo_->clear();
+        session_.bets.clear();
+        show_stats(false);
+    });
+}
+
+void MainWindow::copy_for_transfer() {
+    guarded([&] {
+        KeyboardLayout& layout = *options_.platform.layout;
+        const QString saved = layout.active_code();
+        QString current = saved;
+        for (int switches = 0; current != QLatin1String("419") && current != QLatin1String("422") && switches < 20;
+             ++switches) {
+            layout.activate_next();
+            current = layout.active_code();
+        }
+        bet_memo_->selectAll();
+        QString text = bet_memo_->memo_text();
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        options_.platform.clipboard->set_text(text);
+        layout.load_and_activate(QStringLiteral("00000") + saved);
+    });
+}
+
+void MainWindow::request_line() {
+    const std::string host = options_.service_url.toStdString();
+    request_page(PageRequest::line, core::line_page_address(host, to_local(QDateTime::currentDateTime())));
+}
+
+void MainWindow::request_system_list() {
+    const std::string host = options_.service_url.toStdString();
+    request_page(PageRequest::system_list,
+                 core::list_page_address(host, formation_panel_->guarantee_text().toStdString(),
+                                         session_.expansion_order[0].marked, session_.expansion_order[1].marked,
+                                         to_local(QDateTime::currentDateTime())));
+}
+
+void MainWindow::request_page(PageRequest request, const std::string& url) {
+    if (options_.service_url.isEmpty() || url.empty()) return;
+    options_.fetcher->fetch(QString::fromStdString(url), FetchKind::page, [this, request](FetchedPage page) {
+        guarded([&] { read_page(request, page); });
+    });
+}
+
+void MainWindow::read_line_page(const std::string& text, std::optional<std::string>& stake_text) {
+    // A page can complete before the auxiliary windows exist only with a fetcher that answers at once.
+    if (probability_editor_) {
+        probability_editor_->end_drag();
+        probability_editor_->clear_events();
+    }
+    core::LinePageResult result = core::read_line_page(text, session_.events);
+    for (std::size_t i = 0; i < result.names.size(); ++i) {
+        const int e = static_cast<int>(i) + 1;
+        outcome_grid_->set_cell(0, e, QString::fromStdString(result.names[i]));
+        const QString short_name = QString::fromStdString(core::short_event_name(result.names[i]));
+        if (probability_editor_) probability_editor_->add_event(short_name);
+        if (distribution_) distribution_->set_event_name(e, short_name);
+        for (int o = 1; o <= core::outcome_count; ++o)
+            outcome_grid_->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(session_.events, e, o)));
+    }
+    if (!result.ok()) throw std::runtime_error(result.error);
+    if (probability_editor_) probability_editor_->select_event(0);
+    stake_text = result.stake_text;
+}
+
+void MainWindow::read_page(PageRequest request, const FetchedPage& page) {
+    const std::string text = core::page_text(page.body, page.content_type);
+    std::optional<std::string> stake_text;
+    if (request == PageRequest::line) {
+        read_line_page(text, stake_text);
+    } else {
+        const core::ListPageResult result = core::read_list_page(text, session_.brief_systems);
+        if (!result.ok()) throw std::runtime_error(result.error);
+        nearest_systems_->show_nearest_systems();
+    }
+    outcome_grid_->show();
+    setWindowTitle(QStringLiteral("Анализ вариантов (по состоянию на ") + caption_time() + QLatin1Char(')') +
+                   QString::fromStdString(session_.events.acceptance_note));
+    if (stake_text && !formation_panel_->set_stake_text(QString::fromStdString(*stake_text)))
+        throw std::runtime_error(core::floating_point_error(*stake_text));
+    Q_EMIT page_read(request);
+}
+
+}  // namespace morvalen::app
