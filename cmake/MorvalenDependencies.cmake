@@ -54,6 +54,25 @@ endif()
 
 if(MORVALEN_BUILD_TESTS)
   morvalen_find_package(GTest "GoogleTest" libgtest-dev MORVALEN_BUILD_TESTS)
+  # Python 3 runs the build-file and deployment checks, and the spreadsheet tests read the written
+  # workbooks back with its openpyxl: the system's python3 first, since one earlier in PATH (a virtual
+  # environment) may lack it.
+  set(MORVALEN_PYTHON "")
+  foreach(candidate /usr/bin/python3 python3)
+    find_program(python_path NAMES ${candidate} NO_CACHE)
+    if(python_path AND NOT MORVALEN_PYTHON)
+      execute_process(COMMAND ${python_path} -c "import openpyxl" RESULT_VARIABLE import_result
+                      OUTPUT_QUIET ERROR_QUIET)
+      if(import_result EQUAL 0)
+        set(MORVALEN_PYTHON ${python_path})
+      endif()
+    endif()
+    unset(python_path)
+  endforeach()
+  if(NOT MORVALEN_PYTHON)
+    morvalen_missing("Python 3 with openpyxl (the spreadsheet tests read workbooks with it)"
+                     "python3 python3-openpyxl" MORVALEN_BUILD_TESTS)
+  endif()
 endif()
 # The HTTP client of the service's tests and load benchmark.
 if(MORVALEN_BUILD_TESTS OR MORVALEN_BUILD_BENCH)
