@@ -49,7 +49,8 @@ void FormationPanel::build_method_row() {
     method_->setObjectName(QStringLiteral("method"));
     // In the order of core::FormationMethod.
     method_->addItems({QStringLiteral("Бриф-системы"), QStringLiteral("По \"сенсациям\""),
-                       QStringLiteral("Случ. распределение"), QStringLiteral("Автоформирование")});
+                       QStringLiteral("Случ. распределение"), QStringLiteral("Автоформирование"),
+                       QStringLiteral("Максимум шансов")});
     method_->setGeometry(8, 24, 170, 22);
     method_->setToolTip(QStringLiteral("Способ формирования пакета"));
 
@@ -139,14 +140,16 @@ void FormationPanel::show_controls_of(core::FormationMethod method) {
     using enum core::FormationMethod;
     start_with_->setVisible(method == brief_systems);
     start_with_caption_->setVisible(method == brief_systems);
-    guarantee_->setVisible(method == brief_systems || method == autoformation);
-    guarantee_caption_->setVisible(method == brief_systems || method == autoformation);
-    edit_probabilities_link_->setVisible(method == random_distribution);
+    // Only the best-chances package may ask for all 8 events.
+    guarantee_->setMaximum(method == best_chances ? 8 : 7);
+    guarantee_->setVisible(method == brief_systems || method == autoformation || method == best_chances);
+    guarantee_caption_->setVisible(method == brief_systems || method == autoformation || method == best_chances);
+    edit_probabilities_link_->setVisible(method == random_distribution || method == best_chances);
     yellow_min_->setVisible(method == sensations);
     yellow_max_->setVisible(method == sensations);
     upsets_caption_->setVisible(method == sensations);
-    repeat_count_->setVisible(method == random_distribution || method == autoformation);
-    repeat_caption_->setVisible(method == random_distribution || method == autoformation);
+    repeat_count_->setVisible(method == random_distribution || method == autoformation || method == best_chances);
+    repeat_caption_->setVisible(method == random_distribution || method == autoformation || method == best_chances);
 }
 
 }  // namespace morvalen::app

@@ -17,6 +17,7 @@
 #include "app/texts.h"
 #include "app/update_checker.h"
 #include "core/autoformation.h"
+#include "core/best_chances.h"
 #include "core/brief_expansion.h"
 #include "core/random_distribution.h"
 #include "core/sensations.h"
@@ -260,6 +261,12 @@ void MainWindow::add_to_list() {
             break;
         }
         case core::FormationMethod::autoformation: run_autoform(formation_panel_->repeat_count()); break;
+        case core::FormationMethod::best_chances: {
+            const auto refused = core::form_best_chances_package(session_, progress_hooks(windowTitle()));
+            show_stats(false);
+            if (refused) throw std::runtime_error(*refused);
+            break;
+        }
         }
     });
 }
@@ -317,9 +324,10 @@ void MainWindow::download_brief_system(const QString& url) {
 
 void MainWindow::on_method_changed() {
     const core::FormationMethod method = formation_panel_->method();
+    // First the controls: leaving the best-chances package brings a guarantee of 8 back to 7.
+    formation_panel_->show_controls_of(method);
     // The check shows at once how much of the present list covers the marks with the guarantee.
     if (method == core::FormationMethod::autoformation && !running_) guarded([&] { run_autoform(0); });
-    formation_panel_->show_controls_of(method);
     outcome_grid_->set_yellow_visible(method == core::FormationMethod::sensations);
 }
 

@@ -17,13 +17,13 @@
 namespace morvalen::core {
 
 // The ways of forming a package, in the order the formation panel lists them.
-enum class FormationMethod { brief_systems, sensations, random_distribution, autoformation };
+enum class FormationMethod { brief_systems, sensations, random_distribution, autoformation, best_chances };
 
 // Settings the formation panel holds.
 struct FormationSettings {
     FormationMethod method = FormationMethod::brief_systems;
-    int guarantee = 7;                 // events a covered variant shares with some bet, 2 to 7
-    std::int64_t repeat_count = 1000;  // draws of the random distribution, steps of autoformation
+    int guarantee = 7;                 // events a covered variant shares with some bet, 2 to 7 (8 for best chances)
+    std::int64_t repeat_count = 1000;  // draws of the random distribution, steps of autoformation, bets of best chances
     int yellow_min = 1;                // upsets per bet of the sensations method
     int yellow_max = 1;
     bool start_with = false;           // a brief system starts with the last marked outcomes

@@ -1,4 +1,4 @@
-// The formation panel: method controls, the four methods through the link, and refusal of a second run.
+// The formation panel: method controls, the five methods through the link, and refusal of a second run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -175,6 +175,51 @@ TEST(FormationPanel, RandomDrawingWithoutProbabilitiesReportsAndAppendsNothing) 
     EXPECT_EQ(h.boxes.boxes[0].title, "Morvalen_trs_zrn");
     EXPECT_TRUE(h.window->session().bets.empty());
     EXPECT_FALSE(h.memo_edit()->isHidden());
+}
+
+TEST(FormationPanel, BestChancesFormsItsPackageThroughTheLink) {
+    Harness h;
+    h.fetcher->answer(demo_line_page());
+    h.mark_every_event({1, 7, 11});
+    auto* methods = h.find<QComboBox>("method");
+    ASSERT_EQ(methods->count(), 5);
+    EXPECT_EQ(methods->itemText(3), "Автоформирование");
+    EXPECT_EQ(methods->itemText(4), "Максимум шансов");
+    h.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.window.get()));
+    QTest::keyClick(methods, Qt::Key_End);
+    ASSERT_EQ(methods->currentIndex(), 4);
+    EXPECT_TRUE(shown(h, "guarantee") && shown(h, "guarantee_caption") && shown(h, "repeat_count") && shown(h, "repeat_caption"));
+    EXPECT_TRUE(shown(h, "edit_probabilities_link"));
+    EXPECT_FALSE(shown(h, "start_with") || shown(h, "yellow_min"));
+
+    auto* guarantee = h.find<QSpinBox>("guarantee");
+    EXPECT_EQ(guarantee->maximum(), 8);
+    guarantee->selectAll();
+    QTest::keyClicks(guarantee, "6");
+    auto* repeat = h.find<QSpinBox>("repeat_count");
+    repeat->selectAll();
+    QTest::keyClicks(repeat, "12");
+    ASSERT_EQ(guarantee->value(), 6);
+    ASSERT_EQ(repeat->value(), 12);
+    const QString caption = h.window->windowTitle();
+    h.add_to_list();
+
+    const core::Session& session = h.window->session();
+    ASSERT_EQ(session.bets.size(), 12U);
+    EXPECT_EQ(h.memo().split('\n').size(), 12);
+    for (const core::BetEntry& bet : session.bets) EXPECT_EQ(bet.bet_count, 1);
+    EXPECT_EQ(h.window->windowTitle(), caption);
+    EXPECT_TRUE(h.boxes.boxes.empty());
+
+    // The link opens the probability editor, as for the random distribution.
+    QTest::mouseClick(h.find<LinkLabel>("edit_probabilities_link"), Qt::LeftButton);
+    EXPECT_FALSE(h.find<QWidget>("probability_editor_window")->isHidden());
+    // Back to autoformation: the guarantee stops at 7 again.
+    guarantee->setValue(8);
+    QTest::keyClick(methods, Qt::Key_Up);
+    EXPECT_EQ(guarantee->maximum(), 7);
+    EXPECT_EQ(guarantee->value(), 7);
 }
 
 }  // namespace
