@@ -1,4 +1,5 @@
-// Draws the main window with a marked line and a formed package and saves it as a PNG (for the docs).
+// Draws the main window with a marked line and a formed package and saves it as a PNG (for the docs):
+// app_screenshot FILE.png [best-chances]; the package comes from autoformation unless "best-chances".
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
@@ -25,9 +26,10 @@ int main(int argc, char** argv) {
     for (int e = 1; e <= 8; ++e)
         for (int c : marks[e - 1])
             if (c > 0) QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cell_rect(c, e).center());
-    window.findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(3);
+    const bool best_chances = argc > 2 && QString::fromLocal8Bit(argv[2]) == QStringLiteral("best-chances");
+    window.findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(best_chances ? 4 : 3);
     window.findChild<QSpinBox*>(QStringLiteral("guarantee"))->setValue(6);
-    window.findChild<QSpinBox*>(QStringLiteral("repeat_count"))->setValue(12);
+    window.findChild<QSpinBox*>(QStringLiteral("repeat_count"))->setValue(best_chances ? 30 : 12);
     auto* link = window.findChild<QLabel*>(QStringLiteral("add_to_list_link"));
     QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
     QTest::qWait(300);
