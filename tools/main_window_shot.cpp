@@ -1,5 +1,5 @@
 // Draws the main window with a marked line and a formed package and saves it as a PNG (for the docs):
-// app_screenshot FILE.png [best-chances]; the package comes from autoformation unless "best-chances".
+// main_window_shot FILE.png [best-chances]; the package comes from autoformation unless "best-chances".
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
