@@ -15,6 +15,7 @@ BetMemo::BetMemo(QWidget* parent) : QPlainTextEdit(parent) {
     // The undo stack would keep a copy of every program write of a long package.
     setUndoRedoEnabled(false);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        utf8_current_ = false;
         if (!suspended()) Q_EMIT edited();
     });
 }
@@ -40,9 +41,31 @@ void BetMemo::flush_pending() {
     cursor.insertText(text);
 }
 
+void BetMemo::set_text_quietly(const QString& text) {
+    const bool was_shown = !suspended();
+    if (was_shown) suspend();
+    pending_.clear();
+    setPlainText(text);
+    if (was_shown) resume();
+}
+
+void BetMemo::set_menu_keys(const QList<int>& keys) {
+    menu_keys_.clear();
+    for (int key : keys) menu_keys_.append(QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(key)));
+}
+
 QString BetMemo::memo_text() {
     flush_pending();
     return toPlainText();
+}
+
+QByteArray BetMemo::utf8_text() {
+    flush_pending();
+    if (!utf8_current_) {
+        utf8_ = toPlainText().toUtf8();
+        utf8_current_ = true;
+    }
+    return utf8_;
 }
 
 void BetMemo::append_line(const std::string& line) {
@@ -86,7 +109,7 @@ bool BetMemo::event(QEvent* event) {
     // Refusing the override lets the menu's shortcut take Ctrl+C, Ctrl+X and the others.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() == Qt::ControlModifier && menu_keys_.contains(key->key())) {
+        if (menu_keys_.contains(key->keyCombination())) {
             event->ignore();
             return true;
         }

@@ -21,13 +21,21 @@ public:
 
     // The lines as the memo holds them, including lines appended while suspended.
     QString memo_text();
+    // The same in UTF-8, kept until the text changes: the re-read, the undo history and the saved
+    // state of one keystroke share one conversion of a long memo.
+    QByteArray utf8_text();
 
     void append_line(const std::string& line) override;
     void replace_all(const std::vector<std::string>& lines) override;
     void remove_line(std::size_t index) override;
 
+    // Replaces the whole text without a re-read (undo and redo put the list back themselves).
+    void set_text_quietly(const QString& text);
+
     // Ctrl+letter keys that belong to the menu even while the memo has the focus.
-    void set_menu_keys(QList<int> keys) { menu_keys_ = std::move(keys); }
+    void set_menu_keys(const QList<int>& keys);
+    // Another key combination that belongs to the menu (Ctrl+Shift+Z).
+    void add_menu_key(QKeyCombination combination) { menu_keys_.append(combination); }
 
 Q_SIGNALS:
     // The text changed while the memo was shown.
@@ -40,7 +48,9 @@ private:
     void flush_pending();
 
     QStringList pending_;
-    QList<int> menu_keys_;
+    QByteArray utf8_;
+    bool utf8_current_ = false;
+    QList<QKeyCombination> menu_keys_;
 };
 
 }  // namespace morvalen::app

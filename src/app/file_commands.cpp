@@ -1,6 +1,7 @@
 // The file commands read the memo or the event table, let the core shape the bytes and write them whole.
 #include "app/file_commands.h"
 
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -10,6 +11,7 @@
 
 #include "app/desktop_services.h"
 #include "app/guarded.h"
+#include "app/package_history.h"
 #include "app/results_window.h"
 #include "app/texts.h"
 #include "app/update_checker.h"
@@ -118,6 +120,9 @@ void load_quotes(const FileCommandTarget& target) {
         // A quotes file is 9 short lines; anything far larger is not one and is not read into memory.
         constexpr qint64 largest_quotes_file = 1 << 20;
         const QByteArray bytes = file.read(largest_quotes_file + 1);
+        // A load that changes the line is one step: undo takes the figures and the caption back.
+        std::optional<PackageHistory::Step> step;
+        if (target.history) step.emplace(*target.history, true);
         core::EventTable& events = (*target.session).events;
         const core::EventTable before = events;
         core::QuotesLoad load;

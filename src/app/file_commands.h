@@ -11,6 +11,8 @@
 
 namespace morvalen::app {
 
+class PackageHistory;
+
 // What the file commands read and write: the window's caption, the memo, the grid's event names and
 // the session's event table.
 struct FileCommandTarget {
@@ -20,6 +22,8 @@ struct FileCommandTarget {
     OutcomeGrid* grid = nullptr;
     Platform platform;
     QString update_url;
+    // Loading quotes is a step of the package's history; null: no history.
+    PackageHistory* history = nullptr;
 };
 
 // Connects the file commands, the information command and the results check of the menu; called

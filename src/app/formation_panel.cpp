@@ -41,6 +41,24 @@ FormationPanel::FormationPanel(QWidget* parent) : QWidget(parent) {
         colour_start_with_caption(ticked);
         Q_EMIT start_with_toggled(ticked);
     });
+    for (QSpinBox* spin : {guarantee_, yellow_min_, yellow_max_, repeat_count_})
+        connect(spin, &QSpinBox::valueChanged, this, &FormationPanel::settings_changed);
+    connect(method_, &QComboBox::currentIndexChanged, this, &FormationPanel::settings_changed);
+    connect(start_with_, &QCheckBox::toggled, this, &FormationPanel::settings_changed);
+    connect(stake_, &QLineEdit::editingFinished, this, &FormationPanel::settings_changed);
+}
+
+void FormationPanel::show_settings(const core::FormationSettings& settings) {
+    const int index = static_cast<int>(settings.method);
+    if (index >= 0 && index < method_->count()) method_->setCurrentIndex(index);
+    guarantee_->setValue(settings.guarantee);
+    repeat_count_->setValue(static_cast<int>(settings.repeat_count));
+    yellow_min_->setValue(settings.yellow_min);
+    yellow_max_->setValue(settings.yellow_max);
+    start_with_->setChecked(settings.start_with);
+    colour_start_with_caption(settings.start_with);
+    stake_->set_stake(settings.stake);
+    Q_EMIT settings_changed();
 }
 
 void FormationPanel::build_method_row() {
@@ -127,6 +145,10 @@ core::FormationMethod FormationPanel::method() const {
 
 void FormationPanel::read_into(core::FormationSettings& settings) {
     stake_->commit_typed_text();
+    peek_into(settings);
+}
+
+void FormationPanel::peek_into(core::FormationSettings& settings) const {
     settings.method = method();
     settings.guarantee = guarantee_->value();
     settings.repeat_count = repeat_count_->value();

@@ -21,6 +21,8 @@ public:
     core::FormationMethod method() const;
     // Copies the panel into the settings; a stake still being typed is taken as typed.
     void read_into(core::FormationSettings& settings);
+    // The same, leaving a stake being typed as it is (the stake last taken counts).
+    void peek_into(core::FormationSettings& settings) const;
     int guarantee() const { return guarantee_->value(); }
     QString guarantee_text() const { return guarantee_->text(); }
     std::int64_t repeat_count() const { return repeat_count_->value(); }
@@ -32,6 +34,8 @@ public:
     void set_start_with_text(const QString& text) { start_with_caption_->setText(text); }
     // The stake the line page announces; false when the text is no amount.
     bool set_stake_text(const QString& text) { return stake_->set_value_text(text); }
+    // Puts saved settings into the controls (a method the list has no item for is left alone).
+    void show_settings(const core::FormationSettings& settings);
 
 Q_SIGNALS:
     void add_to_list_requested();
@@ -39,6 +43,8 @@ Q_SIGNALS:
     void method_changed();
     void guarantee_changed();
     void start_with_toggled(bool ticked);
+    // Any setting changed (for the saved working state).
+    void settings_changed();
 
 private:
     void build_method_row();

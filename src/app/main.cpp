@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     options.platform = morvalen::app::desktop_platform();
     options.service_url = service.url;
     options.update_url = morvalen::app::find_update_host(service.url);
+    options.keep_working_state = true;
     morvalen::app::MainWindow window(options);
     window.show();
     return QApplication::exec();

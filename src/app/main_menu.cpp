@@ -22,6 +22,9 @@ MainMenu build_main_menu(QMainWindow& window) {
     menu.save_text = add(files, "save_text", QStringLiteral("Сохранить как текст"), "Ctrl+T");
     menu.save_quotes = add(files, "save_quotes", QStringLiteral("Котировки в файл"), "Ctrl+K");
     menu.load_quotes = add(files, "load_quotes", QStringLiteral("Котировки из файла"), "Ctrl+L");
+    files->addSeparator();
+    // F5: no Ctrl+letter of the menu, and the memo has no use for it.
+    menu.refresh_line = add(files, "refresh_line", QStringLiteral("Обновить линию"), "F5");
 
     QMenu* actions = bar->addMenu(QStringLiteral("Действия"));
     menu.copy_for_transfer = add(actions, "copy_for_transfer", QStringLiteral("Копировать для переноса"), "Ctrl+C");
@@ -32,6 +35,10 @@ MainMenu build_main_menu(QMainWindow& window) {
     menu.remove_repeats = add(actions, "remove_repeats", QStringLiteral("Убрать повторы"), "Ctrl+W");
     menu.remove_variants = add(actions, "remove_variants", QStringLiteral("Изъять варианты из списка"), "Ctrl+Y");
     menu.clear_list = add(actions, "clear_list", QStringLiteral("Очистить список ставок "), "Ctrl+X");
+    actions->addSeparator();
+    // Ctrl+Y already removes variants, so redo is Ctrl+Shift+Z; the memo's own undo is off.
+    menu.undo = add(actions, "undo", QStringLiteral("Отменить"), "Ctrl+Z");
+    menu.redo = add(actions, "redo", QStringLiteral("Повторить"), "Ctrl+Shift+Z");
 
     QMenu* package = bar->addMenu(QStringLiteral("Пакет"));
     menu.show_distribution = add(package, "show_distribution", QStringLiteral("Распределение по исходам"), nullptr);

@@ -13,6 +13,7 @@ struct MainMenu {
     QAction* save_text = nullptr;
     QAction* save_quotes = nullptr;
     QAction* load_quotes = nullptr;
+    QAction* refresh_line = nullptr;
     // "Действия"
     QAction* copy_for_transfer = nullptr;
     QAction* add_coupon = nullptr;
@@ -20,6 +21,8 @@ struct MainMenu {
     QAction* remove_repeats = nullptr;
     QAction* remove_variants = nullptr;
     QAction* clear_list = nullptr;
+    QAction* undo = nullptr;
+    QAction* redo = nullptr;
     // "Пакет"
     QAction* show_distribution = nullptr;
     QAction* check_results = nullptr;

@@ -14,8 +14,10 @@
 
 #include "app/aux_windows.h"
 #include "app/file_commands.h"
+#include "app/package_history.h"
 #include "app/texts.h"
 #include "app/update_checker.h"
+#include "app/working_state_keeper.h"
 #include "core/autoformation.h"
 #include "core/best_chances.h"
 #include "core/brief_expansion.h"
@@ -81,7 +83,9 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent) : QMainWindow(par
     menu_ = build_main_menu(*this);
     build_panels();
     connect_commands();
-    install_file_commands(menu_, {this, &session_, bet_memo_, outcome_grid_, options_.platform, options_.update_url});
+    set_up_keeping();
+    install_file_commands(menu_,
+                          {this, &session_, bet_memo_, outcome_grid_, options_.platform, options_.update_url, history_});
     resize(client_width, client_height + menuBar()->sizeHint().height());
     // Key preview: the window's key handlers see every key pressed in any of its controls.
     qApp->installEventFilter(this);
@@ -170,6 +174,7 @@ void MainWindow::initialise() {
     check_for_update(this, options_.update_url, options_.platform);
     session_.keys = {};
     session_.rng.seed(options_.seed != 0 ? options_.seed : clock_seed());
+    load_saved_state();
     request_line();
     outcome_grid_->set_cell(0, 0, QStringLiteral("События"));
     for (int o = 1; o <= core::outcome_count; ++o)
@@ -177,6 +182,8 @@ void MainWindow::initialise() {
                                                         static_cast<qsizetype>(core::outcome_label(o).size())));
     on_method_changed();
     show_stats(false);
+    // Without a service there is no line to wait for.
+    if (options_.service_url.isEmpty()) after_line_request();
 }
 
 void MainWindow::read_settings() {
@@ -198,6 +205,7 @@ void MainWindow::show_stats(bool with_coverage) {
     for (QAction* action : {menu_.split_into_singles, menu_.remove_repeats, menu_.clear_list, menu_.copy_for_transfer,
                             menu_.save_text, menu_.export_by_columns, menu_.export_by_rows})
         action->setEnabled(view.enabled.list_commands);
+    if (history_) update_history_actions();
 }
 
 void MainWindow::show_start_with(bool ticked) {
@@ -216,16 +224,21 @@ void MainWindow::on_cell_selected(int column, int row) {
         outcome_grid_->update();
         show_start_with(formation_panel_->start_with());
         show_stats(false);
+        // The player marks afresh: marks saved for a line not yet read are not wanted any more.
+        if (keeper_) keeper_->drop_held_marks();
+        state_changed();
     });
 }
 
 void MainWindow::on_memo_edited() {
     guarded([&] {
         if (bet_memo_->suspended()) return;
-        const QByteArray text = bet_memo_->toPlainText().toUtf8();
+        const QByteArray text = bet_memo_->utf8_text();
         core::read_memo(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), session_.bets);
         if (distribution_ && distribution_->isVisible()) distribution_->hide();
         show_stats(false);
+        history_->typed();
+        state_changed();
     });
 }
 
@@ -234,6 +247,8 @@ void MainWindow::add_to_list() {
     if (running_) return;
     RunMark mark(running_);
     guarded([&] {
+        // The whole run is one step, also when Esc stopped it.
+        const auto step = history_->step();
         read_settings();
         bet_memo_->suspend();
         distribution_->hide();
@@ -285,6 +300,8 @@ core::ProgressHooks MainWindow::progress_hooks(const QString& saved_caption) {
 
 void MainWindow::run_autoform(std::int64_t steps) {
     RunMark mark(running_);
+    // The check cleans unreadable entries out of the list, which is a change as well.
+    const auto step = history_->step();
     read_settings();
     // The cleaning before the pass takes lines out of the memo, which must not be read back.
     const bool was_shown = !bet_memo_->suspended();

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QLabel>
 #include <QMainWindow>
@@ -17,12 +18,15 @@
 #include "app/platform.h"
 #include "core/progress.h"
 #include "core/session.h"
+#include "core/working_state.h"
 
 namespace morvalen::app {
 
 class ProbabilityEditorWindow;
 class NearestSystemsWindow;
 class DistributionWindow;
+class PackageHistory;
+class WorkingStateKeeper;
 
 struct WindowOptions {
     Platform platform;
@@ -36,6 +40,10 @@ struct WindowOptions {
     std::function<std::chrono::steady_clock::time_point()> progress_clock;
     // Base address of the update host; empty: no update check at start.
     QString update_url;
+    // Keep the working state in a file between runs (the program does; tests choose).
+    bool keep_working_state = false;
+    // The folder of that file; empty: the program's data folder.
+    QString state_folder;
 };
 
 class MainWindow : public QMainWindow {
@@ -62,6 +70,7 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void build_panels();
@@ -97,6 +106,22 @@ private:
     void read_page(PageRequest request, const FetchedPage& page);
     void read_line_page(const std::string& text, std::optional<std::string>& stake_text);
     core::ProgressHooks progress_hooks(const QString& saved_caption);
+
+    // Undo, redo and the saved working state (main_window_keeping.cpp).
+    void set_up_keeping();
+    void load_saved_state();
+    // After the first answer to the line request: the memo and settings always, the marks when the
+    // line is the one they were made for.
+    void after_line_request();
+    void restore_saved_state();
+    void restore_saved_marks();
+    core::WorkingState capture_state();
+    // Writes every event row of the grid and the event names of the auxiliary windows.
+    void show_line_figures();
+    void show_line_failure(const QString& reason);
+    void add_caption_note(const QString& note);
+    void update_history_actions();
+    void state_changed();
     template <typename Handler>
     void guarded(Handler&& handler) {
         app::guarded(this, options_.platform.boxes, std::forward<Handler>(handler));
@@ -105,6 +130,13 @@ private:
     WindowOptions options_;
     core::Session session_;
     bool running_ = false;
+    PackageHistory* history_ = nullptr;
+    WorkingStateKeeper* keeper_ = nullptr;
+    // The state read at start, until the first answer to the line request puts it back.
+    std::optional<core::WorkingState> saved_state_;
+    bool saved_state_settled_ = false;
+    bool line_read_ = false;
+    QString damaged_state_note_;
 
     MainMenu menu_;
     QWidget* grid_panel_ = nullptr;

@@ -8,9 +8,11 @@
 #include "app/distribution_window.h"
 #include "app/main_window.h"
 #include "app/nearest_systems_window.h"
+#include "app/package_history.h"
 #include "app/probability_editor_window.h"
 #include "app/texts.h"
 #include "core/line_page.h"
+#include "core/line_refresh.h"
 #include "core/list_page.h"
 #include "core/page_text.h"
 #include "core/service_request.h"
@@ -36,6 +38,7 @@ core::LocalDateTime to_local(const QDateTime& now) {
 void MainWindow::add_coupon() {
     if (running_) return;
     guarded([&] {
+        const auto step = history_->step();
         read_settings();
         bet_memo_->suspend();
         session_.add_coupon();
@@ -47,6 +50,7 @@ void MainWindow::add_coupon() {
 void MainWindow::run_list_command(const std::function<std::optional<std::string>()>& command) {
     if (running_) return;
     guarded([&] {
+        const auto step = history_->step();
         read_settings();
         if (const auto refused = command())
             options_.platform.boxes->show_error(this, error_caption, QString::fromStdString(*refused));
@@ -73,6 +77,7 @@ void MainWindow::remove_variants() {
 void MainWindow::clear_list() {
     if (running_) return;
     guarded([&] {
+        const auto step = history_->step();
         bet_memo_->clear();
         session_.bets.clear();
         show_stats(false);
@@ -113,7 +118,14 @@ void MainWindow::request_system_list() {
 void MainWindow::request_page(PageRequest request, const std::string& url) {
     if (options_.service_url.isEmpty() || url.empty()) return;
     options_.fetcher->fetch(QString::fromStdString(url), FetchKind::page, [this, request](FetchedPage page) {
-        guarded([&] { read_page(request, page); });
+        // The line must arrive: a failed request says why and leaves the caption as it was. (A list
+        // page that fails is read as the empty list it brings.)
+        if (request == PageRequest::line && !page.failure.isEmpty()) {
+            show_line_failure(page.failure);
+        } else {
+            guarded([&] { read_page(request, page); });
+        }
+        if (request == PageRequest::line) after_line_request();
     });
 }
 
@@ -123,7 +135,10 @@ void MainWindow::read_line_page(const std::string& text, std::optional<std::stri
         probability_editor_->end_drag();
         probability_editor_->clear_events();
     }
+    const core::EventNames names_before = core::event_names(session_.events);
     core::LinePageResult result = core::read_line_page(text, session_.events);
+    // Read again: marks stay on the events that are still the same matches.
+    if (core::clear_marks_of_renamed_events(names_before, session_.events) > 0) outcome_grid_->update();
     for (std::size_t i = 0; i < result.names.size(); ++i) {
         const int e = static_cast<int>(i) + 1;
         outcome_grid_->set_cell(0, e, QString::fromStdString(result.names[i]));
@@ -136,6 +151,7 @@ void MainWindow::read_line_page(const std::string& text, std::optional<std::stri
     if (!result.ok()) throw std::runtime_error(result.error);
     if (probability_editor_) probability_editor_->select_event(0);
     stake_text = result.stake_text;
+    line_read_ = true;
 }
 
 void MainWindow::read_page(PageRequest request, const FetchedPage& page) {

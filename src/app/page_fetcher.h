@@ -2,14 +2,13 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <QObject>
 #include <QString>
 
-namespace morvalen::net {
-class HttpClient;
-}
+#include "net/http_client.h"
 
 namespace morvalen::app {
 
@@ -17,6 +16,9 @@ struct FetchedPage {
     std::string body;
     std::string content_type;
     bool ok = false;  // a whole response arrived (any status)
+    // Why no usable page arrived (refused, timed out, an error status, too large), in Russian;
+    // empty when the page arrived.
+    QString failure = {};
 };
 
 enum class FetchKind { page, brief_system };
@@ -31,11 +33,13 @@ public:
 
 class NetworkPageFetcher final : public PageFetcher {
 public:
-    explicit NetworkPageFetcher(QObject* owner);
+    // page_limits replaces the limits of the line and list pages (tests shorten them).
+    explicit NetworkPageFetcher(QObject* owner, std::optional<net::RequestLimits> page_limits = std::nullopt);
     void fetch(const QString& url, FetchKind kind, std::function<void(FetchedPage)> done) override;
 
 private:
     net::HttpClient* client_;
+    net::RequestLimits page_limits_;
 };
 
 }  // namespace morvalen::app

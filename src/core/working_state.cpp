@@ -227,10 +227,14 @@ WorkingStateRead read_working_state(std::istream& in, std::size_t max_bytes) {
 }
 
 WorkingState capture_working_state(const Session& session, std::string memo_text) {
+    return capture_working_state(session.events, session.settings, std::move(memo_text));
+}
+
+WorkingState capture_working_state(const EventTable& events, const FormationSettings& settings, std::string memo_text) {
     WorkingState state;
     state.memo_text = std::move(memo_text);
     for (int e = 1; e <= event_count; ++e) {
-        const Event& source = session.events.event(e);
+        const Event& source = events.event(e);
         EventWorkingState& event = state.events[e - 1];
         event.name = source.name;
         event.start_with = source.start_with;
@@ -241,7 +245,6 @@ WorkingState capture_working_state(const Session& session, std::string memo_text
             event.set_probabilities[o - 1] = cell.setting_probability;
         }
     }
-    const FormationSettings& settings = session.settings;
     state.method = static_cast<int>(settings.method);
     state.guarantee = settings.guarantee;
     state.repeat_count = settings.repeat_count;

@@ -17,6 +17,7 @@
 namespace morvalen::core {
 
 class Session;
+struct FormationSettings;
 
 struct EventWorkingState {
     std::string name;
@@ -59,6 +60,8 @@ WorkingStateRead read_working_state(std::istream& in, std::size_t max_bytes = wo
 
 // The state of a session with the given memo text.
 WorkingState capture_working_state(const Session& session, std::string memo_text);
+// The same with the settings given apart (as the panel shows them).
+WorkingState capture_working_state(const EventTable& events, const FormationSettings& settings, std::string memo_text);
 // True when the saved events carry the same names as the table's: the marks belong to this draw.
 bool same_draw(const WorkingState& state, const EventTable& table);
 // Puts the saved marks, yellow marks, start-with outcomes and set probabilities into the table.

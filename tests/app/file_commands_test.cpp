@@ -202,6 +202,32 @@ TEST(QuotesFile, SavesAndLoadsBackNamesFiguresCellsAndCaption) {
     EXPECT_EQ(QDir(h.folder.path()).entryList(QDir::Files).size(), 2);
 }
 
+TEST(QuotesFile, UndoTakesALoadBackAndRedoLoadsItAgain) {
+    FilesHarness h;
+    h.load_demo_line();
+    const QString caption = h.window->windowTitle();
+    h.dialogs.save_answers = {h.path(QStringLiteral("line"))};
+    h.action("save_quotes")->trigger();
+    core::EventTable& events = h.window->session().events;
+    events.cell(3, 5).quote_probability = core::Currency::from_ten_thousandths(10000);
+    events.event(3).name = "Другое";
+    h.grid()->set_cell(0, 3, QStringLiteral("Другое"));
+    h.window->setWindowTitle(QStringLiteral("другой заголовок"));
+    h.dialogs.open_answers = {h.path(QStringLiteral("line.ctr"))};
+    h.action("load_quotes")->trigger();
+    ASSERT_EQ(h.grid()->cell(0, 3), "Команда 3 - Соперник 3");
+
+    h.action("undo")->trigger();
+    EXPECT_EQ(events.event(3).name, "Другое");
+    EXPECT_EQ(h.grid()->cell(0, 3), "Другое");
+    EXPECT_EQ(events.cell(3, 5).quote_probability.ten_thousandths(), 10000);
+    EXPECT_EQ(h.window->windowTitle(), "другой заголовок");
+    h.action("redo")->trigger();
+    EXPECT_EQ(h.grid()->cell(0, 3), "Команда 3 - Соперник 3");
+    EXPECT_EQ(events.cell(3, 5).quote_probability.ten_thousandths(), 125000);
+    EXPECT_EQ(h.window->windowTitle(), caption);
+}
+
 TEST(QuotesFile, BrokenFileShowsTheMessageAndKeepsWhatWasRead) {
     FilesHarness h;
     // The first event's name in Windows-1251 and two figures, the second without its tab.

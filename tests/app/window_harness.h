@@ -108,13 +108,18 @@ struct Harness {
     std::shared_ptr<ScriptedFetcher> fetcher = std::make_shared<ScriptedFetcher>();
     std::unique_ptr<MainWindow> window;
 
+    // state_folder: the window keeps its working state there; network_fetcher: pages come from it
+    // instead of the scripted fetcher.
     explicit Harness(QString service_url = QStringLiteral("http://127.0.0.1:1"),
-                     std::function<std::chrono::steady_clock::time_point()> clock = {}) {
+                     std::function<std::chrono::steady_clock::time_point()> clock = {}, QString state_folder = {},
+                     std::shared_ptr<PageFetcher> network_fetcher = nullptr) {
         WindowOptions options;
         options.progress_clock = std::move(clock);
         options.platform = {&boxes, &clipboard, &layouts};
         options.service_url = std::move(service_url);
-        options.fetcher = fetcher;
+        options.fetcher = network_fetcher ? std::move(network_fetcher) : fetcher;
+        options.keep_working_state = !state_folder.isEmpty();
+        options.state_folder = std::move(state_folder);
         options.seed = 12345;
         window = std::make_unique<MainWindow>(options);
     }
