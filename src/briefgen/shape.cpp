@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "core/signature.h"
+
 namespace morvalen::briefgen {
 
 std::string shape_problem(const Shape& shape) {
@@ -14,23 +16,14 @@ std::string shape_problem(const Shape& shape) {
     return {};
 }
 
-std::int64_t signature_of(const Shape& shape) {
-    std::int64_t signature = shape.guarantee;
-    for (int count : shape.counts) signature = signature * 17 + count;
-    return signature;
-}
+std::int64_t signature_of(const Shape& shape) { return core::fold_signature(shape.guarantee, shape.counts); }
 
 std::optional<Shape> shape_from_signature(std::int64_t signature) {
-    if (signature <= 0) return std::nullopt;
+    if (!core::is_valid_signature(signature)) return std::nullopt;
+    const core::SignatureParts parts = core::signature_parts(signature);
     Shape shape;
-    for (int k = events - 1; k >= 0; --k) {
-        if (signature <= 0) return std::nullopt;
-        shape.counts[k] = static_cast<int>((signature - 1) % 17) + 1;
-        signature = (signature - 1) / 17;
-    }
-    if (signature < 1 || signature > events) return std::nullopt;
-    shape.guarantee = static_cast<int>(signature);
-    if (!shape_problem(shape).empty()) return std::nullopt;
+    shape.counts = parts.counts;
+    shape.guarantee = static_cast<int>(parts.guarantee);
     return shape;
 }
 

@@ -63,7 +63,7 @@ const CommandRegistration registrations[] = {
      }},
     {"signature", [](CliContext& ctx) {
          const auto& settings = ctx.session.settings;
-         ctx.print_line(std::to_string(core::signature_of_counts(settings.guarantee, core::marked_counts(ctx.session.events))));
+         ctx.print_line(std::to_string(core::signature_of(settings.guarantee, core::marked_counts(ctx.session.events))));
      }},
 };
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/session.h"
+#include "core/signature.h"
 
 namespace morvalen::core {
 
@@ -43,9 +44,9 @@ ExpansionOrder order_events(const EventTable& table, bool start_with, RandomSour
 }
 
 std::int64_t signature_of(int guarantee, const ExpansionOrder& order) {
-    std::int64_t signature = guarantee;
-    for (const ExpansionEntry& entry : order) signature = signature * 17 + entry.marked;
-    return signature;
+    MarkedCounts counts{};
+    for (std::size_t k = 0; k < order.size(); ++k) counts[k] = order[k].marked;
+    return fold_signature(guarantee, counts);
 }
 
 BetEntry expand_system_record(std::uint64_t record, const ExpansionOrder& order, Currency stake) {

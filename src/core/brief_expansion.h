@@ -34,7 +34,7 @@ enum class SlotOrder { random, ascending };
 ExpansionOrder order_events(const EventTable& table, bool start_with, RandomSource& rng,
                             SlotOrder slot_order = SlotOrder::random);
 
-// G followed by the 8 marked counts of the order as base-17 digits.
+// The signature of the order: G followed by its 8 marked counts, in the order's sequence.
 std::int64_t signature_of(int guarantee, const ExpansionOrder& order);
 
 // One record as a single bet of one stake; a digit on an empty slot selects column 1.

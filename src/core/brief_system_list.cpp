@@ -6,13 +6,9 @@ namespace morvalen::core {
 void decode_signature(BriefSystemList& list, std::int32_t bets, std::int64_t signature) {
     BriefSystemInfo info;
     info.bets = bets;
-    std::int64_t s = signature;
-    for (int k = event_count; k >= 1; --k) {
-        // Remainder and quotient truncate toward zero, as the list page has always been read.
-        const std::int64_t d = (s - 1) % 17 + 1;
-        info.counts[k - 1] = d > 1 ? static_cast<int>(d) : 1;
-        s = (s - 1) / 17;
-    }
+    // The digits of a signature that is no system (0 or negative ones) are read as 1.
+    const SignatureParts parts = signature_parts(signature);
+    for (std::size_t k = 0; k < parts.counts.size(); ++k) info.counts[k] = parts.counts[k] > 1 ? parts.counts[k] : 1;
     list.push_back(info);
 }
 

@@ -63,7 +63,7 @@ const ServiceCommandRegistration import_system{
      [](CommandContext& ctx) {
          expect_args(ctx, 2, "import-system SIGNATURE FILE");
          const auto signature = core::parse_int64(ctx.args[0]);
-         if (!signature || !is_valid_signature(*signature))
+         if (!signature || !core::is_valid_signature(*signature))
              throw std::runtime_error("'" + ctx.args[0] +
                                       "' is not a signature of guarantee 1 to 8 and counts from largest");
          const std::string payload = read_file_capped(ctx.args[1], payload_file_limit);

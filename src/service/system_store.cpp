@@ -32,29 +32,6 @@ bool has_system(Database& db, std::int64_t signature) {
     return statement.step();
 }
 
-SignatureShape signature_shape(std::int64_t signature) {
-    SignatureShape shape;
-    std::int64_t s = signature;
-    for (int k = core::event_count; k >= 1; --k) {
-        const std::int64_t d = (s - 1) % 17 + 1;
-        shape.counts[static_cast<std::size_t>(k - 1)] = static_cast<int>(d);
-        s = (s - 1) / 17;
-    }
-    shape.guarantee = s;
-    return shape;
-}
-
-bool is_valid_signature(std::int64_t signature) {
-    if (signature <= 0) return false;
-    const auto shape = signature_shape(signature);
-    if (shape.guarantee < 1 || shape.guarantee > core::event_count) return false;
-    for (std::size_t i = 0; i < shape.counts.size(); ++i) {
-        if (shape.counts[i] < 1 || shape.counts[i] > 17) return false;
-        if (i > 0 && shape.counts[i] > shape.counts[i - 1]) return false;
-    }
-    return true;
-}
-
 std::vector<core::ListRecord> list_systems(Database& db, int guarantee, int first, int second) {
     struct Row {
         bool other_second;
@@ -66,7 +43,7 @@ std::vector<core::ListRecord> list_systems(Database& db, int guarantee, int firs
     while (statement.step()) {
         const std::int64_t signature = statement.column_int(0);
         if (signature <= 0) continue;
-        const auto shape = signature_shape(signature);
+        const auto shape = core::signature_parts(signature);
         if (shape.guarantee != guarantee || shape.counts[0] != first) continue;
         rows.push_back({shape.counts[1] != second, static_cast<std::int32_t>(statement.column_int(1)), signature});
     }

@@ -20,15 +20,6 @@ void put_system(Database& db, std::int64_t signature, std::int32_t bets, const s
 std::optional<std::string> system_payload(Database& db, std::int64_t signature);
 bool has_system(Database& db, std::int64_t signature);
 
-struct SignatureShape {
-    std::int64_t guarantee = 0;  // what is left above the 8 count digits
-    core::MarkedCounts counts{};  // 1 to 17, in digit order
-};
-// The bijective base-17 reading of a signature, the inverse of signature_of_counts for positive values.
-SignatureShape signature_shape(std::int64_t signature);
-// True for what the program can ask: guarantee 1 to 8 and counts from largest to smallest.
-bool is_valid_signature(std::int64_t signature);
-
 // Systems of guarantee G whose largest count is first: those whose second count is second first,
 // then the others, each group by number of bets (then by signature, so the order is stable).
 std::vector<core::ListRecord> list_systems(Database& db, int guarantee, int first, int second);

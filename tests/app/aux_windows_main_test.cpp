@@ -97,7 +97,7 @@ TEST(AuxWindowsFromMainWindow, ListPageShowsTheNearestSystems) {
     session.expansion_order[1].marked = 2;
     h.window->request_system_list();
     const auto record = [](core::MarkedCounts counts, int bets) {
-        return std::to_string(core::signature_of_counts(7, counts)) + ";" + std::to_string(bets) + "|";
+        return std::to_string(core::signature_of(7, counts)) + ";" + std::to_string(bets) + "|";
     };
     h.fetcher->answer(record({3, 3, 2, 1, 1, 1, 1, 1}, 12) + record({3, 2, 2, 1, 1, 1, 1, 1}, 6));
     auto* nearest = h.find<QWidget>("nearest_systems_window");

@@ -51,7 +51,7 @@ TEST(BriefCatalogueStore, ANewStoreGetsTheShippedCatalogueOnce) {
 
 TEST(BriefCatalogueStore, AStoreWithTheOperatorsSystemsIsLeftAlone) {
     Store store("");
-    const auto signature = core::signature_of_counts(7, {3, 2, 1, 1, 1, 1, 1, 1});
+    const auto signature = core::signature_of(7, {3, 2, 1, 1, 1, 1, 1, 1});
     store.with_db([&](Database& db) { put_system(db, signature, 1, core::encode_payload({0})); });
     EXPECT_EQ(store.with_db([](Database& db) { return load_shipped_catalogue(db); }), 0u);
     EXPECT_EQ(decoded(*store.with_db([&](Database& db) { return system_payload(db, signature); })),
@@ -70,7 +70,7 @@ TEST(OnDemandSystems, GeneratesStoresAndServesAMissingSystem) {
     Store store("");
     BriefService service(store);
     serve_brief_systems(store, service, fast_options());
-    const auto wanted = core::signature_of_counts(7, {5, 4, 3, 2, 1, 1, 1, 1});
+    const auto wanted = core::signature_of(7, {5, 4, 3, 2, 1, 1, 1, 1});
     ASSERT_FALSE(store.with_db([&](Database& db) { return has_system(db, wanted); }));
     const Reply reply = service.brief({{"signat", std::to_string(wanted)}}, 40);
     ASSERT_FALSE(reply.body.empty());
@@ -80,7 +80,7 @@ TEST(OnDemandSystems, GeneratesStoresAndServesAMissingSystem) {
     EXPECT_EQ(*stored, reply.body);
     // The catalogue came along with the generator.
     EXPECT_TRUE(store.with_db([](Database& db) {
-        return has_system(db, core::signature_of_counts(7, {3, 3, 3, 3, 3, 3, 3, 3}));
+        return has_system(db, core::signature_of(7, {3, 3, 3, 3, 3, 3, 3, 3}));
     }));
 }
 
@@ -88,11 +88,11 @@ TEST(OnDemandSystems, RefusesWhatItCannotOrMustNotGenerate) {
     Store store("");
     OnDemandSystems on_demand(store, fast_options());
     // Too many variants, counts not sorted, a guarantee outside 1 to 8, not a signature at all.
-    EXPECT_FALSE(on_demand.request(core::signature_of_counts(7, {9, 9, 9, 9, 1, 1, 1, 1})).has_value());
+    EXPECT_FALSE(on_demand.request(core::signature_of(7, {9, 9, 9, 9, 1, 1, 1, 1})).has_value());
     std::int64_t unsorted = 7;
     for (int count : {2, 3, 1, 1, 1, 1, 1, 1}) unsorted = unsorted * 17 + count;
     EXPECT_FALSE(on_demand.request(unsorted).has_value());
-    EXPECT_FALSE(on_demand.request(core::signature_of_counts(9, {3, 1, 1, 1, 1, 1, 1, 1})).has_value());
+    EXPECT_FALSE(on_demand.request(core::signature_of(9, {3, 1, 1, 1, 1, 1, 1, 1})).has_value());
     EXPECT_FALSE(on_demand.request(0).has_value());
     EXPECT_FALSE(on_demand.request(-17).has_value());
 }
@@ -103,13 +103,13 @@ TEST(OnDemandSystems, AboveTheSearchLimitOnlyAPerfectCodeIsServed) {
     options.max_variants = 500;
     OnDemandSystems on_demand(store, options);
     // Five four-outcome events at guarantee 7: the Hamming code over GF(4), 64 bets, nothing smaller.
-    const auto perfect = core::signature_of_counts(7, {4, 4, 4, 4, 4, 1, 1, 1});
+    const auto perfect = core::signature_of(7, {4, 4, 4, 4, 4, 1, 1, 1});
     const auto payload = on_demand.request(perfect);
     ASSERT_TRUE(payload.has_value());
     EXPECT_EQ(decoded(*payload).size(), 64u);
     expect_covers(perfect, *payload);
     // Six of them have no perfect code: no system rather than a large one.
-    EXPECT_FALSE(on_demand.request(core::signature_of_counts(7, {4, 4, 4, 4, 4, 4, 1, 1})).has_value());
+    EXPECT_FALSE(on_demand.request(core::signature_of(7, {4, 4, 4, 4, 4, 4, 1, 1})).has_value());
 }
 
 TEST(OnDemandSystems, ARequestThatStopsWaitingFindsItsSystemStoredLater) {
@@ -117,7 +117,7 @@ TEST(OnDemandSystems, ARequestThatStopsWaitingFindsItsSystemStoredLater) {
     OnDemandOptions options = fast_options();
     options.wait = std::chrono::milliseconds(0);
     OnDemandSystems on_demand(store, options);
-    const auto wanted = core::signature_of_counts(6, {4, 4, 3, 3, 2, 1, 1, 1});
+    const auto wanted = core::signature_of(6, {4, 4, 3, 3, 2, 1, 1, 1});
     EXPECT_FALSE(on_demand.request(wanted).has_value());  // queued, answered "no system" at once
     std::optional<std::string> stored;
     for (int i = 0; i < 600 && !stored; ++i) {

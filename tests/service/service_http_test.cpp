@@ -83,8 +83,8 @@ TEST_F(ServiceHttpTest, ANewLineIsServedAtOnce) {
 }
 
 TEST_F(ServiceHttpTest, ListPageAndStoredAndMissingSystems) {
-    const auto stored = core::signature_of_counts(7, {3, 2, 1, 1, 1, 1, 1, 1});
-    const auto nearby = core::signature_of_counts(7, {3, 1, 1, 1, 1, 1, 1, 1});
+    const auto stored = core::signature_of(7, {3, 2, 1, 1, 1, 1, 1, 1});
+    const auto nearby = core::signature_of(7, {3, 1, 1, 1, 1, 1, 1, 1});
     const std::vector<std::uint64_t> records{0, 1, 2, 17, 4294967296ull};
     embedded_->store().with_db([&](Database& db) {
         put_system(db, stored, 5, core::encode_payload(records));
@@ -118,7 +118,7 @@ TEST_F(ServiceHttpTest, ListPageAndStoredAndMissingSystems) {
 }
 
 TEST_F(ServiceHttpTest, MissingSystemsMayComeFromASource) {
-    const auto wanted = core::signature_of_counts(6, {2, 2, 1, 1, 1, 1, 1, 1});
+    const auto wanted = core::signature_of(6, {2, 2, 1, 1, 1, 1, 1, 1});
     embedded_->service().set_system_source([wanted](std::int64_t s) -> std::optional<std::string> {
         if (s != wanted) return std::nullopt;
         return core::encode_payload({7});

@@ -15,7 +15,7 @@ namespace morvalen::service {
 namespace {
 
 std::int64_t signature(int guarantee, core::MarkedCounts counts) {
-    return core::signature_of_counts(guarantee, counts);
+    return core::signature_of(guarantee, counts);
 }
 
 TEST(StoreTest, ANewDatabaseHoldsTheDemonstrationLine) {
@@ -62,14 +62,14 @@ TEST(StoreTest, AFileDatabaseIsSeededOnceAndKeepsItsLine) {
 TEST(StoreTest, SignatureShapesInvertTheSignature) {
     const auto s = signature(7, {3, 2, 1, 1, 1, 1, 1, 1});
     EXPECT_EQ(s, 50111101842);
-    const auto shape = signature_shape(s);
+    const auto shape = core::signature_parts(s);
     EXPECT_EQ(shape.guarantee, 7);
     EXPECT_EQ(shape.counts, (core::MarkedCounts{3, 2, 1, 1, 1, 1, 1, 1}));
-    EXPECT_EQ(signature_shape(signature(8, {17, 17, 17, 17, 17, 17, 17, 17})).guarantee, 8);
-    EXPECT_TRUE(is_valid_signature(s));
-    EXPECT_FALSE(is_valid_signature(signature(9, {3, 2, 1, 1, 1, 1, 1, 1})));
-    EXPECT_FALSE(is_valid_signature(7 * 6975757441LL + 1));  // counts not from largest
-    EXPECT_FALSE(is_valid_signature(0));
+    EXPECT_EQ(core::signature_parts(signature(8, {17, 17, 17, 17, 17, 17, 17, 17})).guarantee, 8);
+    EXPECT_TRUE(core::is_valid_signature(s));
+    EXPECT_FALSE(core::is_valid_signature(signature(9, {3, 2, 1, 1, 1, 1, 1, 1})));
+    EXPECT_FALSE(core::is_valid_signature(7 * 6975757441LL + 1));  // counts not from largest
+    EXPECT_FALSE(core::is_valid_signature(0));
 }
 
 TEST(StoreTest, TheListOffersTheSecondCountFirstThenOthersEachByBets) {
