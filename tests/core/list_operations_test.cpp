@@ -1,6 +1,9 @@
 // Coupon, split, repeat and variant removal in the orders the player sees.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 #include "core/session.h"
 
 using namespace morvalen::core;
@@ -129,4 +132,20 @@ TEST(ListOperations, RemoveVariantsTakesOutTheMarkedCombinations) {
     ASSERT_EQ(session.bets.size(), 1u);
     EXPECT_EQ(session.bets[0].set(1), OutcomeSet::of_column(2));
     EXPECT_EQ(session.bets[0].amount.to_string(), "3.1");
+}
+
+TEST(ListOperations, StakeReadsAPointWhateverTheProcessLocale) {
+    // The desktop program runs under the player's locale; a decimal comma there must not refuse "3.1".
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    bool comma_locale = false;
+    for (const char* name : {"ru_RU.UTF-8", "ru_RU.utf8", "de_DE.UTF-8", "de_DE.utf8"})
+        if (std::setlocale(LC_NUMERIC, name)) { comma_locale = true; break; }
+    const auto stake = Stake::parse("3.1");
+    const auto signed_stake = Stake::parse("+2.5");
+    std::setlocale(LC_NUMERIC, previous.c_str());
+    ASSERT_TRUE(stake && signed_stake);
+    EXPECT_EQ(stake->value, 3.1L);
+    EXPECT_EQ(signed_stake->value, 2.5L);
+    EXPECT_FALSE(Stake::parse("3.1x"));
+    if (!comma_locale) GTEST_SKIP() << "no locale with a decimal comma is installed here";
 }
