@@ -70,14 +70,7 @@ void MainWindow::after_line_request() {
 void MainWindow::restore_saved_state() {
     if (!saved_state_) return;
     const core::WorkingState& saved = *saved_state_;
-    core::FormationSettings settings;
-    settings.method = static_cast<core::FormationMethod>(saved.method);
-    settings.guarantee = saved.guarantee;
-    settings.repeat_count = saved.repeat_count;
-    settings.yellow_min = saved.yellow_min;
-    settings.yellow_max = saved.yellow_max;
-    settings.start_with = saved.start_with_box;
-    settings.stake = saved.stake;
+    const core::FormationSettings settings = core::saved_settings(saved);
     // The memo first: the autoformation check that a restored method runs sees the restored list.
     bet_memo_->set_text_quietly(QString::fromStdString(saved.memo_text));
     core::read_memo(saved.memo_text, session_.bets);

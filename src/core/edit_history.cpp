@@ -56,33 +56,28 @@ EditHistory::Recorded EditHistory::record(PackageSnapshot before) {
 }
 
 std::optional<PackageSnapshot> EditHistory::undo(PackageSnapshot current) {
-    if (undo_.empty()) return std::nullopt;
-    PackageSnapshot target = std::move(undo_.back());
-    undo_.pop_back();
-    bytes_ -= target.bytes();
-    if (current.bytes() > limits_.max_bytes) {
-        // The present cannot be kept for redo; going back still works.
-        for (const PackageSnapshot& step : redo_) bytes_ -= step.bytes();
-        redo_.clear();
-    } else {
-        bytes_ += current.bytes();
-        redo_.push_back(std::move(current));
-    }
-    trim();
-    return target;
+    return step(undo_, redo_, std::move(current));
 }
 
 std::optional<PackageSnapshot> EditHistory::redo(PackageSnapshot current) {
-    if (redo_.empty()) return std::nullopt;
-    PackageSnapshot target = std::move(redo_.back());
-    redo_.pop_back();
+    return step(redo_, undo_, std::move(current));
+}
+
+// Undo and redo are one move seen from either side: take the step to return to, and keep the
+// present on the other side so the move can be taken back.
+std::optional<PackageSnapshot> EditHistory::step(std::deque<PackageSnapshot>& from,
+                                                 std::deque<PackageSnapshot>& to, PackageSnapshot current) {
+    if (from.empty()) return std::nullopt;
+    PackageSnapshot target = std::move(from.back());
+    from.pop_back();
     bytes_ -= target.bytes();
     if (current.bytes() > limits_.max_bytes) {
-        for (const PackageSnapshot& step : undo_) bytes_ -= step.bytes();
-        undo_.clear();
+        // The present cannot be kept to move back to; the move itself still works.
+        for (const PackageSnapshot& kept : to) bytes_ -= kept.bytes();
+        to.clear();
     } else {
         bytes_ += current.bytes();
-        undo_.push_back(std::move(current));
+        to.push_back(std::move(current));
     }
     trim();
     return target;

@@ -77,6 +77,8 @@ public:
 private:
     // Drops the steps farthest from the present until both budgets hold.
     void trim();
+    std::optional<PackageSnapshot> step(std::deque<PackageSnapshot>& from, std::deque<PackageSnapshot>& to,
+                                        PackageSnapshot current);
 
     HistoryLimits limits_;
     std::deque<PackageSnapshot> undo_;  // back is the most recent

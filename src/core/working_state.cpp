@@ -255,6 +255,18 @@ WorkingState capture_working_state(const EventTable& events, const FormationSett
     return state;
 }
 
+FormationSettings saved_settings(const WorkingState& state) {
+    FormationSettings settings;
+    settings.method = static_cast<FormationMethod>(state.method);
+    settings.guarantee = state.guarantee;
+    settings.repeat_count = state.repeat_count;
+    settings.yellow_min = state.yellow_min;
+    settings.yellow_max = state.yellow_max;
+    settings.start_with = state.start_with_box;
+    settings.stake = state.stake;
+    return settings;
+}
+
 bool same_draw(const WorkingState& state, const EventTable& table) {
     for (int e = 1; e <= event_count; ++e)
         if (state.events[e - 1].name != table.event(e).name) return false;

@@ -62,6 +62,8 @@ WorkingStateRead read_working_state(std::istream& in, std::size_t max_bytes = wo
 WorkingState capture_working_state(const Session& session, std::string memo_text);
 // The same with the settings given apart (as the panel shows them).
 WorkingState capture_working_state(const EventTable& events, const FormationSettings& settings, std::string memo_text);
+// The saved panel settings as the session holds them.
+FormationSettings saved_settings(const WorkingState& state);
 // True when the saved events carry the same names as the table's: the marks belong to this draw.
 bool same_draw(const WorkingState& state, const EventTable& table);
 // Puts the saved marks, yellow marks, start-with outcomes and set probabilities into the table.

@@ -121,6 +121,25 @@ TEST(WorkingState, AFileBeyondTheSizeLimitIsNotRead) {
     EXPECT_EQ(read.error, "the file is too large");
 }
 
+TEST(WorkingState, SavedSettingsComeBackAsTheyWere) {
+    Session session;
+    session.settings.method = FormationMethod::best_chances;
+    session.settings.guarantee = 8;
+    session.settings.repeat_count = 250;
+    session.settings.yellow_min = 2;
+    session.settings.yellow_max = 3;
+    session.settings.start_with = true;
+    session.settings.stake = *Stake::parse("2.5");
+    const FormationSettings back = saved_settings(capture_working_state(session, ""));
+    EXPECT_EQ(back.method, FormationMethod::best_chances);
+    EXPECT_EQ(back.guarantee, 8);
+    EXPECT_EQ(back.repeat_count, 250);
+    EXPECT_EQ(back.yellow_min, 2);
+    EXPECT_EQ(back.yellow_max, 3);
+    EXPECT_TRUE(back.start_with);
+    EXPECT_EQ(back.stake.value, 2.5L);
+}
+
 TEST(WorkingState, MarksGoBackOnlyIntoTheSameDraw) {
     Session session;
     for (int e = 1; e <= event_count; ++e) session.events.event(e).name = "Событие " + std::to_string(e);
