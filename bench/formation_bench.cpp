@@ -58,6 +58,9 @@ BENCHMARK(BM_AutoformationToFullCoverage)
     ->Args({shape({3, 3, 3, 3, 3, 3, 3, 3}), 7})
     ->Args({shape({4, 4, 4, 4, 4, 4, 4, 4}), 7})
     ->Args({shape({4, 4, 3, 3, 3, 3, 2, 2}), 6})
+    ->Args({shape({5, 5, 5, 5, 5, 5, 5, 5}), 6})
+    ->Args({shape({5, 5, 5, 5, 5, 5, 5, 5}), 5})
+    ->Args({shape({6, 6, 5, 5, 4, 4, 3, 3}), 5})
     ->Unit(benchmark::kMillisecond);
 
 // The literal pass on the same markings, for the ratio; it must append the very same bets.

@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/gain_table.h"
 #include "core/package_stats.h"
 #include "core/session.h"
 #include "core/variant_space.h"
@@ -94,6 +95,9 @@ public:
     }
 
     bool dense() const { return dense_; }
+    // Dense mode only: the flags of every variant, and the variants the newest bet covered first.
+    const std::vector<std::uint8_t>& flags() const { return state_; }
+    const std::vector<std::uint32_t>& fresh() const { return last_new_; }
 
     // Adds a bet at the end of the list; calls on_new for every variant it is the first to cover.
     template <typename F>
@@ -139,8 +143,8 @@ public:
     }
 
 private:
-    static constexpr std::uint8_t covered_bit = 1;
-    static constexpr std::uint8_t by_last = 2;
+    static constexpr std::uint8_t covered_bit = CoverageFlags::covered;
+    static constexpr std::uint8_t by_last = CoverageFlags::by_last;
 
     const VariantSpace& space_;
     int guarantee_;
@@ -166,6 +170,13 @@ std::int64_t last_neighbour(const VariantSpace& space, std::int64_t candidate, i
     }
     return space.index_of(digits);
 }
+
+// What one step's candidate loop settled on.
+struct Choice {
+    std::int64_t best = -1;
+    std::int64_t gain = 0;
+    bool whole_round = false;  // no candidate reached the target: every one was tried
+};
 
 std::string check_caption(std::size_t done, std::size_t total) {
     const long double share = static_cast<long double>(done) * 100.0L / static_cast<long double>(total);
@@ -227,21 +238,14 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
     if (steps <= 0) return;
 
     // gains[i]: uncovered variants in the neighbourhood of variant i (dense mode only).
-    std::vector<std::int32_t> gains;
-    const auto lower_gains_around = [&](std::int64_t newly_covered) {
-        for_each_variant_within(space, space.digits(newly_covered), changes, [&](std::int64_t i) {
-            poll.tick();
-            --gains[static_cast<std::size_t>(i)];
-        });
-    };
+    std::optional<GainTable> gains;
     if (tracker.dense()) {
-        gains.assign(static_cast<std::size_t>(total), static_cast<std::int32_t>(neighbourhood));
-        for (std::int64_t i = 0; i < total; ++i)
-            if (tracker.covered(i)) lower_gains_around(i);
+        gains.emplace(space, changes, neighbourhood, [&poll] { poll.now(); });
+        gains->build(tracker.flags());
     }
     // The exact gain when it is at least `best`; some smaller value otherwise.
     const auto gain_of = [&](std::int64_t candidate, std::int64_t best) -> std::int64_t {
-        if (tracker.dense()) return gains[static_cast<std::size_t>(candidate)];
+        if (gains) return (*gains)[candidate];
         std::int64_t alive = 0;
         std::int64_t left = neighbourhood;
         for_each_variant_within(space, space.digits(candidate), changes, [&](std::int64_t i) {
@@ -253,35 +257,71 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
         return alive;
     };
 
-    for (std::int64_t step = 1; step <= steps; ++step) {
-        std::int64_t best_gain = 0;
-        std::int64_t best = -1;
+    // The candidate loop: from the one after variant_index on, the first whose gain reaches the target;
+    // when none does, after total + 1 candidates (the first one twice) the best of the round, where a
+    // later candidate of equal gain wins only when its count reached the best at the very last test:
+    // the last stored neighbour, first covered by the last bet of the list.
+    const auto wins_tie = [&](std::int64_t candidate) {
+        return tracker.first_covered_by_last(last_neighbour(space, candidate, changes));
+    };
+    const auto choose_by_testing = [&](Choice& choice) {
         std::int64_t tries = 0;
         do {
             variant_index = variant_index + 1 == total ? 0 : variant_index + 1;
-            const std::int64_t gain = gain_of(variant_index, best_gain);
-            // A later candidate of equal gain wins only when its count reached the best at the very
-            // last test: the last stored neighbour, first covered by the last bet of the list.
-            if (gain > best_gain ||
-                (gain == best_gain && gain > 0 &&
-                 tracker.first_covered_by_last(last_neighbour(space, variant_index, changes)))) {
-                best_gain = gain;
-                best = variant_index;
+            const std::int64_t gain = gain_of(variant_index, choice.gain);
+            if (gain > choice.gain || (gain == choice.gain && gain > 0 && wins_tie(variant_index))) {
+                choice.gain = gain;
+                choice.best = variant_index;
             }
             ++tries;
             if ((tries & 1023) == 0) poll.now();
-        } while (best_gain < target_gain && tries <= total && !stop);
+        } while (choice.gain < target_gain && tries <= total && !stop);
+        choice.whole_round = tries > total;
+    };
+    // The same choice read from the gain table, which lets whole blocks of candidates go unread.
+    const auto choose_by_table = [&](Choice& choice) {
+        const std::int64_t first = variant_index + 1 == total ? 0 : variant_index + 1;
+        for (const auto& [from, to] : {std::pair{first, total}, std::pair{std::int64_t{0}, first}}) {
+            const std::int64_t found = gains->first_at_least(from, to, static_cast<std::int32_t>(target_gain));
+            if (found >= 0) {
+                choice.best = variant_index = found;
+                choice.gain = (*gains)[found];
+                return;
+            }
+        }
+        choice.whole_round = true;
+        variant_index = first;
+        choice.gain = gains->largest();
+        if (choice.gain <= 0) return;
+        const auto consider = [&](std::int64_t candidate) {
+            if (choice.best < 0 || wins_tie(candidate)) choice.best = candidate;
+        };
+        const auto top = static_cast<std::int32_t>(choice.gain);
+        gains->for_each_with_largest(first, total, top, consider);
+        gains->for_each_with_largest(0, first, top, consider);
+        if ((*gains)[first] == top) consider(first);
+    };
 
-        if (best_gain > 0 && (best_gain >= target_gain || tries > total) && !stop) {
+    for (std::int64_t step = 1; step <= steps; ++step) {
+        Choice choice;
+        if (gains) {
+            choose_by_table(choice);
+        } else {
+            choose_by_testing(choice);
+        }
+        const std::int64_t best = choice.best;
+        const std::int64_t best_gain = choice.gain;
+
+        if (best_gain > 0 && (best_gain >= target_gain || choice.whole_round) && !stop) {
             const BetEntry bet = space.bet_of(best, stake);
             session.append_bet(bet);
             ++outcome.appended;
             target_gain = best_gain;
             uncovered -= best_gain;
             session.uncovered_variants = uncovered;
-            tracker.add(space.digits(best), [&](std::int64_t i) {
-                if (tracker.dense()) lower_gains_around(i);
-            });
+            const VariantPattern center = space.digits(best);
+            tracker.add(center, [](std::int64_t) {});
+            if (gains) gains->lower(center, tracker.fresh(), tracker.flags());
         }
         if (uncovered <= 0 || stop) break;
         caption = "Шаг " + std::to_string(step) + " (" +
