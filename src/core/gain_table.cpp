@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <utility>
 
 namespace morvalen::core {
 
@@ -17,6 +18,63 @@ namespace {
 // Scratch of the recount: one array per distance; beyond this many entries the other ways serve.
 constexpr std::int64_t recount_entry_limit = std::int64_t{1} << 25;
 constexpr std::int64_t work_per_breath = std::int64_t{1} << 16;
+
+// to[x] += (the sum along x's line through one event) − from[x], for every x. Lines have `q` entries
+// `w` apart, in blocks of q × w. Short lines and strides get their own loops with the sizes fixed, so
+// that the compiler unrolls and vectorises them; these are the passes that otherwise cost the most.
+template <int Q, typename T>
+void add_sums_of_lines_of(const T* __restrict from, T* __restrict to, std::size_t size) {
+    for (std::size_t start = 0; start < size; start += Q) {
+        int sum = 0;
+        for (int r = 0; r < Q; ++r) sum += from[start + r];
+        for (int r = 0; r < Q; ++r) to[start + r] = static_cast<T>(to[start + r] + sum - from[start + r]);
+    }
+}
+
+template <int W, typename T>
+void add_sums_of_lines_apart(const T* __restrict from, T* __restrict to, std::size_t size, std::size_t q) {
+    for (std::size_t start = 0; start < size; start += q * W) {
+        std::array<int, W> line{};
+        for (std::size_t r = 0; r < q; ++r)
+            for (int t = 0; t < W; ++t) line[t] += from[start + r * W + t];
+        for (std::size_t r = 0; r < q; ++r)
+            for (int t = 0; t < W; ++t) {
+                const std::size_t i = start + r * W + t;
+                to[i] = static_cast<T>(to[i] + line[t] - from[i]);
+            }
+    }
+}
+
+template <typename T, std::size_t... Q>
+bool add_sums_of_short_lines(const T* from, T* to, std::size_t size, std::size_t q, std::index_sequence<Q...>) {
+    return ((q == Q + 2 && (add_sums_of_lines_of<static_cast<int>(Q + 2)>(from, to, size), true)) || ...);
+}
+
+template <typename T, std::size_t... W>
+bool add_sums_of_close_lines(const T* from, T* to, std::size_t size, std::size_t q, std::size_t w,
+                             std::index_sequence<W...>) {
+    return ((w == W + 2 && (add_sums_of_lines_apart<static_cast<int>(W + 2)>(from, to, size, q), true)) || ...);
+}
+
+template <typename T>
+void add_line_sums(const T* __restrict from, T* __restrict to, std::size_t size, std::size_t q, std::size_t w,
+                   T* __restrict line) {
+    if (w == 1 && add_sums_of_short_lines(from, to, size, q, std::make_index_sequence<outcome_count - 1>{})) return;
+    if (add_sums_of_close_lines(from, to, size, q, w, std::make_index_sequence<14>{})) return;
+    const std::size_t block = q * w;
+    for (std::size_t start = 0; start < size; start += block) {
+        for (std::size_t t = 0; t < w; ++t) line[t] = from[start + t];
+        for (std::size_t r = 1; r < q; ++r) {
+            const T* row = from + start + r * w;
+            for (std::size_t t = 0; t < w; ++t) line[t] = static_cast<T>(line[t] + row[t]);
+        }
+        for (std::size_t r = 0; r < q; ++r) {
+            const T* row = from + start + r * w;
+            T* out = to + start + r * w;
+            for (std::size_t t = 0; t < w; ++t) out[t] = static_cast<T>(out[t] + line[t] - row[t]);
+        }
+    }
+}
 
 }  // namespace
 
@@ -78,25 +136,36 @@ void GainTable::spend(std::int64_t work) {
 
 template <typename F>
 void GainTable::for_each_around(const VariantPattern& center, F&& f) const {
-    const int n = static_cast<int>(active_.size());
-    const auto walk = [&](auto& self, int a, int budget, std::int64_t base) -> void {
-        if (budget == 0 || a == n) {
-            f(base);
-            return;
-        }
-        const int d = active_[static_cast<std::size_t>(a)];
-        const int q = space_.count(d);
+    // steps[from[a] ...]: the moves of the center's digit in active event a and in every later one, so
+    // that the last change of a neighbour is one tight loop over a flat list.
+    std::array<std::int64_t, event_count * (outcome_count - 1)> steps{};
+    std::array<std::size_t, event_count + 1> from{};
+    const std::size_t n = active_.size();
+    std::size_t k = 0;
+    for (std::size_t a = 0; a < n; ++a) {
+        from[a] = k;
+        const int d = active_[a];
         const std::int64_t w = space_.weight(d);
-        const std::int64_t first = base - center[d] * w;
-        if (a == n - 1) {
-            for (int r = 0; r < q; ++r) f(first + r * w);
+        for (int r = 0; r < space_.count(d); ++r)
+            if (r != center[d]) steps[k++] = (r - center[d]) * w;
+    }
+    from[n] = k;
+    const std::int64_t* step = steps.data();
+    const auto walk = [&](auto& self, std::size_t first, int budget, std::int64_t base) -> void {
+        if (budget == 1) {
+            for (std::size_t i = from[first]; i < from[n]; ++i) f(base + step[i]);
             return;
         }
-        self(self, a + 1, budget, base);
-        for (int r = 0; r < q; ++r)
-            if (r != center[d]) self(self, a + 1, budget - 1, first + r * w);
+        for (std::size_t a = first; a < n; ++a)
+            for (std::size_t i = from[a]; i < from[a + 1]; ++i) {
+                const std::int64_t next = base + step[i];
+                f(next);
+                if (a + 1 < n) self(self, a + 1, budget - 1, next);
+            }
     };
-    walk(walk, 0, changes_, space_.index_of(center));
+    const std::int64_t center_index = space_.index_of(center);
+    f(center_index);
+    if (changes_ > 0) walk(walk, 0, changes_, center_index);
 }
 
 void GainTable::add_around(const VariantPattern& center, std::int32_t delta) {
@@ -148,7 +217,7 @@ void GainTable::build_gains(const std::vector<std::uint8_t>& flags) {
     std::int64_t covered = 0;
     for (const std::uint8_t flag : flags) covered += (flag & CoverageFlags::covered) != 0 ? 1 : 0;
     const std::int64_t by_neighbourhoods = covered * neighbourhood_;
-    const std::int64_t by_recount = changes_ * static_cast<std::int64_t>(active_.size()) * space_.size();
+    const std::int64_t by_recount = changes_ * static_cast<std::int64_t>(active_.size()) * space_.size() * 3 / 8;
     const bool recount_chosen =
         recount_allowed_ && (autoformation_gain_update == GainUpdate::by_recount ||
                              (autoformation_gain_update != GainUpdate::by_neighbourhoods && by_recount < by_neighbourhoods));
@@ -165,12 +234,12 @@ void GainTable::lower(const VariantPattern& center, const std::vector<std::uint3
                       const std::vector<std::uint8_t>& flags) {
     const auto n = static_cast<std::int64_t>(fresh.size());
     const std::int64_t total = space_.size();
-    // Rough costs in scattered updates; the recount's passes run over memory in order, at about a
-    // quarter of the price of one.
+    // Rough costs in scattered updates, as measured: a step of the recount's passes, which run over
+    // memory in order, costs about three eighths of one.
     const std::int64_t by_neighbourhoods = n * neighbourhood_;
     const std::int64_t by_overlaps = total + (neighbourhood_ - n) * (neighbourhood_ + 8) + neighbourhood_;
     const std::int64_t by_recount =
-        recount_allowed_ ? changes_ * static_cast<std::int64_t>(active_.size()) * total / 4 + total : INT64_MAX;
+        recount_allowed_ ? changes_ * static_cast<std::int64_t>(active_.size()) * total * 3 / 8 + total : INT64_MAX;
     GainUpdate way = autoformation_gain_update;
     if (way == GainUpdate::by_recount && !recount_allowed_) way = GainUpdate::by_neighbourhoods;
     if (way == GainUpdate::cheapest) {
@@ -192,26 +261,37 @@ void GainTable::lower(const VariantPattern& center, const std::vector<std::uint3
 }
 
 void GainTable::lower_by_overlaps(const VariantPattern& center, const std::vector<std::uint8_t>& flags) {
-    // Every variant loses what its neighbourhood shares with the bet's...
-    const int n = static_cast<int>(active_.size());
-    std::int32_t* gains = gains_.data();
-    const std::int32_t* overlap = overlap_.data();
-    const auto walk = [&](auto& self, int a, unsigned mask, std::int64_t base) -> void {
-        const int d = active_[static_cast<std::size_t>(a)];
-        const int q = space_.count(d);
-        const std::int64_t w = space_.weight(d);
-        if (a == n - 1) {
-            const unsigned bit = 1U << d;
-            for (int r = 0; r < q; ++r) gains[base + r * w] -= overlap[mask | (r != center[d] ? bit : 0U)];
-            spend(q);
-            return;
+    // Every variant loses what its neighbourhood shares with the bet's. The events are read as a head
+    // and a tail of consecutive indices long enough that the inner loop is a plain table lookup.
+    const std::size_t n = active_.size();
+    std::size_t head = n;
+    std::int64_t tail_size = 1;
+    while (head > 0 && tail_size < 256) tail_size *= space_.count(active_[--head]);
+    std::vector<std::uint8_t> tail_masks(static_cast<std::size_t>(tail_size), 0);
+    for (std::int64_t j = 0; j < tail_size; ++j) {
+        std::int64_t rest = j;
+        unsigned mask = 0;
+        for (std::size_t a = n; a-- > head;) {
+            const int d = active_[a];
+            if (rest % space_.count(d) != center[d]) mask |= 1U << d;
+            rest /= space_.count(d);
         }
-        for (int r = 0; r < q; ++r) self(self, a + 1, r != center[d] ? mask | 1U << d : mask, base + r * w);
-    };
-    if (n == 0) {
-        gains[0] -= overlap[0];
-    } else {
-        walk(walk, 0, 0U, 0);
+        tail_masks[static_cast<std::size_t>(j)] = static_cast<std::uint8_t>(mask);
+    }
+    std::array<int, event_count> digits{};  // of the head events, the last one fastest
+    std::int32_t* __restrict gains = gains_.data();
+    const std::int32_t* overlap = overlap_.data();
+    for (std::int64_t start = 0; start < space_.size(); start += tail_size) {
+        unsigned mask = 0;
+        for (std::size_t a = 0; a < head; ++a)
+            if (digits[a] != center[active_[a]]) mask |= 1U << active_[a];
+        std::int32_t* block = gains + start;
+        for (std::int64_t j = 0; j < tail_size; ++j) block[j] -= overlap[mask | tail_masks[static_cast<std::size_t>(j)]];
+        for (std::size_t a = head; a-- > 0;) {
+            if (++digits[a] < space_.count(active_[a])) break;
+            digits[a] = 0;
+        }
+        spend(tail_size);
     }
     // ...and gets back what of it was covered before this bet.
     std::vector<std::int64_t> covered_before;
@@ -222,50 +302,40 @@ void GainTable::lower_by_overlaps(const VariantPattern& center, const std::vecto
 }
 
 void GainTable::recount(const std::vector<std::uint8_t>& flags) {
-    const std::int64_t total = space_.size();
-    const auto size = static_cast<std::size_t>(total);
-    // at_distance_[k][x]: uncovered variants that differ from x in exactly k of the events taken so far.
-    for (std::size_t i = 0; i < size; ++i) gains_[i] = (flags[i] & CoverageFlags::covered) != 0 ? 0 : 1;
-    at_distance_.resize(static_cast<std::size_t>(changes_) + 1);
-    for (int k = 1; k <= changes_; ++k) at_distance_[static_cast<std::size_t>(k)].assign(size, 0);
+    // Counts never exceed a neighbourhood, so most markings take half the memory traffic.
+    if (neighbourhood_ <= INT16_MAX) {
+        recount_as(narrow_levels_, flags);
+    } else {
+        recount_as(wide_levels_, flags);
+    }
+}
+
+template <typename T>
+void GainTable::recount_as(std::vector<std::vector<T>>& levels, const std::vector<std::uint8_t>& flags) {
+    const auto size = static_cast<std::size_t>(space_.size());
+    // levels[k][x]: uncovered variants that differ from x in exactly k of the events taken so far.
+    levels.resize(static_cast<std::size_t>(changes_) + 1);
+    for (auto& level : levels) level.assign(size, 0);
+    for (std::size_t i = 0; i < size; ++i) levels[0][i] = (flags[i] & CoverageFlags::covered) != 0 ? 0 : 1;
+    std::vector<T> sums;
     int taken = 0;
     for (const int d : active_) {
-        const int q = space_.count(d);
+        const auto q = static_cast<std::size_t>(space_.count(d));
         const auto w = static_cast<std::size_t>(space_.weight(d));
-        const std::size_t block = w * static_cast<std::size_t>(q);
-        line_sums_.resize(w);
+        sums.resize(w);
         for (int k = std::min(changes_, taken + 1); k >= 1; --k) {
-            const std::int32_t* from = k == 1 ? gains_.data() : at_distance_[static_cast<std::size_t>(k - 1)].data();
-            std::int32_t* to = at_distance_[static_cast<std::size_t>(k)].data();
-            std::int32_t* sums = line_sums_.data();
-            for (std::size_t start = 0; start < size; start += block) {
-                if (w == 1) {
-                    std::int32_t sum = 0;
-                    for (int r = 0; r < q; ++r) sum += from[start + static_cast<std::size_t>(r)];
-                    for (int r = 0; r < q; ++r) {
-                        const std::size_t i = start + static_cast<std::size_t>(r);
-                        to[i] += sum - from[i];
-                    }
-                } else {
-                    std::copy(from + start, from + start + w, sums);
-                    for (int r = 1; r < q; ++r) {
-                        const std::int32_t* row = from + start + static_cast<std::size_t>(r) * w;
-                        for (std::size_t t = 0; t < w; ++t) sums[t] += row[t];
-                    }
-                    for (int r = 0; r < q; ++r) {
-                        const std::int32_t* row = from + start + static_cast<std::size_t>(r) * w;
-                        std::int32_t* out = to + start + static_cast<std::size_t>(r) * w;
-                        for (std::size_t t = 0; t < w; ++t) out[t] += sums[t] - row[t];
-                    }
-                }
-                spend(static_cast<std::int64_t>(block) / 4);
-            }
+            const T* from = levels[static_cast<std::size_t>(k - 1)].data();
+            T* to = levels[static_cast<std::size_t>(k)].data();
+            add_line_sums(from, to, size, q, w, sums.data());
+            spend(static_cast<std::int64_t>(size) / 4);
         }
         ++taken;
     }
-    for (int k = 1; k <= changes_; ++k) {
-        const std::int32_t* add = at_distance_[static_cast<std::size_t>(k)].data();
-        for (std::size_t i = 0; i < size; ++i) gains_[i] += add[i];
+    std::int32_t* __restrict gains = gains_.data();
+    std::fill(gains_.begin(), gains_.end(), 0);
+    for (const auto& level : levels) {
+        const T* __restrict add = level.data();
+        for (std::size_t i = 0; i < size; ++i) gains[i] += add[i];
     }
 }
 

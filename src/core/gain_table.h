@@ -57,6 +57,8 @@ private:
     std::int32_t refresh_bound(std::int64_t block);
     void build_gains(const std::vector<std::uint8_t>& flags);
     void recount(const std::vector<std::uint8_t>& flags);
+    template <typename T>
+    void recount_as(std::vector<std::vector<T>>& levels, const std::vector<std::uint8_t>& flags);
     void lower_by_overlaps(const VariantPattern& center, const std::vector<std::uint8_t>& flags);
     void add_around(const VariantPattern& center, std::int32_t delta);
     template <typename F>
@@ -72,8 +74,9 @@ private:
     bool recount_allowed_;                     // its scratch arrays fit in memory
     std::vector<std::int32_t> gains_;
     std::vector<std::int32_t> block_bounds_;
-    std::vector<std::vector<std::int32_t>> at_distance_;  // scratch of the recount
-    std::vector<std::int32_t> line_sums_;
+    // Scratch of the recount, one array per distance, in whichever width the counts fit.
+    std::vector<std::vector<std::int16_t>> narrow_levels_;
+    std::vector<std::vector<std::int32_t>> wide_levels_;
     std::vector<std::int32_t> overlap_;        // by the set of events in which two bets differ
 };
 
