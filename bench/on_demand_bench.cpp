@@ -58,6 +58,14 @@ ON_DEMAND(Mixed5443_G6, 6, 5, 5, 5, 5, 4, 4, 4, 3);
 ON_DEMAND(Mixed665544_G6, 6, 6, 6, 5, 5, 4, 4, 3, 3);
 ON_DEMAND(Mixed665544_G5, 5, 6, 6, 5, 5, 4, 4, 3, 3);
 ON_DEMAND(Five8_G6, 6, 5, 5, 5, 5, 5, 5, 5, 5);
+ON_DEMAND(Five8_G5, 5, 5, 5, 5, 5, 5, 5, 5, 5);
+ON_DEMAND(Four8_G5, 5, 4, 4, 4, 4, 4, 4, 4, 4);
+ON_DEMAND(Six7Three_G6, 6, 6, 6, 6, 6, 6, 6, 6, 3);
+ON_DEMAND(Six7Three_G5, 5, 6, 6, 6, 6, 6, 6, 6, 3);
+ON_DEMAND(Six6Five4_G5, 5, 6, 6, 6, 6, 6, 6, 5, 4);
+ON_DEMAND(Six7Three_G4, 4, 6, 6, 6, 6, 6, 6, 6, 3);
+ON_DEMAND(Five8_G3, 3, 5, 5, 5, 5, 5, 5, 5, 5);
+ON_DEMAND(Wide4_G5, 5, 17, 17, 17, 17, 3, 2, 1, 1);
 ON_DEMAND(Seven8_G7_AboveTheLimit, 7, 7, 7, 7, 7, 7, 7, 7, 7);
 
 }  // namespace

@@ -21,8 +21,8 @@ class BriefService;
 struct OnDemandOptions {
     // The generator's own time; its constructions and the autoformation pass come on top.
     std::chrono::milliseconds search_budget{1600};
-    // How long a request waits for its system. A shape whose autoformation pass alone takes longer
-    // answers "no system" at first; its system is stored when the worker finishes.
+    // How long a request waits for its system. Should the worker take longer (a queue of new shapes,
+    // a loaded machine), the request answers "no system" and the system is stored when it is done.
     std::chrono::milliseconds wait{2900};
     std::uint64_t max_variants = 1'000'000;         // bigger shapes are searched no further
     // Above max_variants only a construction of the sphere bound's size is served (the perfect code
