@@ -106,6 +106,8 @@ int main(int argc, char** argv) {
         shape_of({4, 4, 4, 4, 4, 4, 4, 4}, 6), shape_of({5, 5, 5, 5, 5, 5, 5, 5}, 6),
         shape_of({4, 4, 4, 4, 4, 4, 4, 4}, 5), shape_of({5, 5, 5, 5, 4, 4, 4, 3}, 6),
         shape_of({6, 6, 5, 5, 4, 4, 3, 3}, 6), shape_of({6, 6, 6, 6, 6, 6, 1, 1}, 7),
+        shape_of({5, 5, 5, 5, 5, 5, 5, 5}, 5), shape_of({6, 6, 5, 5, 4, 4, 3, 3}, 5),
+        shape_of({6, 6, 6, 6, 6, 6, 6, 3}, 6), shape_of({6, 6, 6, 6, 6, 6, 5, 4}, 5),
         shape_of({7, 7, 7, 7, 7, 7, 7, 7}, 7),
     };
     std::printf("%-22s %8s %7s %7s %7s %-22s %7s %7s %7s\n", "shape", "variants", "served", "autofm", "constr",

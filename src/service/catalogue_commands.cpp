@@ -18,7 +18,7 @@ constexpr const char* build_usage = "build-catalogue --budget SECONDS [--seed N]
 
 const ServiceCommandRegistration build_catalogue_command{
     "build-catalogue",
-    {"build-catalogue --budget SECONDS [--seed N]   generate the systems of every shape with counts up to 3 "
+    {"build-catalogue --budget SECONDS [--seed N]   generate the systems of every shape with counts up to 4 "
      "for guarantees 5 to 7 (a stored system is replaced only by a smaller one)",
      [](CommandContext& ctx) {
          std::optional<std::int64_t> budget;
