@@ -243,9 +243,8 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
         gains.emplace(space, changes, neighbourhood, [&poll] { poll.now(); });
         gains->build(tracker.flags());
     }
-    // The exact gain when it is at least `best`; some smaller value otherwise.
+    // Without the table: the exact gain when it is at least `best`; some smaller value otherwise.
     const auto gain_of = [&](std::int64_t candidate, std::int64_t best) -> std::int64_t {
-        if (gains) return (*gains)[candidate];
         std::int64_t alive = 0;
         std::int64_t left = neighbourhood;
         for_each_variant_within(space, space.digits(candidate), changes, [&](std::int64_t i) {
