@@ -61,6 +61,8 @@ BENCHMARK(BM_AutoformationToFullCoverage)
     ->Args({shape({5, 5, 5, 5, 5, 5, 5, 5}), 6})
     ->Args({shape({5, 5, 5, 5, 5, 5, 5, 5}), 5})
     ->Args({shape({6, 6, 5, 5, 4, 4, 3, 3}), 5})
+    ->Args({shape({6, 6, 6, 6, 6, 6, 6, 3}), 5})
+    ->Args({shape({5, 5, 5, 5, 5, 5, 5, 5}), 2})
     ->Unit(benchmark::kMillisecond);
 
 // The literal pass on the same markings, for the ratio; it must append the very same bets.
