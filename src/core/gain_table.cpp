@@ -134,43 +134,9 @@ void GainTable::spend(std::int64_t work) {
     }
 }
 
-template <typename F>
-void GainTable::for_each_around(const VariantPattern& center, F&& f) const {
-    // steps[from[a] ...]: the moves of the center's digit in active event a and in every later one, so
-    // that the last change of a neighbour is one tight loop over a flat list.
-    std::array<std::int64_t, event_count * (outcome_count - 1)> steps{};
-    std::array<std::size_t, event_count + 1> from{};
-    const std::size_t n = active_.size();
-    std::size_t k = 0;
-    for (std::size_t a = 0; a < n; ++a) {
-        from[a] = k;
-        const int d = active_[a];
-        const std::int64_t w = space_.weight(d);
-        for (int r = 0; r < space_.count(d); ++r)
-            if (r != center[d]) steps[k++] = (r - center[d]) * w;
-    }
-    from[n] = k;
-    const std::int64_t* step = steps.data();
-    const auto walk = [&](auto& self, std::size_t first, int budget, std::int64_t base) -> void {
-        if (budget == 1) {
-            for (std::size_t i = from[first]; i < from[n]; ++i) f(base + step[i]);
-            return;
-        }
-        for (std::size_t a = first; a < n; ++a)
-            for (std::size_t i = from[a]; i < from[a + 1]; ++i) {
-                const std::int64_t next = base + step[i];
-                f(next);
-                if (a + 1 < n) self(self, a + 1, budget - 1, next);
-            }
-    };
-    const std::int64_t center_index = space_.index_of(center);
-    f(center_index);
-    if (changes_ > 0) walk(walk, 0, changes_, center_index);
-}
-
 void GainTable::add_around(const VariantPattern& center, std::int32_t delta) {
     std::int32_t* gains = gains_.data();
-    for_each_around(center, [gains, delta](std::int64_t i) { gains[i] += delta; });
+    for_each_variant_within(space_, center, changes_, [gains, delta](std::int64_t i) { gains[i] += delta; });
     spend(neighbourhood_);
 }
 
@@ -295,7 +261,7 @@ void GainTable::lower_by_overlaps(const VariantPattern& center, const std::vecto
     }
     // ...and gets back what of it was covered before this bet.
     std::vector<std::int64_t> covered_before;
-    for_each_around(center, [&](std::int64_t i) {
+    for_each_variant_within(space_, center, changes_, [&](std::int64_t i) {
         if (flags[static_cast<std::size_t>(i)] == CoverageFlags::covered) covered_before.push_back(i);
     });
     for (const std::int64_t i : covered_before) add_around(space_.digits(i), +1);

@@ -61,8 +61,6 @@ private:
     void recount_as(std::vector<std::vector<T>>& levels, const std::vector<std::uint8_t>& flags);
     void lower_by_overlaps(const VariantPattern& center, const std::vector<std::uint8_t>& flags);
     void add_around(const VariantPattern& center, std::int32_t delta);
-    template <typename F>
-    void for_each_around(const VariantPattern& center, F&& f) const;
     void spend(std::int64_t work);
 
     const VariantSpace& space_;

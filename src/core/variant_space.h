@@ -37,24 +37,55 @@ private:
 };
 
 // Calls f(index) for every variant that differs from `pattern` in at most `changes` events (an event
-// where the pattern is -1 always counts as a difference). Each variant once.
+// where the pattern is -1 always counts as a difference). Each variant once, in no set order.
 template <typename F>
 void for_each_variant_within(const VariantSpace& space, const VariantPattern& pattern, int changes, F&& f) {
-    std::array<int, event_count + 1> open_after{};  // events from d on where the pattern is -1
-    for (int d = event_count - 1; d >= 0; --d) open_after[d] = open_after[d + 1] + (pattern[d] < 0 ? 1 : 0);
-    auto walk = [&](auto& self, int d, int budget, std::int64_t base) -> void {
-        if (open_after[d] > budget) return;
-        if (d == event_count) {
-            f(base);
+    // Events without a digit take every value and one change each. For the others, steps[from[a]...]
+    // are the moves of the digit in the a-th of them and in every later one, so that the last change
+    // of a neighbour is one tight loop over a flat list.
+    std::array<int, event_count> open{};
+    int open_count = 0;
+    std::array<std::int64_t, event_count * outcome_count> steps{};
+    std::array<std::size_t, event_count + 1> from{};
+    std::size_t movable = 0;
+    std::size_t k = 0;
+    std::int64_t base = 0;
+    for (int d = 0; d < event_count; ++d) {
+        if (space.count(d) == 0) return;
+        if (pattern[d] < 0) {
+            open[static_cast<std::size_t>(open_count++)] = d;
+            continue;
+        }
+        base += pattern[d] * space.weight(d);
+        if (space.count(d) < 2) continue;
+        from[movable++] = k;
+        for (int r = 0; r < space.count(d); ++r)
+            if (r != pattern[d]) steps[k++] = (r - pattern[d]) * space.weight(d);
+    }
+    from[movable] = k;
+    const int budget = changes - open_count;
+    if (budget < 0) return;
+    const auto moves = [&](auto& self, std::size_t first, int left, std::int64_t at) -> void {
+        if (left == 1) {
+            for (std::size_t i = from[first]; i < from[movable]; ++i) f(at + steps[i]);
             return;
         }
-        const std::int64_t w = space.weight(d);
-        if (pattern[d] >= 0) self(self, d + 1, budget, base + pattern[d] * w);
-        if (budget == 0) return;
-        for (int r = 0; r < space.count(d); ++r)
-            if (r != pattern[d]) self(self, d + 1, budget - 1, base + r * w);
+        for (std::size_t a = first; a < movable; ++a)
+            for (std::size_t i = from[a]; i < from[a + 1]; ++i) {
+                f(at + steps[i]);
+                if (a + 1 < movable) self(self, a + 1, left - 1, at + steps[i]);
+            }
     };
-    walk(walk, 0, changes, 0);
+    const auto spread = [&](auto& self, int o, std::int64_t at) -> void {
+        if (o == open_count) {
+            f(at);
+            if (budget > 0 && movable > 0) moves(moves, 0, budget, at);
+            return;
+        }
+        const int d = open[static_cast<std::size_t>(o)];
+        for (int r = 0; r < space.count(d); ++r) self(self, o + 1, at + r * space.weight(d));
+    };
+    spread(spread, 0, base);
 }
 
 }  // namespace morvalen::core
