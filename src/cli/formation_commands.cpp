@@ -34,6 +34,7 @@ bool run_pass(CliContext& ctx, std::int64_t steps) {
     if (const auto text = ctx.value("--start-index"); text && variants > 0)
         start = parse_integer("--start-index", *text, 0, variants - 1);
     const core::AutoformationOutcome outcome = core::autoform(ctx.session, steps, {}, start);
+    if (!outcome.refusal.empty()) throw UsageError(outcome.refusal);
     if (outcome.failed) throw OperationError(core::out_of_memory_text);
     return outcome.show_coverage;
 }

@@ -28,6 +28,13 @@ inline constexpr std::string_view default_outcome_percent = "5.8824";
 // every outcome gets default_outcome_percent. Throws UsageError on anything else.
 void apply_probabilities(CliContext& ctx);
 
+// Reads --pool into pool_probability exactly as --probabilities is read; equal shares without it.
+void apply_pool_shares(CliContext& ctx);
+
+// Reads the conditions file of --conditions into the session (switched on), and the probabilities
+// and pool shares they are measured by. Throws UsageError with the line and what was expected.
+void apply_conditions(CliContext& ctx);
+
 std::int64_t parse_integer(const std::string& option, const std::string& text, std::int64_t low, std::int64_t high);
 
 }  // namespace morvalen::cli

@@ -5,6 +5,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/options.h"
+#include "cli/percent_text.h"
 #include "core/package_chances.h"
 #include "core/results_check.h"
 
@@ -36,14 +37,6 @@ std::string fixed(double value, const char* format) {
     return buffer;
 }
 
-// A percentage with six decimals, and more below 0.1 so that at least six significant digits show.
-std::string percent(double value) {
-    int decimals = 6;
-    if (value > 0 && value < 0.1) decimals = std::min(5 - static_cast<int>(std::floor(std::log10(value))), 330);
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return buffer;
-}
 
 void run_chances(CliContext& ctx) {
     apply_probabilities(ctx);

@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/condition_space.h"
 #include "core/gain_table.h"
 #include "core/package_stats.h"
 #include "core/session.h"
@@ -95,6 +96,15 @@ public:
     }
 
     bool dense() const { return dense_; }
+
+    // Variants that fail the conditions count as covered from the start: nothing is owed to them.
+    // Dense mode takes the flags, the other the test itself.
+    void leave_out(const std::vector<std::uint8_t>& passing) {
+        for (std::size_t i = 0; i < passing.size(); ++i)
+            if (!passing[i]) state_[i] = covered_bit;
+    }
+    void leave_out(std::function<bool(const VariantPattern&)> passes) { passes_ = std::move(passes); }
+    bool passes(const VariantPattern& variant) const { return !passes_ || passes_(variant); }
     // Dense mode only: the flags of every variant, and the variants the newest bet covered first.
     const std::vector<std::uint8_t>& flags() const { return state_; }
     const std::vector<std::uint32_t>& fresh() const { return last_new_; }
@@ -123,7 +133,8 @@ public:
         has_last_ = true;
         for_each_variant_within(space_, bet, changes, [&](std::int64_t i) {
             poll_.tick();
-            if (index_.covers(space_.digits(i))) return;
+            const VariantPattern variant = space_.digits(i);
+            if (index_.covers(variant) || !passes(variant)) return;
             ++fresh;
             on_new(i);
         });
@@ -133,13 +144,13 @@ public:
     bool covered(std::int64_t i) const {
         if (dense_) return state_[static_cast<std::size_t>(i)] & covered_bit;
         const VariantPattern variant = space_.digits(i);
-        return (has_last_ && agreement(last_, variant) >= guarantee_) || index_.covers(variant);
+        return (has_last_ && agreement(last_, variant) >= guarantee_) || index_.covers(variant) || !passes(variant);
     }
 
     bool first_covered_by_last(std::int64_t i) const {
         if (dense_) return state_[static_cast<std::size_t>(i)] & by_last;
         const VariantPattern variant = space_.digits(i);
-        return has_last_ && agreement(last_, variant) >= guarantee_ && !index_.covers(variant);
+        return has_last_ && agreement(last_, variant) >= guarantee_ && !index_.covers(variant) && passes(variant);
     }
 
 private:
@@ -154,6 +165,7 @@ private:
     SubsetIndex index_;  // the bets before the last one, when the variants are too many for arrays
     VariantPattern last_{};
     bool has_last_ = false;
+    std::function<bool(const VariantPattern&)> passes_;  // the conditions, when the variants are too many for flags
     PassPoll& poll_;
 };
 
@@ -192,6 +204,14 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
     const Currency stake = session.settings.stake.currency();
     const bool& stop = session.keys.stop_requested;
 
+    std::optional<ConditionCheck> check;
+    if (conditions_in_force(session.conditions)) {
+        check.emplace(session.conditions, session.events);
+        if (!check->refusal().empty()) {
+            outcome.refusal = check->refusal();
+            return;
+        }
+    }
     session.remove_unreadable_entries();
     if (total <= 0) {
         // Nothing to cover; the statistics show no coverage while an event has no mark.
@@ -201,7 +221,35 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
 
     PassPoll poll(hooks, throttle, stop);
     CoverageTracker tracker(space, guarantee, poll);
-    std::int64_t uncovered = total;
+    // While conditions act, only the variants that pass them are covered and chosen.
+    std::vector<std::uint8_t> passing;
+    std::int64_t to_cover = total;
+    if (check) {
+        to_cover = 0;
+        try {
+            if (tracker.dense()) {
+                passing = passing_flags(session.events, *check, [&] { poll.tick(); });
+                for (const std::uint8_t flag : passing) to_cover += flag;
+                tracker.leave_out(passing);
+            } else {
+                for_each_variant_failures(session.events, *check, [&](std::int64_t, std::uint64_t failures) {
+                    poll.tick();
+                    to_cover += check->passes_mask(failures) ? 1 : 0;
+                });
+                const MarkedColumns marked(session.events);
+                tracker.leave_out([&check, marked](const VariantPattern& digits) {
+                    VariantColumns columns{};
+                    for (int d = 0; d < event_count; ++d)
+                        columns[static_cast<std::size_t>(d)] = marked.columns[static_cast<std::size_t>(d)][static_cast<std::size_t>(digits[static_cast<std::size_t>(d)])];
+                    return check->passes(columns);
+                });
+            }
+        } catch (const PassStopped&) {
+            outcome.show_coverage = false;
+            return;
+        }
+    }
+    std::int64_t uncovered = to_cover;
     const std::size_t list_size = session.bets.size();
     std::size_t checked = 0;
     poll.caption = [&] { return check_caption(checked, list_size); };
@@ -241,10 +289,13 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
     std::optional<GainTable> gains;
     if (tracker.dense()) {
         gains.emplace(space, changes, neighbourhood, [&poll] { poll.now(); });
+        if (!passing.empty()) gains->leave_out(passing);
         gains->build(tracker.flags());
     }
     // Without the table: the exact gain when it is at least `best`; some smaller value otherwise.
     const auto gain_of = [&](std::int64_t candidate, std::int64_t best) -> std::int64_t {
+        // A variant that fails the conditions is never a bet.
+        if (check && !tracker.passes(space.digits(candidate))) return 0;
         std::int64_t alive = 0;
         std::int64_t left = neighbourhood;
         for_each_variant_within(space, space.digits(candidate), changes, [&](std::int64_t i) {
@@ -324,7 +375,7 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
         }
         if (uncovered <= 0 || stop) break;
         caption = "Шаг " + std::to_string(step) + " (" +
-                  coverage_percent(total - session.uncovered_variants, total).to_string() + "%)" + esc_hint_text;
+                  coverage_percent(to_cover - session.uncovered_variants, to_cover).to_string() + "%)" + esc_hint_text;
         if (throttle.due()) {
             hooks.caption(caption);
             hooks.breathe();

@@ -32,6 +32,7 @@ struct AutoformationOutcome {
     bool show_coverage = true;   // the statistics flag: false when "Esc" stopped the check
     bool failed = false;         // the pass ended with "Нехватка оперативной памяти"
     std::int64_t appended = 0;
+    std::string refusal;         // the conditions cannot be applied: nothing was touched
 };
 
 // The pass with R steps (0: the check only). Cleans unreadable entries from the list, counts the
@@ -39,7 +40,8 @@ struct AutoformationOutcome {
 // first candidate of the scan that covers as many uncovered variants as the previous step's best. The
 // scan starts after `start_index` (a random index when absent). Stops on the session's stop flag, which
 // the window sets while hooks.process_messages runs; clears it at the end. A bet of the list that is
-// no variant over the marked outcomes covers exactly the variants it agrees with in G events.
+// no variant over the marked outcomes covers exactly the variants it agrees with in G events. While the
+// session's conditions act, only the variants that pass them are counted, covered and appended.
 AutoformationOutcome autoform(Session& session, std::int64_t steps, const ProgressHooks& hooks = {},
                              std::optional<std::int64_t> start_index = std::nullopt);
 

@@ -126,6 +126,20 @@ GainTable::GainTable(const VariantSpace& space, int changes, std::int64_t neighb
     }
 }
 
+void GainTable::leave_out(const std::vector<std::uint8_t>& candidates) {
+    left_out_.clear();
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        if (!candidates[i]) left_out_.push_back(static_cast<std::uint32_t>(i));
+}
+
+void GainTable::hold_down_left_out() {
+    // Far below zero, so that the updates, which change a gain by at most a neighbourhood, never
+    // bring it up to a real candidate's.
+    constexpr std::int32_t held_down = -(std::int32_t{1} << 30);
+    std::int32_t* gains = gains_.data();
+    for (const std::uint32_t i : left_out_) gains[i] = held_down;
+}
+
 void GainTable::spend(std::int64_t work) {
     work_since_breath_ += work;
     if (work_since_breath_ >= work_per_breath) {
@@ -194,6 +208,7 @@ void GainTable::build_gains(const std::vector<std::uint8_t>& flags) {
     std::fill(gains_.begin(), gains_.end(), static_cast<std::int32_t>(neighbourhood_));
     for (std::int64_t i = 0; i < space_.size(); ++i)
         if (flags[static_cast<std::size_t>(i)] & CoverageFlags::covered) add_around(space_.digits(i), -1);
+    hold_down_left_out();
 }
 
 void GainTable::lower(const VariantPattern& center, const std::vector<std::uint32_t>& fresh,
@@ -303,6 +318,7 @@ void GainTable::recount_as(std::vector<std::vector<T>>& levels, const std::vecto
         const T* __restrict add = level.data();
         for (std::size_t i = 0; i < size; ++i) gains[i] += add[i];
     }
+    hold_down_left_out();
 }
 
 }  // namespace morvalen::core

@@ -26,6 +26,8 @@ public:
     // `breathe` is called every so often from long loops; it may throw to abandon the work.
     GainTable(const VariantSpace& space, int changes, std::int64_t neighbourhood, std::function<void()> breathe);
 
+    // Variants whose flag is 0 are never candidates: their gain stays below any real one. Before build.
+    void leave_out(const std::vector<std::uint8_t>& candidates);
     // Gains from scratch for the coverage in `flags` (one entry per variant).
     void build(const std::vector<std::uint8_t>& flags);
     // A bet at `center` has just covered `fresh` for the first time; `flags` already say so.
@@ -62,6 +64,7 @@ private:
     void lower_by_overlaps(const VariantPattern& center, const std::vector<std::uint8_t>& flags);
     void add_around(const VariantPattern& center, std::int32_t delta);
     void spend(std::int64_t work);
+    void hold_down_left_out();
 
     const VariantSpace& space_;
     int changes_;
@@ -76,6 +79,7 @@ private:
     std::vector<std::vector<std::int16_t>> narrow_levels_;
     std::vector<std::vector<std::int32_t>> wide_levels_;
     std::vector<std::int32_t> overlap_;        // by the set of events in which two bets differ
+    std::vector<std::uint32_t> left_out_;      // variants that may not be chosen
 };
 
 }  // namespace morvalen::core

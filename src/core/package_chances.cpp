@@ -72,18 +72,7 @@ std::optional<std::string> probability_refusal(const EventTable& table) {
     return std::nullopt;
 }
 
-using Probabilities = std::array<std::array<double, outcome_count>, event_count>;
-
-Probabilities normalised(const EventTable& table) {
-    Probabilities p{};
-    for (int e = 1; e <= event_count; ++e) {
-        long double sum = 0;
-        for (int o = 1; o <= outcome_count; ++o) sum += static_cast<long double>(table.cell(e, o).setting_probability.ten_thousandths());
-        for (int o = 1; o <= outcome_count; ++o)
-            p[e - 1][o - 1] = static_cast<double>(static_cast<long double>(table.cell(e, o).setting_probability.ten_thousandths()) / sum);
-    }
-    return p;
-}
+using Probabilities = OutcomeShares;
 
 std::vector<OutcomeClass> event_classes(const std::vector<const BetEntry*>& bets, int e, const std::array<double, outcome_count>& p,
                                         std::size_t words) {
@@ -127,13 +116,25 @@ struct Enumeration {
 
 }  // namespace
 
+OutcomeShares normalised_over_outcomes(const EventTable& table, Currency OutcomeCell::*field) {
+    OutcomeShares p{};
+    for (int e = 1; e <= event_count; ++e) {
+        long double sum = 0;
+        for (int o = 1; o <= outcome_count; ++o) sum += static_cast<long double>((table.cell(e, o).*field).ten_thousandths());
+        if (!(sum > 0)) continue;
+        for (int o = 1; o <= outcome_count; ++o)
+            p[e - 1][o - 1] = static_cast<double>(static_cast<long double>((table.cell(e, o).*field).ten_thousandths()) / sum);
+    }
+    return p;
+}
+
 ChancesReport package_chances(const BetList& list, const EventTable& table, const ChanceOptions& options) {
     ChancesReport report;
     if (auto refusal = probability_refusal(table)) {
         report.refusal = std::move(*refusal);
         return report;
     }
-    const Probabilities p = normalised(table);
+    const Probabilities p = normalised_over_outcomes(table);
 
     std::vector<const BetEntry*> bets;
     for (const BetEntry& entry : list) {

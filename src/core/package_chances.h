@@ -46,6 +46,11 @@ struct ChancesReport {
 // events are drawn independently. An event whose probabilities are all 0, or one with a negative
 // probability, is refused. A coupon counts as its best single bet (the number of events whose
 // result is in its set); entries with an empty set or bet_count 0 are left out.
+// Per event the figures of `field` divided by their sum over the 17 outcomes; all 0 where the sum is 0.
+using OutcomeShares = std::array<std::array<double, outcome_count>, event_count>;
+OutcomeShares normalised_over_outcomes(const EventTable& table,
+                                       Currency OutcomeCell::*field = &OutcomeCell::setting_probability);
+
 ChancesReport package_chances(const BetList& list, const EventTable& table, const ChanceOptions& options = {});
 
 }  // namespace morvalen::core

@@ -40,10 +40,14 @@ StatsView compute_stats(const StatsInput& input) {
         const Currency money = Currency::from_floating(input.stake.value * static_cast<long double>(view.variant_total));
         view.variants_line = "Всего вариантов по отмеченным исходам " + std::to_string(view.variant_total) +
                              " (На сумму " + money.to_string() + ")";
-        if (input.with_coverage) {
-            const std::int64_t covered = view.variant_total - input.uncovered_variants;
+        const std::int64_t to_cover = input.passing ? input.passing->variants : view.variant_total;
+        if (input.passing)
+            view.variants_line += " (по условиям " + std::string(input.passing->exact ? "" : "≈") +
+                                  std::to_string(input.passing->variants) + ")";
+        if (input.with_coverage && to_cover > 0) {
+            const std::int64_t covered = to_cover - input.uncovered_variants;
             view.coverage_line = "Покрыто ставками " + std::to_string(covered) + " вариантов (" +
-                                 coverage_percent(covered, view.variant_total).to_string() + "%) с гарантией " +
+                                 coverage_percent(covered, to_cover).to_string() + "%) с гарантией " +
                                  std::to_string(input.guarantee) + " событий";
         }
     }

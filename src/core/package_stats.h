@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/bet.h"
+#include "core/condition_costs.h"
 #include "core/event_table.h"
 #include "core/list_operations.h"
 
@@ -41,6 +43,8 @@ struct StatsInput {
     int guarantee = 7;
     bool with_coverage = false;
     std::int64_t uncovered_variants = 0;
+    // While conditions act: the variants that pass them; the coverage counts only those.
+    std::optional<PassingCount> passing;
 };
 
 StatsView compute_stats(const StatsInput& input);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "core/conditions.h"
 #include "core/session.h"
 
 namespace morvalen::core {
@@ -108,6 +109,12 @@ std::optional<std::string> random_distribution(Session& session) {
     if (session.formation_running) return std::nullopt;
     ShareTable shares{};
     if (auto refused = normalised_shares(session.events, shares)) return refused;
+    // While conditions act a drawn bet that fails them is dropped like a repeat: it spends its draw.
+    std::optional<ConditionCheck> check;
+    if (conditions_in_force(session.conditions)) {
+        check.emplace(session.conditions, session.events);
+        if (!check->refusal().empty()) return check->refusal();
+    }
     const Currency stake = session.settings.stake.currency();
     const std::int64_t repeat = session.settings.repeat_count;
     SingleBetIndex index(session.bets);
@@ -119,7 +126,12 @@ std::optional<std::string> random_distribution(Session& session) {
         BetEntry bet;
         for (int e = 1; e <= event_count; ++e)
             bet.set(e) = OutcomeSet::of_column(walk_column(shares[e - 1], session.rng.uniform01() * 100));
-        if (!index.covers(bet)) {
+        const auto passes = [&] {
+            VariantColumns columns{};
+            for (int e = 0; e < event_count; ++e) columns[static_cast<std::size_t>(e)] = bet.outcome_sets[static_cast<std::size_t>(e)].first_column();
+            return check->passes(columns);
+        };
+        if (!index.covers(bet) && (!check || passes())) {
             bet.amount = stake;
             bet.bet_count = 1;
             ++added;

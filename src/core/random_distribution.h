@@ -46,7 +46,8 @@ private:
 };
 
 // Draws up to R (the repeat count) new single bets, at most 10 × R draws; returns the error message
-// and appends nothing when the shares cannot be normalised. Does nothing while another formation runs.
+// and appends nothing when the shares cannot be normalised. While the session's conditions act, a drawn
+// bet that fails them is dropped and its draw spent. Does nothing while another formation runs.
 std::optional<std::string> random_distribution(Session& session);
 
 }  // namespace morvalen::core

@@ -1,6 +1,8 @@
 // Package commands over the session's list and its memo.
 #include "core/session.h"
 
+#include "core/condition_filter.h"
+
 namespace morvalen::core {
 
 void Session::append_bet(const BetEntry& entry) {
@@ -47,6 +49,12 @@ void Session::remove_unreadable_entries() {
     bets.resize(kept);
     if (memo)
         for (auto it = removed.rbegin(); it != removed.rend(); ++it) memo->remove_line(*it);
+}
+
+std::optional<std::string> Session::filter_by_conditions() {
+    if (auto refused = core::filter_by_conditions(bets, events, conditions, settings.stake.currency())) return refused;
+    rebuild_bet_memo(false);
+    return std::nullopt;
 }
 
 void Session::clear() {

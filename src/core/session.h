@@ -8,6 +8,8 @@
 #include "core/bet.h"
 #include "core/brief_expansion.h"
 #include "core/brief_system_list.h"
+#include "core/condition_costs.h"
+#include "core/conditions.h"
 #include "core/edit_history.h"
 #include "core/event_table.h"
 #include "core/list_operations.h"
@@ -64,9 +66,14 @@ public:
     // Undo and redo of the package (memo text and list together).
     EditHistory history;
 
+    // The player's conditions on the draw; they act only while conditions_in_force.
+    ConditionSet conditions;
+
     // Recomputes the summary; with_coverage shows the coverage of the last check.
     StatsView stats(bool with_coverage = false) const {
-        return compute_stats({bets, events, settings.stake, settings.guarantee, with_coverage, uncovered_variants});
+        StatsInput input{bets, events, settings.stake, settings.guarantee, with_coverage, uncovered_variants, std::nullopt};
+        if (conditions_in_force(conditions)) input.passing = passing_cache_.get(events, conditions);
+        return compute_stats(input);
     }
 
     // The memo that mirrors the list line by line; may be null.
@@ -84,8 +91,13 @@ public:
     void remove_repeats();
     std::optional<std::string> remove_variants();
     void clear();
+    // "Отбор по условиям": returns the refusal, with the list unchanged; rewrites the memo otherwise.
+    std::optional<std::string> filter_by_conditions();
     // Takes out, last to first, the entries with an empty event 1 or bet_count 0 and their memo lines.
     void remove_unreadable_entries();
+
+private:
+    mutable PassingCountCache passing_cache_;
 };
 
 }  // namespace morvalen::core

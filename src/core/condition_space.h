@@ -1,0 +1,54 @@
+// The conditions over the variants of the marked outcomes: which of them pass, in index order.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/conditions.h"
+#include "core/event_table.h"
+
+namespace morvalen::core {
+
+// Per event its marked columns in ascending order, as the variants' digits read them.
+struct MarkedColumns {
+    explicit MarkedColumns(const EventTable& table);
+    std::array<std::array<int, outcome_count>, event_count> columns{};
+    std::array<int, event_count> counts{};
+};
+
+// Calls f(index, failures) for every variant over the marked outcomes in index order (event 8 the
+// fastest digit), `failures` the mask of the conditions it fails. Nothing when an event has no mark.
+template <typename F>
+void for_each_variant_failures(const EventTable& table, const ConditionCheck& check, F&& f) {
+    const MarkedColumns marked(table);
+    for (const int count : marked.counts)
+        if (count == 0) return;
+    std::array<ConditionCheck::Tally, event_count + 1> tallies{};
+    std::int64_t index = 0;
+    const auto walk = [&](auto& self, int d) -> void {
+        if (d == event_count) {
+            f(index++, check.failures(tallies[event_count]));
+            return;
+        }
+        for (int r = 0; r < marked.counts[static_cast<std::size_t>(d)]; ++r) {
+            tallies[static_cast<std::size_t>(d + 1)] = tallies[static_cast<std::size_t>(d)];
+            check.add(tallies[static_cast<std::size_t>(d + 1)], d + 1, marked.columns[static_cast<std::size_t>(d)][static_cast<std::size_t>(r)]);
+            self(self, d + 1);
+        }
+    };
+    walk(walk, 0);
+}
+
+// One flag per variant over the marked outcomes: 1 where it passes the conditions.
+template <typename Tick>
+std::vector<std::uint8_t> passing_flags(const EventTable& table, const ConditionCheck& check, Tick&& tick) {
+    std::vector<std::uint8_t> flags(static_cast<std::size_t>(variant_total(table)), 0);
+    for_each_variant_failures(table, check, [&](std::int64_t i, std::uint64_t failures) {
+        tick();
+        flags[static_cast<std::size_t>(i)] = check.passes_mask(failures) ? 1 : 0;
+    });
+    return flags;
+}
+
+}  // namespace morvalen::core
