@@ -15,7 +15,7 @@ void require_conditions(const CliContext& ctx, const std::string& command) {
 
 void run_filter(CliContext& ctx) {
     require_conditions(ctx, "filter");
-    if (auto refused = ctx.session.filter_by_conditions()) throw UsageError(*refused);
+    if (auto refused = ctx.session.filter_by_conditions(ctx.memo.lines)) throw UsageError(*refused);
     ctx.print_memo();
 }
 

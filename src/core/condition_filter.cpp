@@ -36,7 +36,7 @@ void for_each_single(const BetEntry& entry, const ConditionCheck& check, F&& f) 
 }  // namespace
 
 std::optional<std::string> filter_by_conditions(BetList& list, const EventTable& table, const ConditionSet& set,
-                                                Currency stake) {
+                                                Currency stake, std::vector<std::size_t>* origins) {
     const ConditionCheck check(set, table);
     if (!check.refusal().empty()) return check.refusal();
     if (!split_length(list))
@@ -45,9 +45,12 @@ std::optional<std::string> filter_by_conditions(BetList& list, const EventTable&
     BetList kept;
     kept.reserve(list.size());
     BetList passing;
-    for (const BetEntry& entry : list) {
+    std::vector<std::size_t> from;
+    for (std::size_t place = 0; place < list.size(); ++place) {
+        const BetEntry& entry = list[place];
         if (!has_single_bets(entry)) {
             kept.push_back(entry);
+            from.push_back(place);
             continue;
         }
         passing.clear();
@@ -63,11 +66,14 @@ std::optional<std::string> filter_by_conditions(BetList& list, const EventTable&
         });
         if (static_cast<std::int64_t>(passing.size()) == singles) {
             kept.push_back(entry);
+            from.push_back(place);
         } else {
             kept.insert(kept.end(), passing.begin(), passing.end());
+            from.insert(from.end(), passing.size(), new_single);
         }
     }
     list = std::move(kept);
+    if (origins) *origins = std::move(from);
     return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/bet.h"
 #include "core/conditions.h"
@@ -15,7 +16,10 @@ namespace morvalen::core {
 // outcomes in column order. An entry with no single bet (an empty set, bet_count 0) stays. Returns
 // the refusal, with the list unchanged, when the probabilities cannot be used or the entries stand
 // for more single bets than a split may produce.
+// `origins`, when given, receives for each entry of the new list the place it had before, or
+// new_single for a passing single bet split off a mixed coupon.
+inline constexpr std::size_t new_single = static_cast<std::size_t>(-1);
 std::optional<std::string> filter_by_conditions(BetList& list, const EventTable& table, const ConditionSet& set,
-                                                Currency stake);
+                                                Currency stake, std::vector<std::size_t>* origins = nullptr);
 
 }  // namespace morvalen::core

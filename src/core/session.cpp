@@ -51,9 +51,20 @@ void Session::remove_unreadable_entries() {
         for (auto it = removed.rbegin(); it != removed.rend(); ++it) memo->remove_line(*it);
 }
 
-std::optional<std::string> Session::filter_by_conditions() {
-    if (auto refused = core::filter_by_conditions(bets, events, conditions, settings.stake.currency())) return refused;
-    rebuild_bet_memo(false);
+std::optional<std::string> Session::filter_by_conditions(const std::vector<std::string>& memo_lines) {
+    const bool mirrored = memo_lines.size() == bets.size();
+    std::vector<std::size_t> origins;
+    if (auto refused = core::filter_by_conditions(bets, events, conditions, settings.stake.currency(), &origins)) return refused;
+    if (!mirrored) {
+        rebuild_bet_memo(false);
+        return std::nullopt;
+    }
+    // An entry that stays is the player's line as it was, unreadable or not.
+    std::vector<std::string> lines;
+    lines.reserve(bets.size());
+    for (std::size_t i = 0; i < bets.size(); ++i)
+        lines.push_back(origins[i] == new_single ? format_bet(bets[i]) : memo_lines[origins[i]]);
+    if (memo) memo->replace_all(lines);
     return std::nullopt;
 }
 

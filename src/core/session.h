@@ -91,8 +91,9 @@ public:
     void remove_repeats();
     std::optional<std::string> remove_variants();
     void clear();
-    // "Отбор по условиям": returns the refusal, with the list unchanged; rewrites the memo otherwise.
-    std::optional<std::string> filter_by_conditions();
+    // "Отбор по условиям": returns the refusal, with the list unchanged; rewrites the memo otherwise,
+    // where the entries that stay keep their lines of `memo_lines` (when it mirrors the list).
+    std::optional<std::string> filter_by_conditions(const std::vector<std::string>& memo_lines = {});
     // Takes out, last to first, the entries with an empty event 1 or bet_count 0 and their memo lines.
     void remove_unreadable_entries();
 
