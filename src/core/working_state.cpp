@@ -12,6 +12,7 @@
 
 #include <zlib.h>
 
+#include "core/condition_file.h"
 #include "core/session.h"
 
 namespace morvalen::core {
@@ -155,7 +156,16 @@ WorkingStateRead read_body(std::string_view body) {
         !reader.block(memo_size, text))
         return refuse("bad memo");
     state.memo_text = text;
-    if (!reader.at_end()) return refuse("unexpected text after the memo");
+    // Files written before conditions existed end with the memo.
+    if (!reader.at_end()) {
+        std::array<std::size_t, 2> row{};
+        if (!reader.field("conditions", text) || !integer_row<std::size_t>(text, row, 0, body.size()) || row[0] > 1 ||
+            !reader.block(row[1], text))
+            return refuse("bad conditions");
+        state.conditions_on = row[0] == 1;
+        state.conditions_file = text;
+    }
+    if (!reader.at_end()) return refuse("unexpected text after the conditions");
     return {std::move(state), {}};
 }
 
@@ -165,7 +175,8 @@ bool WorkingState::operator==(const WorkingState& other) const {
     return memo_text == other.memo_text && events == other.events && method == other.method &&
            guarantee == other.guarantee && repeat_count == other.repeat_count && yellow_min == other.yellow_min &&
            yellow_max == other.yellow_max && start_with_box == other.start_with_box &&
-           stake.value == other.stake.value;
+           stake.value == other.stake.value && conditions_file == other.conditions_file &&
+           conditions_on == other.conditions_on;
 }
 
 void write_working_state(std::ostream& out, const WorkingState& state) {
@@ -198,6 +209,10 @@ void write_working_state(std::ostream& out, const WorkingState& state) {
     }
     line("memo", std::to_string(state.memo_text.size()));
     body.append(state.memo_text).append("\n");
+    if (!state.conditions_file.empty() || state.conditions_on) {
+        line("conditions", std::string(state.conditions_on ? "1 " : "0 ") + std::to_string(state.conditions_file.size()));
+        body.append(state.conditions_file).append("\n");
+    }
     char crc[16];
     std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(crc_of(body)));
     out.write(body.data(), static_cast<std::streamsize>(body.size()));
@@ -227,7 +242,20 @@ WorkingStateRead read_working_state(std::istream& in, std::size_t max_bytes) {
 }
 
 WorkingState capture_working_state(const Session& session, std::string memo_text) {
-    return capture_working_state(session.events, session.settings, std::move(memo_text));
+    WorkingState state = capture_working_state(session.events, session.settings, std::move(memo_text));
+    keep_conditions(session.conditions, state);
+    return state;
+}
+
+void keep_conditions(const ConditionSet& set, WorkingState& state) {
+    state.conditions_on = set.enabled;
+    state.conditions_file = set.conditions.empty() && set.allowed_errors == 0 ? std::string() : write_condition_file(set);
+}
+
+void restore_conditions(const WorkingState& state, ConditionSet& set) {
+    ConditionFileRead read = read_condition_file(state.conditions_file);
+    set = read.set ? std::move(*read.set) : ConditionSet{};
+    set.enabled = state.conditions_on;
 }
 
 WorkingState capture_working_state(const EventTable& events, const FormationSettings& settings, std::string memo_text) {

@@ -18,6 +18,7 @@ namespace morvalen::core {
 
 class Session;
 struct FormationSettings;
+struct ConditionSet;
 
 struct EventWorkingState {
     std::string name;
@@ -38,6 +39,9 @@ struct WorkingState {
     int yellow_max = 1;
     bool start_with_box = false;
     Stake stake;
+    // The conditions as their file holds them, and whether they act ("Условия включены").
+    std::string conditions_file;
+    bool conditions_on = false;
 
     bool operator==(const WorkingState& other) const;
 };
@@ -58,6 +62,10 @@ struct WorkingStateRead {
 // included (the last line carries a CRC-32 of everything before it), is refused with a reason.
 WorkingStateRead read_working_state(std::istream& in, std::size_t max_bytes = working_state_max_bytes);
 
+// Puts the saved conditions into the set (none when the saved text does not read).
+void restore_conditions(const WorkingState& state, ConditionSet& set);
+// Keeps the set in the state.
+void keep_conditions(const ConditionSet& set, WorkingState& state);
 // The state of a session with the given memo text.
 WorkingState capture_working_state(const Session& session, std::string memo_text);
 // The same with the settings given apart (as the panel shows them).

@@ -192,3 +192,34 @@ TEST(LineRefresh, MarksStayOnEventsWhoseNameDidNotChange) {
     EXPECT_EQ(unread.cell(1, 1).mark, 1);
     EXPECT_FALSE(any_marks(EventTable{}));
 }
+
+TEST(WorkingState, TheConditionsAreKeptAndOlderFilesStillRead) {
+    Session session;
+    session.conditions.enabled = true;
+    Condition away;
+    away.count_high = 2;
+    away.group = CountGroup::away;
+    Condition unpopular;
+    unpopular.kind = ConditionKind::popularity;
+    unpopular.high = 0.05;
+    unpopular.on = false;
+    session.conditions.conditions = {away, unpopular};
+    session.conditions.allowed_errors = 1;
+    const WorkingState state = capture_working_state(session, "memo\n");
+    const WorkingStateRead read = read_text(written(state));
+    ASSERT_TRUE(read.state) << read.error;
+    ConditionSet back;
+    restore_conditions(*read.state, back);
+    EXPECT_EQ(back, session.conditions);
+
+    // Written without conditions, the file is what it was before they existed.
+    const WorkingState plain = sample_state();
+    EXPECT_EQ(written(plain).find("conditions"), std::string::npos);
+    ConditionSet none;
+    none.enabled = true;
+    restore_conditions(*read_text(written(plain)).state, none);
+    EXPECT_EQ(none, ConditionSet{});
+    const std::string body = body_of(written(plain));
+    EXPECT_FALSE(read_text(with_checksum(body + "conditions 2 3\nabc\n")).state);
+    EXPECT_FALSE(read_text(with_checksum(body + "conditions 1 30\nabc\n")).state);
+}
