@@ -35,6 +35,7 @@ MainMenu build_main_menu(QMainWindow& window) {
     menu.remove_repeats = add(actions, "remove_repeats", QStringLiteral("Убрать повторы"), "Ctrl+W");
     menu.remove_variants = add(actions, "remove_variants", QStringLiteral("Изъять варианты из списка"), "Ctrl+Y");
     menu.clear_list = add(actions, "clear_list", QStringLiteral("Очистить список ставок "), "Ctrl+X");
+    menu.filter_by_conditions = add(actions, "filter_by_conditions", QStringLiteral("Отбор по условиям"), "Ctrl+F");
     actions->addSeparator();
     // Ctrl+Y already removes variants, so redo is Ctrl+Shift+Z; the memo's own undo is off.
     menu.undo = add(actions, "undo", QStringLiteral("Отменить"), "Ctrl+Z");
@@ -45,6 +46,9 @@ MainMenu build_main_menu(QMainWindow& window) {
     menu.check_results = add(package, "check_results", QStringLiteral("Проверка по результатам"), nullptr);
     menu.check_results->setToolTip(QStringLiteral("Сколько ставок пакета угадали 8, 7, 6 и меньше событий при заданных "
                                                   "результатах, и шансы пакета при заданных вероятностях"));
+    menu.show_conditions = add(package, "show_conditions", QStringLiteral("Условия"), "Ctrl+U");
+    menu.conditions_enabled = add(package, "conditions_enabled", QStringLiteral("Условия включены"), nullptr);
+    menu.conditions_enabled->setCheckable(true);
     menu.show_information = add(nullptr, "show_information", QStringLiteral("Информация"), nullptr);
     return menu;
 }

@@ -21,11 +21,14 @@ struct MainMenu {
     QAction* remove_repeats = nullptr;
     QAction* remove_variants = nullptr;
     QAction* clear_list = nullptr;
+    QAction* filter_by_conditions = nullptr;
     QAction* undo = nullptr;
     QAction* redo = nullptr;
     // "Пакет"
     QAction* show_distribution = nullptr;
     QAction* check_results = nullptr;
+    QAction* show_conditions = nullptr;
+    QAction* conditions_enabled = nullptr;  // checkable
     // On the bar itself.
     QAction* show_information = nullptr;
 };

@@ -13,6 +13,7 @@
 #include <QSplitter>
 
 #include "app/aux_windows.h"
+#include "app/conditions_window.h"
 #include "app/file_commands.h"
 #include "app/package_history.h"
 #include "app/texts.h"
@@ -93,6 +94,9 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent) : QMainWindow(par
     probability_editor_ = create_probability_editor(session_, this);
     nearest_systems_ = create_nearest_systems_window(session_, this);
     distribution_ = create_distribution_window(session_, this);
+    conditions_ = new ConditionsWindow(session_, options_.platform, this);
+    connect(conditions_, &ConditionsWindow::conditions_changed, this, &MainWindow::on_conditions_changed);
+    menu_.conditions_enabled->setChecked(session_.conditions.enabled);
 }
 
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
@@ -135,7 +139,7 @@ void MainWindow::build_panels() {
     bet_memo_->setObjectName(QStringLiteral("bet_memo"));
     bet_memo_->setFont(QFont(QStringLiteral("Tahoma"), 8));
     bet_memo_->set_menu_keys({Qt::Key_E, Qt::Key_S, Qt::Key_T, Qt::Key_K, Qt::Key_L, Qt::Key_C, Qt::Key_D, Qt::Key_O,
-                              Qt::Key_W, Qt::Key_Y, Qt::Key_X});
+                              Qt::Key_W, Qt::Key_Y, Qt::Key_X, Qt::Key_F, Qt::Key_U});
     row->addWidget(bet_memo_, 1);
     session_.memo = bet_memo_;
 
@@ -165,6 +169,17 @@ void MainWindow::connect_commands() {
     connect_action(menu_.remove_repeats, &MainWindow::remove_repeats);
     connect_action(menu_.remove_variants, &MainWindow::remove_variants);
     connect_action(menu_.clear_list, &MainWindow::clear_list);
+    connect_action(menu_.filter_by_conditions, &MainWindow::filter_by_conditions);
+    connect(menu_.show_conditions, &QAction::triggered, this, [this] {
+        conditions_->show();
+        conditions_->raise();
+    });
+    connect(menu_.conditions_enabled, &QAction::toggled, this, [this](bool on) {
+        if (session_.conditions.enabled == on) return;
+        session_.conditions.enabled = on;
+        conditions_->refresh();
+        on_conditions_changed();
+    });
     // The distribution window takes a fresh header each time the command opens it.
     connect(menu_.show_distribution, &QAction::triggered, this, [this] { distribution_->open(); });
 }
@@ -198,6 +213,8 @@ void MainWindow::show_stats(bool with_coverage) {
     package_summary_->setText(QString::fromStdString(view.package_line));
     variants_summary_->setText(QString::fromStdString(view.variants_line));
     coverage_summary_->setText(QString::fromStdString(view.coverage_line));
+    if (conditions_ && conditions_->isVisible()) conditions_->refresh_costs();
+    menu_.filter_by_conditions->setEnabled(core::conditions_in_force(session_.conditions) && view.totals.package_bets > 0);
     for (QLabel* label : {package_summary_, variants_summary_, coverage_summary_}) label->adjustSize();
     formation_panel_->set_forming_link_visible(view.enabled.forming_link);
     menu_.add_coupon->setEnabled(view.enabled.add_coupon);
@@ -308,7 +325,9 @@ void MainWindow::run_autoform(std::int64_t steps) {
     if (was_shown) bet_memo_->suspend();
     const core::AutoformationOutcome outcome = core::autoform(session_, steps, progress_hooks(windowTitle()));
     if (was_shown) bet_memo_->resume();
-    if (outcome.ran) show_stats(outcome.show_coverage && !outcome.failed);
+    if (outcome.ran) show_stats(outcome.show_coverage && !outcome.failed && outcome.refusal.empty());
+    if (!outcome.refusal.empty())
+        options_.platform.boxes->show_error(this, error_caption, QString::fromStdString(outcome.refusal));
 }
 
 void MainWindow::download_brief_system(const QString& url) {

@@ -27,6 +27,7 @@ class NearestSystemsWindow;
 class DistributionWindow;
 class PackageHistory;
 class WorkingStateKeeper;
+class ConditionsWindow;
 
 struct WindowOptions {
     Platform platform;
@@ -99,6 +100,9 @@ private:
     void remove_variants();
     void clear_list();
     void copy_for_transfer();
+    void filter_by_conditions();
+    // The conditions or their switch changed: the menu, the summary and the kept state follow.
+    void on_conditions_changed();
     // Runs a list command over the settings as shown; a refusal it returns is shown as an error.
     void run_list_command(const std::function<std::optional<std::string>()>& command);
 
@@ -149,6 +153,7 @@ private:
     ProbabilityEditorWindow* probability_editor_ = nullptr;
     NearestSystemsWindow* nearest_systems_ = nullptr;
     DistributionWindow* distribution_ = nullptr;
+    ConditionsWindow* conditions_ = nullptr;
 };
 
 }  // namespace morvalen::app

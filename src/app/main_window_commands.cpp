@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include "app/conditions_window.h"
 #include "app/distribution_window.h"
 #include "app/main_window.h"
 #include "app/nearest_systems_window.h"
@@ -67,6 +68,21 @@ void MainWindow::remove_repeats() {
         session_.remove_repeats();
         return std::optional<std::string>();
     });
+}
+
+void MainWindow::filter_by_conditions() {
+    run_list_command([this] {
+        std::vector<std::string> lines;
+        for (const std::string_view line : core::memo_lines(bet_memo_->utf8_text().toStdString())) lines.emplace_back(line);
+        return session_.filter_by_conditions(lines);
+    });
+}
+
+void MainWindow::on_conditions_changed() {
+    const QSignalBlocker quiet(menu_.conditions_enabled);
+    menu_.conditions_enabled->setChecked(session_.conditions.enabled);
+    show_stats(false);
+    state_changed();
 }
 
 void MainWindow::remove_variants() {

@@ -2,6 +2,7 @@
 #include <QCloseEvent>
 #include <QUrl>
 
+#include "app/conditions_window.h"
 #include "app/distribution_window.h"
 #include "app/main_window.h"
 #include "app/package_history.h"
@@ -75,6 +76,8 @@ void MainWindow::restore_saved_state() {
     bet_memo_->set_text_quietly(QString::fromStdString(saved.memo_text));
     core::read_memo(saved.memo_text, session_.bets);
     formation_panel_->show_settings(settings);
+    core::restore_conditions(saved, session_.conditions);
+    if (conditions_) conditions_->refresh();
     if (keeper_) keeper_->hold_marks(saved);
     saved_state_.reset();
     restore_saved_marks();
@@ -106,7 +109,9 @@ core::WorkingState MainWindow::capture_state() {
     // A save must not disturb a stake the player is typing, nor the settings a running pass started with.
     core::FormationSettings settings = session_.settings;
     if (!running_ && !session_.formation_running) formation_panel_->peek_into(settings);
-    return core::capture_working_state(session_.events, settings, bet_memo_->utf8_text().toStdString());
+    core::WorkingState state = core::capture_working_state(session_.events, settings, bet_memo_->utf8_text().toStdString());
+    core::keep_conditions(session_.conditions, state);
+    return state;
 }
 
 void MainWindow::show_line_figures() {
