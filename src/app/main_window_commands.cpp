@@ -72,8 +72,9 @@ void MainWindow::remove_repeats() {
 
 void MainWindow::filter_by_conditions() {
     run_list_command([this] {
+        const std::string text = bet_memo_->utf8_text().toStdString();
         std::vector<std::string> lines;
-        for (const std::string_view line : core::memo_lines(bet_memo_->utf8_text().toStdString())) lines.emplace_back(line);
+        for (const std::string_view line : core::memo_lines(text)) lines.emplace_back(line);
         return session_.filter_by_conditions(lines);
     });
 }
