@@ -15,6 +15,7 @@
 #include "app/texts.h"
 #include "core/condition_costs.h"
 #include "core/condition_file.h"
+#include "core/percent_text.h"
 
 namespace morvalen::app {
 namespace {
@@ -44,7 +45,7 @@ QString group_caption(const core::Condition& c) {
     return QString::fromStdString(core::group_text(c));
 }
 
-QString percent_text(double value) { return QString::number(value, 'g', 6); }
+QString percent_text(double value) { return QString::fromStdString(core::six_digit_percent(value)); }
 
 QString cost_cell(double value, double error, bool exact, bool as_percent) {
     QString text = exact ? QString() : QStringLiteral("≈");
@@ -170,8 +171,8 @@ ConditionsWindow::ConditionsWindow(core::Session& session, Platform platform, QW
 
     costs_ = new QTableWidget(0, 4, this);
     costs_->setObjectName(QStringLiteral("cost_table"));
-    costs_->setHorizontalHeaderLabels({QStringLiteral("Условие"), QStringLiteral("Вариантов остаётся"),
-                                       QStringLiteral("Доля вариантов, %"), QStringLiteral("Вероятность, %")});
+    costs_->setHorizontalHeaderLabels({QStringLiteral("Условие"), QStringLiteral("Остаётся вариантов"),
+                                       QStringLiteral("Доля, %"), QStringLiteral("Вероятность, %")});
     costs_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     costs_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     costs_->verticalHeader()->setDefaultSectionSize(20);
@@ -392,6 +393,7 @@ void ConditionsWindow::refresh_costs() {
         costs_->item(row, 2)->setText(cost_cell(cost.kept_variants * 100 / variants, cost.variants_error * 100 / variants, cost.exact, true));
         costs_->item(row, 3)->setText(cost_cell(cost.kept_percent, cost.percent_error, cost.exact, true));
     }
+    for (int column = 1; column < 4; ++column) costs_->resizeColumnToContents(column);
     if (!table.refusal.empty()) cost_note_->setText(QString::fromStdString(table.refusal));
     else if (table.marked_variants <= 0) cost_note_->setText(QStringLiteral("Отметьте исходы во всех событиях"));
     else if (table.samples > 0)

@@ -3,7 +3,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/options.h"
-#include "cli/percent_text.h"
+#include "core/percent_text.h"
 #include "core/condition_costs.h"
 
 namespace morvalen::cli {
@@ -21,8 +21,8 @@ void run_filter(CliContext& ctx) {
 
 std::string cost_line(const core::CostRow& row, const core::CostTable& table) {
     std::string line = std::to_string(std::llround(row.kept_variants)) + "\t" + std::to_string(table.marked_variants) + "\t" +
-                       percent(row.kept_percent) + "\t" + percent(table.marked_percent);
-    if (!row.exact) line += "\t±" + std::to_string(std::llround(row.variants_error)) + "\t±" + percent(row.percent_error);
+                       core::six_digit_percent(row.kept_percent) + "\t" + core::six_digit_percent(table.marked_percent);
+    if (!row.exact) line += "\t±" + std::to_string(std::llround(row.variants_error)) + "\t±" + core::six_digit_percent(row.percent_error);
     return line;
 }
 

@@ -5,7 +5,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/options.h"
-#include "cli/percent_text.h"
+#include "core/percent_text.h"
 #include "core/package_chances.h"
 #include "core/results_check.h"
 
@@ -48,8 +48,8 @@ void run_chances(CliContext& ctx) {
     const core::PackageChances& chances = *report.chances;
     for (int k = core::event_count; k >= 2; --k) {
         const auto at = static_cast<std::size_t>(k);
-        std::string line = "Не менее " + std::to_string(k) + " совпадений, %\t" + percent(chances.at_least[at] * 100);
-        if (!chances.exact) line += "\t±" + percent(chances.standard_error[at] * 100);
+        std::string line = "Не менее " + std::to_string(k) + " совпадений, %\t" + core::six_digit_percent(chances.at_least[at] * 100);
+        if (!chances.exact) line += "\t±" + core::six_digit_percent(chances.standard_error[at] * 100);
         ctx.print_line(line);
     }
     ctx.print_line("Ожидаемое число ставок с 8 совпадениями\t" + fixed(chances.expected_full_hits, "%.6g"));

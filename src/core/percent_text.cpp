@@ -1,13 +1,13 @@
 // Percentages as `chances` and `conditions` print them.
-#include "cli/percent_text.h"
+#include "core/percent_text.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-namespace morvalen::cli {
+namespace morvalen::core {
 
-std::string percent(double value) {
+std::string six_digit_percent(double value) {
     int decimals = 6;
     if (value > 0 && value < 0.1) decimals = std::min(5 - static_cast<int>(std::floor(std::log10(value))), 330);
     char buffer[400];
@@ -15,4 +15,4 @@ std::string percent(double value) {
     return buffer;
 }
 
-}  // namespace morvalen::cli
+}  // namespace morvalen::core
