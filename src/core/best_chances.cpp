@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/autoformation.h"
+#include "core/condition_space.h"
 #include "core/draw_space.h"
 #include "core/session.h"
 #include "core/variant_space.h"
@@ -161,8 +162,23 @@ struct Run {
     // The package the counters were last built for while a phase runs; after "Esc", the answer.
     std::vector<std::int64_t> current;
 
+    std::optional<ConditionCheck> check;  // the conditions, when they are in force
+    MarkedColumns marked;
+
+    // A variant the conditions let be chosen.
+    bool allowed(std::int64_t variant) const {
+        if (!check) return true;
+        const VariantPattern digits = space.digits(variant);
+        VariantColumns columns{};
+        for (int d = 0; d < event_count; ++d)
+            columns[static_cast<std::size_t>(d)] = marked.columns[static_cast<std::size_t>(d)][static_cast<std::size_t>(digits[static_cast<std::size_t>(d)])];
+        return check->passes(columns);
+    }
+
     Run(const EventTable& t, const BetList& list, const BestChancesSettings& s, const ProgressHooks& h, const bool* st)
-        : table(t), settings(s), hooks(h), stop(st), space(t), draws(t), poll(h, st, s.time_budget), counts(draws, s.guarantee) {
+        : table(t), settings(s), hooks(h), stop(st), space(t), draws(t), poll(h, st, s.time_budget), counts(draws, s.guarantee),
+          marked(t) {
+        if (conditions_in_force(s.conditions)) check.emplace(s.conditions, t);
         for (const BetEntry& entry : list) {
             if (entry.bet_count == 0) continue;
             const VariantPattern pattern = space.pattern_of(entry);
@@ -186,7 +202,7 @@ struct Run {
         auto walk = [&](auto& self, int d, std::int64_t index, double probability, const std::array<double, event_count + 1>& hits) -> void {
             if (d == event_count) {
                 if ((++visited & 0xFFFF) == 0) poll.tick();
-                if (excluded.count(index) != 0) return;
+                if (excluded.count(index) != 0 || !allowed(index)) return;
                 double chance = 0;
                 for (int j = settings.guarantee; j <= event_count; ++j) chance += hits[j];
                 const Candidate candidate{chance, index, 0};
@@ -261,6 +277,9 @@ struct Run {
             for_each_variant_within(space, draws.pattern_of(draw), changes, [&](std::int64_t v) { gains[static_cast<std::size_t>(v)] -= p; });
         };
         constexpr double taken = -1;
+        if (check)
+            for (std::int64_t v = 0; v < space.size(); ++v)
+                if (!allowed(v)) gains[static_cast<std::size_t>(v)] = taken;
         for (const VariantPattern& bet : earlier) {
             counts.add(bet, lower_around);
             gains[static_cast<std::size_t>(space.index_of(bet))] = taken;
@@ -310,6 +329,7 @@ struct Run {
         scratch.events = table;
         scratch.settings.guarantee = std::min(settings.guarantee, 7);
         scratch.rng = settings.generator;
+        scratch.conditions = settings.conditions;
         for (const VariantPattern& bet : earlier) scratch.bets.push_back(space.bet_of(space.index_of(bet), Currency()));
         const std::size_t before = scratch.bets.size();
         ProgressHooks quiet;
@@ -320,7 +340,7 @@ struct Run {
         };
         const AutoformationOutcome outcome = autoform(scratch, wanted, quiet, std::nullopt);
         std::vector<std::int64_t> bets;
-        if (outcome.failed || scratch.bets.size() < before) return bets;
+        if (outcome.failed || !outcome.refusal.empty() || scratch.bets.size() < before) return bets;
         for (std::size_t i = before; i < scratch.bets.size(); ++i) {
             const VariantPattern pattern = space.pattern_of(scratch.bets[i]);
             const std::int64_t variant = space.index_of(pattern);
@@ -363,7 +383,7 @@ struct Run {
                 double best_gain = -1;
                 std::int64_t best = out;
                 const auto consider = [&](std::int64_t variant) {
-                    if (variant == out || chosen.count(variant) != 0 || excluded.count(variant) != 0) return;
+                    if (variant == out || chosen.count(variant) != 0 || excluded.count(variant) != 0 || !allowed(variant)) return;
                     const double g = counts.gain(space.digits(variant));
                     if (g > best_gain || (g == best_gain && variant < best)) {
                         best_gain = g;
@@ -443,6 +463,10 @@ BestChancesPackage best_chances_package(const EventTable& table, const BetList& 
     }
 
     Run run(table, earlier, settings, hooks, stop);
+    if (run.check && !run.check->refusal().empty()) {
+        result.refusal = run.check->refusal();
+        return result;
+    }
     std::vector<std::int64_t>& best = run.current;
     try {
         run.poll.caption = [] { return std::string("Максимум шансов: подготовка"); };
@@ -499,6 +523,7 @@ std::optional<std::string> form_best_chances_package(Session& session, const Pro
     settings.bets = session.settings.repeat_count;
     settings.generator = session.rng;
     settings.time_budget = time_budget;
+    settings.conditions = session.conditions;
     // The next run starts elsewhere.
     session.rng.seed(session.rng.next());
     BestChancesPackage package;

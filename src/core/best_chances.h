@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/bet.h"
+#include "core/conditions.h"
 #include "core/event_table.h"
 #include "core/progress.h"
 #include "core/random_source.h"
@@ -32,6 +33,8 @@ struct BestChancesSettings {
     // Draws the improving search may visit; with it a seeded run gives the same package on any
     // machine fast enough to stay within the time budget.
     std::uint64_t search_work_limit = 300'000'000;
+    // While they are in force, only the variants that pass them are chosen.
+    ConditionSet conditions;
 };
 
 struct BestChancesPackage {

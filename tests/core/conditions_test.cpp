@@ -7,6 +7,7 @@
 #include <set>
 
 #include "core/autoformation.h"
+#include "core/best_chances.h"
 #include "core/condition_costs.h"
 #include "core/condition_file.h"
 #include "core/condition_filter.h"
@@ -407,6 +408,21 @@ TEST(ConditionFormations, RandomDistributionDrawsOnlyPassingBets) {
     ASSERT_EQ(random_distribution(s), std::nullopt);
     EXPECT_FALSE(s.bets.empty());
     for (const BetEntry& bet : s.bets) EXPECT_TRUE(bet_passes(s, bet));
+}
+
+TEST(ConditionFormations, BestChancesChoosesOnlyPassingBets) {
+    std::mt19937_64 rng(5);
+    for (int round = 0; round < 6; ++round) {
+        Session s(21);
+        s.events = random_line(rng, 300);
+        s.conditions = random_set(rng, s.events);
+        s.settings.guarantee = 6 + round % 3;
+        s.settings.repeat_count = 20;
+        ASSERT_EQ(form_best_chances_package(s, {}, std::chrono::milliseconds(500)), std::nullopt);
+        for (const BetEntry& bet : s.bets) EXPECT_TRUE(bet_passes(s, bet)) << round;
+        const std::int64_t passing = passing_count(s.events, s.conditions).variants;
+        EXPECT_EQ(static_cast<std::int64_t>(s.bets.size()), std::min<std::int64_t>(passing, 20)) << round;
+    }
 }
 
 }  // namespace
