@@ -56,25 +56,25 @@ struct Counters {
     }
 };
 
-std::optional<std::string> probability_refusal(const EventTable& table) {
+}  // namespace
+
+std::optional<std::string> probability_refusal(const EventTable& table, const std::string& consequence) {
     for (int e = 1; e <= event_count; ++e) {
         bool any = false;
         for (int o = 1; o <= outcome_count; ++o) {
             const std::int64_t raw = table.cell(e, o).setting_probability.ten_thousandths();
             if (raw < 0)
                 return "Событие " + std::to_string(e) + ": отрицательная вероятность исхода " + std::string(outcome_label(o)) +
-                       ", шансы пакета не рассчитываются";
+                       ", " + consequence;
             any |= raw > 0;
         }
         if (!any)
-            return "Событие " + std::to_string(e) + ": вероятности всех исходов равны 0, шансы пакета не рассчитываются";
+            return "Событие " + std::to_string(e) + ": вероятности всех исходов равны 0, " + consequence;
     }
     return std::nullopt;
 }
 
-using Probabilities = std::array<std::array<double, outcome_count>, event_count>;
-
-Probabilities normalised(const EventTable& table) {
+Probabilities normalised_probabilities(const EventTable& table) {
     Probabilities p{};
     for (int e = 1; e <= event_count; ++e) {
         long double sum = 0;
@@ -84,6 +84,8 @@ Probabilities normalised(const EventTable& table) {
     }
     return p;
 }
+
+namespace {
 
 std::vector<OutcomeClass> event_classes(const std::vector<const BetEntry*>& bets, int e, const std::array<double, outcome_count>& p,
                                         std::size_t words) {
@@ -129,11 +131,11 @@ struct Enumeration {
 
 ChancesReport package_chances(const BetList& list, const EventTable& table, const ChanceOptions& options) {
     ChancesReport report;
-    if (auto refusal = probability_refusal(table)) {
+    if (auto refusal = probability_refusal(table, "шансы пакета не рассчитываются")) {
         report.refusal = std::move(*refusal);
         return report;
     }
-    const Probabilities p = normalised(table);
+    const Probabilities p = normalised_probabilities(table);
 
     std::vector<const BetEntry*> bets;
     for (const BetEntry& entry : list) {

@@ -42,6 +42,15 @@ struct ChancesReport {
     std::string refusal;  // the player's message when the probabilities cannot be used
 };
 
+// The set probabilities of each event as the chances read them: setting_probability over the sum of
+// the event's 17. Only for a table probability_refusal accepts.
+using Probabilities = std::array<std::array<double, outcome_count>, event_count>;
+Probabilities normalised_probabilities(const EventTable& table);
+
+// Why the set probabilities cannot be used: a negative one, or an event whose 17 are all 0; the
+// message ends with `consequence` ("шансы пакета не рассчитываются").
+std::optional<std::string> probability_refusal(const EventTable& table, const std::string& consequence);
+
 // Probabilities are setting_probability, normalised over the 17 outcomes of each event; the
 // events are drawn independently. An event whose probabilities are all 0, or one with a negative
 // probability, is refused. A coupon counts as its best single bet (the number of events whose
