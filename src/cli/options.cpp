@@ -20,7 +20,7 @@ constexpr OptionInfo known_options[] = {
     {"--marks", true},    {"--stake", true},       {"--guarantee", true},     {"--steps", true},
     {"--min", true},      {"--max", true},         {"--seed", true},          {"--start-index", true},
     {"--start-with", false}, {"--order", true},    {"--payload", true},       {"--probabilities", true},
-    {"--coverage", false},   {"--results", true},
+    {"--coverage", false},   {"--results", true},     {"--pool", true},          {"--rules", true},
 };
 
 const OptionInfo* find_option(std::string_view name) {
@@ -117,35 +117,44 @@ void apply_marks(std::string_view marks, core::EventTable& table) {
     }
 }
 
-void apply_probabilities(CliContext& ctx) {
+namespace {
+
+// Percentages of every outcome from `option` into the cells' `field`, as --probabilities reads them.
+void apply_percentages(CliContext& ctx, const std::string& option, core::Currency core::OutcomeCell::*field) {
     core::EventTable& table = ctx.session.events;
-    const auto text = ctx.value("--probabilities");
+    const auto text = ctx.value(option);
     if (!text) {
         const core::Currency even = *core::Currency::parse(default_outcome_percent);
         for (int e = 1; e <= core::event_count; ++e)
-            for (int o = 1; o <= core::outcome_count; ++o) table.cell(e, o).setting_probability = even;
+            for (int o = 1; o <= core::outcome_count; ++o) table.cell(e, o).*field = even;
         return;
     }
     const auto groups = split(*text, ';');
-    if (groups.size() > static_cast<std::size_t>(core::event_count)) throw UsageError("--probabilities: больше 8 событий");
+    if (groups.size() > static_cast<std::size_t>(core::event_count)) throw UsageError(option + ": больше 8 событий");
     for (int e = 1; e <= core::event_count; ++e)
-        for (int o = 1; o <= core::outcome_count; ++o) table.cell(e, o).setting_probability = core::Currency();
+        for (int o = 1; o <= core::outcome_count; ++o) table.cell(e, o).*field = core::Currency();
     for (std::size_t g = 0; g < groups.size(); ++g) {
         if (core::trim_blanks(groups[g]).empty()) continue;
         const auto values = split(groups[g], ',');
         if (values.size() > static_cast<std::size_t>(core::outcome_count))
-            throw UsageError("--probabilities: больше 17 значений в событии " + std::to_string(g + 1));
+            throw UsageError(option + ": больше 17 значений в событии " + std::to_string(g + 1));
         for (std::size_t v = 0; v < values.size(); ++v) {
             const std::string_view item = core::trim_blanks(values[v]);
             if (item.empty()) continue;
             const auto percent = core::Currency::parse(item);
             if (!percent || percent->ten_thousandths() < 0)
-                throw UsageError("--probabilities: событие " + std::to_string(g + 1) + ", исход " + std::string(core::outcome_label(static_cast<int>(v) + 1)) +
+                throw UsageError(option + ": событие " + std::to_string(g + 1) + ", исход " + std::string(core::outcome_label(static_cast<int>(v) + 1)) +
                                  ": ожидается неотрицательное число с точкой, получено \"" + std::string(item) + "\"");
-            table.cell(static_cast<int>(g) + 1, static_cast<int>(v) + 1).setting_probability = *percent;
+            table.cell(static_cast<int>(g) + 1, static_cast<int>(v) + 1).*field = *percent;
         }
     }
 }
+
+}  // namespace
+
+void apply_probabilities(CliContext& ctx) { apply_percentages(ctx, "--probabilities", &core::OutcomeCell::setting_probability); }
+
+void apply_pool_shares(CliContext& ctx) { apply_percentages(ctx, "--pool", &core::OutcomeCell::pool_probability); }
 
 void apply_settings(CliContext& ctx) {
     core::FormationSettings& settings = ctx.session.settings;

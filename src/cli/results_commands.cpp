@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/command_registry.h"
+#include "cli/number_text.h"
 #include "cli/options.h"
 #include "core/package_chances.h"
 #include "core/results_check.h"
@@ -36,15 +37,6 @@ std::string fixed(double value, const char* format) {
     return buffer;
 }
 
-// A percentage with six decimals, and more below 0.1 so that at least six significant digits show.
-std::string percent(double value) {
-    int decimals = 6;
-    if (value > 0 && value < 0.1) decimals = std::min(5 - static_cast<int>(std::floor(std::log10(value))), 330);
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return buffer;
-}
-
 void run_chances(CliContext& ctx) {
     apply_probabilities(ctx);
     core::ChanceOptions options;
@@ -55,8 +47,8 @@ void run_chances(CliContext& ctx) {
     const core::PackageChances& chances = *report.chances;
     for (int k = core::event_count; k >= 2; --k) {
         const auto at = static_cast<std::size_t>(k);
-        std::string line = "Не менее " + std::to_string(k) + " совпадений, %\t" + percent(chances.at_least[at] * 100);
-        if (!chances.exact) line += "\t±" + percent(chances.standard_error[at] * 100);
+        std::string line = "Не менее " + std::to_string(k) + " совпадений, %\t" + percent_text(chances.at_least[at] * 100);
+        if (!chances.exact) line += "\t±" + percent_text(chances.standard_error[at] * 100);
         ctx.print_line(line);
     }
     ctx.print_line("Ожидаемое число ставок с 8 совпадениями\t" + fixed(chances.expected_full_hits, "%.6g"));
