@@ -24,6 +24,7 @@ constexpr OptionInfo known_options[] = {
     {"--min", true},      {"--max", true},         {"--seed", true},          {"--start-index", true},
     {"--start-with", false}, {"--order", true},    {"--payload", true},       {"--probabilities", true},
     {"--coverage", false},   {"--results", true},      {"--conditions", true},    {"--pool", true},
+    {"--rules", true},
 };
 
 const OptionInfo* find_option(std::string_view name) {

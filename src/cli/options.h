@@ -27,6 +27,8 @@ inline constexpr std::string_view default_outcome_percent = "5.8824";
 // percentages separated by "," in column order; a missing group or value is 0. Without the option
 // every outcome gets default_outcome_percent. Throws UsageError on anything else.
 void apply_probabilities(CliContext& ctx);
+// Reads --pool into pool_probability exactly as --probabilities is read.
+void apply_pool_shares(CliContext& ctx);
 
 // Reads --pool into pool_probability exactly as --probabilities is read; equal shares without it.
 void apply_pool_shares(CliContext& ctx);

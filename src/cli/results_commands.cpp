@@ -37,7 +37,6 @@ std::string fixed(double value, const char* format) {
     return buffer;
 }
 
-
 void run_chances(CliContext& ctx) {
     apply_probabilities(ctx);
     core::ChanceOptions options;

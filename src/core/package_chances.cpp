@@ -56,23 +56,26 @@ struct Counters {
     }
 };
 
-std::optional<std::string> probability_refusal(const EventTable& table) {
+}  // namespace
+
+std::optional<std::string> probability_refusal(const EventTable& table, const std::string& consequence) {
     for (int e = 1; e <= event_count; ++e) {
         bool any = false;
         for (int o = 1; o <= outcome_count; ++o) {
             const std::int64_t raw = table.cell(e, o).setting_probability.ten_thousandths();
             if (raw < 0)
                 return "Событие " + std::to_string(e) + ": отрицательная вероятность исхода " + std::string(outcome_label(o)) +
-                       ", шансы пакета не рассчитываются";
+                       ", " + consequence;
             any |= raw > 0;
         }
         if (!any)
-            return "Событие " + std::to_string(e) + ": вероятности всех исходов равны 0, шансы пакета не рассчитываются";
+            return "Событие " + std::to_string(e) + ": вероятности всех исходов равны 0, " + consequence;
     }
     return std::nullopt;
 }
 
-using Probabilities = OutcomeShares;
+
+namespace {
 
 std::vector<OutcomeClass> event_classes(const std::vector<const BetEntry*>& bets, int e, const std::array<double, outcome_count>& p,
                                         std::size_t words) {
@@ -130,7 +133,7 @@ OutcomeShares normalised_over_outcomes(const EventTable& table, Currency Outcome
 
 ChancesReport package_chances(const BetList& list, const EventTable& table, const ChanceOptions& options) {
     ChancesReport report;
-    if (auto refusal = probability_refusal(table)) {
+    if (auto refusal = probability_refusal(table, "шансы пакета не рассчитываются")) {
         report.refusal = std::move(*refusal);
         return report;
     }

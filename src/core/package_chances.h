@@ -42,14 +42,21 @@ struct ChancesReport {
     std::string refusal;  // the player's message when the probabilities cannot be used
 };
 
+// Why the set probabilities cannot be used: a negative one, or an event whose 17 are all 0; the
+// message ends with `consequence` ("шансы пакета не рассчитываются").
+std::optional<std::string> probability_refusal(const EventTable& table, const std::string& consequence);
+
+// Per event the figures of `field` divided by their sum over the 17 outcomes; all 0 where the sum is 0.
+// With the set probabilities, this is how the chances read them.
+using OutcomeShares = std::array<std::array<double, outcome_count>, event_count>;
+using Probabilities = OutcomeShares;
+OutcomeShares normalised_over_outcomes(const EventTable& table,
+                                       Currency OutcomeCell::*field = &OutcomeCell::setting_probability);
+
 // Probabilities are setting_probability, normalised over the 17 outcomes of each event; the
 // events are drawn independently. An event whose probabilities are all 0, or one with a negative
 // probability, is refused. A coupon counts as its best single bet (the number of events whose
 // result is in its set); entries with an empty set or bet_count 0 are left out.
-// Per event the figures of `field` divided by their sum over the 17 outcomes; all 0 where the sum is 0.
-using OutcomeShares = std::array<std::array<double, outcome_count>, event_count>;
-OutcomeShares normalised_over_outcomes(const EventTable& table,
-                                       Currency OutcomeCell::*field = &OutcomeCell::setting_probability);
 
 ChancesReport package_chances(const BetList& list, const EventTable& table, const ChanceOptions& options = {});
 
