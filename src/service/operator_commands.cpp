@@ -6,6 +6,7 @@
 
 #include "core/list_page.h"
 #include "core/payload.h"
+#include "core/signature.h"
 #include "service/line_json.h"
 #include "service/line_store.h"
 #include "service/command_table.h"
@@ -85,6 +86,11 @@ const ServiceCommandRegistration import_system{
          if (decoded.status == core::PayloadStatus::error)
              throw std::runtime_error(ctx.args[1] + ": " + decoded.error);
          if (decoded.records.empty()) throw std::runtime_error(ctx.args[1] + " holds no bets");
+         std::uint64_t variants = 1;
+         for (const int count : core::signature_parts(*signature).counts) variants *= static_cast<std::uint64_t>(count);
+         if (decoded.records.size() > variants)
+             throw std::runtime_error(ctx.args[1] + " holds more bets than the shape has variants (" +
+                                      std::to_string(variants) + ")");
          if (decoded.records.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
              throw std::runtime_error(ctx.args[1] + " holds too many bets");
          const auto bets = static_cast<std::int32_t>(decoded.records.size());
