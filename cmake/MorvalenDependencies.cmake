@@ -45,6 +45,8 @@ if(MORVALEN_BUILD_APP)
     morvalen_missing("Qt 6 Widgets, Network, Charts and Test${detail}"
                      "qt6-base-dev qt6-charts-dev libqt6opengl6-dev" MORVALEN_BUILD_APP)
   endif()
+  # The update check verifies the release's minisign signatures (Ed25519, BLAKE2b) with libsodium.
+  morvalen_find_module(SODIUM libsodium "libsodium" libsodium-dev)
   # The program's icon in the sizes a desktop asks for is drawn from its SVG.
   find_program(MORVALEN_RSVG_CONVERT rsvg-convert)
   if(NOT MORVALEN_RSVG_CONVERT)

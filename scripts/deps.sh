@@ -18,6 +18,9 @@ packages=(
   dpkg-dev file desktop-file-utils appstream librsvg2-bin
   # The deployment test runs the shipped nginx site (its own prefix, never the system's nginx).
   nginx-light
+  # Update signatures: libsodium verifies them, minisign makes them (and the tests' fixtures);
+  # openssl makes the TLS test's own CA.
+  libsodium-dev minisign openssl
   # A Russian locale, so the tests can run number reading under a decimal comma as a player's desktop does.
   locales
 )

@@ -25,11 +25,13 @@ QString QtFileDialogs::open_file_name(QWidget* parent) { return QFileDialog::get
 
 bool QtQuestions::ask_yes_no(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Question, title, box_text(text), QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes;
 }
 
 bool QtQuestions::confirm(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Question, title, box_text(text), QMessageBox::Yes, parent);
+    box.setTextFormat(Qt::PlainText);
     // With Yes as its only button, Esc and the close button would press it; they dismiss the box.
     QPushButton* dismiss = box.addButton(QMessageBox::Cancel);
     dismiss->hide();

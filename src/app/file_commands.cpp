@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include <QFile>
-#include <QSaveFile>
 #include <QUrl>
 
 #include "app/desktop_services.h"
@@ -15,6 +14,7 @@
 #include "app/results_window.h"
 #include "app/texts.h"
 #include "app/update_checker.h"
+#include "app/whole_file_writer.h"
 #include "core/bet.h"
 #include "core/quotes_file.h"
 #include "core/spreadsheet_table.h"
@@ -41,14 +41,11 @@ QString chosen_save_name(const FileCommandTarget& target) {
     return dialogs ? dialogs->save_file_name(target.window) : QString();
 }
 
-// Replaces the file only when every byte was written: a full disk or a locked file leaves the old
-// file (or none) instead of a truncated one.
-void write_whole_file(const QString& path, const std::string& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !file.commit())
-        throw std::runtime_error("Не удалось записать файл " + path.toStdString() + ": " + file.errorString().toStdString());
+// Replaces the file only when every byte was written and flushed: a full disk or a locked file
+// leaves the old file (or none) instead of a truncated one, and the player is told.
+void save_whole_file(const QString& path, const std::string& bytes) {
+    const FileWrite written = write_whole_file(path, bytes);
+    if (!written.ok) throw std::runtime_error("Не удалось записать файл " + path.toStdString() + ": " + written.error.toStdString());
 }
 
 void export_sheet(const FileCommandTarget& target, core::SheetLayout layout) {
@@ -89,7 +86,7 @@ void save_text(const FileCommandTarget& target) {
         std::ostringstream out;
         if (!core::write_memo_text(out, std::string_view(text.constData(), static_cast<std::size_t>(text.size()))))
             throw std::runtime_error("Не удалось подготовить текст пакета");
-        write_whole_file(QString::fromStdString(core::text_file_name(chosen.toStdString())), out.str());
+        save_whole_file(QString::fromStdString(core::text_file_name(chosen.toStdString())), out.str());
     });
 }
 
@@ -103,7 +100,7 @@ void save_quotes(const FileCommandTarget& target) {
         std::ostringstream out;
         if (!core::write_quotes(out, table, target.window->windowTitle().toStdString()))
             throw std::runtime_error("Не удалось подготовить файл котировок");
-        write_whole_file(QString::fromStdString(core::quotes_file_name(chosen.toStdString())), out.str());
+        save_whole_file(QString::fromStdString(core::quotes_file_name(chosen.toStdString())), out.str());
     });
 }
 

@@ -185,8 +185,8 @@ void MainWindow::connect_commands() {
 }
 
 void MainWindow::initialise() {
-    // Before the line is requested: a player who takes the new version ends this run.
-    check_for_update(this, options_.update_url, options_.platform);
+    // Once the window is shown, beside the line's request: the check never holds the start.
+    start_update_check(this, options_.update_url, options_.platform, options_.update_settings);
     session_.keys = {};
     session_.rng.seed(options_.seed != 0 ? options_.seed : clock_seed());
     load_saved_state();

@@ -16,6 +16,7 @@
 #include "app/outcome_grid.h"
 #include "app/page_fetcher.h"
 #include "app/platform.h"
+#include "app/update_checker.h"
 #include "core/progress.h"
 #include "core/session.h"
 #include "core/working_state.h"
@@ -41,6 +42,8 @@ struct WindowOptions {
     std::function<std::chrono::steady_clock::time_point()> progress_clock;
     // Base address of the update host; empty: no update check at start.
     QString update_url;
+    // The keys a release must be signed with and where its archive is saved.
+    UpdateSettings update_settings;
     // Keep the working state in a file between runs (the program does; tests choose).
     bool keep_working_state = false;
     // The folder of that file; empty: the program's data folder.
@@ -139,6 +142,7 @@ private:
     // The state read at start, until the first answer to the line request puts it back.
     std::optional<core::WorkingState> saved_state_;
     bool saved_state_settled_ = false;
+    QString save_failure_note_;
     bool line_read_ = false;
     QString damaged_state_note_;
 

@@ -47,6 +47,15 @@ void MainWindow::set_up_keeping() {
     if (!options_.keep_working_state) return;
     keeper_ = new WorkingStateKeeper(options_.state_folder, [this] { return capture_state(); }, this);
     keeper_->setObjectName(QStringLiteral("working_state_keeper"));
+    // A failed save stays in the caption until a retry succeeds.
+    connect(keeper_, &WorkingStateKeeper::save_failed, this, [this](const QString& reason) {
+        save_failure_note_ = QStringLiteral("состояние не сохранено (%1), будет повторено").arg(reason);
+        add_caption_note(save_failure_note_);
+    });
+    connect(keeper_, &WorkingStateKeeper::save_recovered, this, [this] {
+        setWindowTitle(windowTitle().remove(QStringLiteral(" — ") + save_failure_note_));
+        save_failure_note_.clear();
+    });
 }
 
 void MainWindow::load_saved_state() {
@@ -54,7 +63,11 @@ void MainWindow::load_saved_state() {
     WorkingStateStore::Loaded loaded = keeper_->load();
     saved_state_ = std::move(loaded.state);
     // A damaged file never stops the start; it is set aside and the player is told in passing.
-    if (!loaded.reason.isEmpty()) damaged_state_note_ = QStringLiteral("сохранённое состояние повреждено и отложено");
+    if (!loaded.reason.isEmpty())
+        damaged_state_note_ = loaded.from_backup ? QStringLiteral("сохранённое состояние повреждено, взята резервная копия")
+                                                 : QStringLiteral("сохранённое состояние повреждено и отложено");
+    if (keeper_->in_use_elsewhere())
+        damaged_state_note_ = QStringLiteral("состояние открыто другой копией программы и здесь не сохраняется");
 }
 
 void MainWindow::after_line_request() {

@@ -11,6 +11,8 @@ namespace morvalen::app {
 
 void QtMessageBoxes::show_error(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    // Texts may carry what a host sent; a box never renders them as markup or links.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

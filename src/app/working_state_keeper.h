@@ -23,6 +23,10 @@ public:
 
     WorkingStateStore::Loaded load() { return store_.load(); }
     QString file_path() const { return store_.file_path(); }
+    bool in_use_elsewhere() const { return store_.in_use_elsewhere(); }
+    // The last save failed and a retry is due.
+    bool failing() const { return failing_; }
+    void set_retry_delay(int milliseconds) { retry_.setInterval(milliseconds); }
 
     // Something the state holds changed: it is written about a second later, once for a burst.
     void changed();
@@ -37,13 +41,22 @@ public:
     const std::optional<core::WorkingState>& held_marks() const { return held_; }
     void drop_held_marks() { held_.reset(); }
 
+Q_SIGNALS:
+    // A save failed (why, in Russian); it is tried again after the retry delay until one succeeds.
+    void save_failed(const QString& reason);
+    // The first successful save after failed ones.
+    void save_recovered();
+
 private:
     core::WorkingState state_to_save();
+    void written(bool ok, const QString& error);
 
     WorkingStateStore store_;
     std::function<core::WorkingState()> capture_;
     std::optional<core::WorkingState> held_;
     QTimer timer_;
+    QTimer retry_;
+    bool failing_ = false;
 };
 
 }  // namespace morvalen::app

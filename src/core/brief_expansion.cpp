@@ -1,6 +1,8 @@
 // Expansion of brief systems over the player's marked outcomes.
 #include "core/brief_expansion.h"
 
+#include <algorithm>
+
 #include <utility>
 
 #include "core/session.h"
@@ -95,6 +97,12 @@ bool expand_brief_system(Session& session, const std::vector<std::uint64_t>& rec
     return true;
 }
 
+std::uint64_t variant_count(const ExpansionOrder& order) {
+    std::uint64_t variants = 1;
+    for (const ExpansionEntry& entry : order) variants *= static_cast<std::uint64_t>(std::max(entry.marked, 0));
+    return variants;
+}
+
 BriefBodyOutcome expand_brief_body(Session& session, std::string_view body, const ProgressHooks& hooks,
                                    std::size_t max_content_bytes) {
     BriefBodyOutcome outcome;
@@ -102,7 +110,15 @@ BriefBodyOutcome expand_brief_body(Session& session, std::string_view body, cons
         outcome.ran = false;
         return outcome;
     }
-    PayloadResult payload = decode_payload(body, max_content_bytes);
+    // More records than the shape has variants is never a valid system: decompression stops there,
+    // so a small hostile body cannot grow into millions of bets.
+    const std::uint64_t variants = variant_count(session.expansion_order);
+    std::size_t cap = max_content_bytes;
+    const bool shape_binds = variants > 0 && variants < cap / payload_record_size;
+    if (shape_binds) cap = static_cast<std::size_t>(variants) * payload_record_size + (payload_record_size - 1);
+    PayloadResult payload = decode_payload(body, cap);
+    if (shape_binds && payload.status == PayloadStatus::error && payload.error == payload_too_large_error)
+        payload.error = "the system holds more bets than its shape has variants";
     outcome.status = payload.status;
     outcome.error = payload.error;
     if (payload.status != PayloadStatus::records) {

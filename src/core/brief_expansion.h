@@ -34,6 +34,10 @@ enum class SlotOrder { random, ascending };
 ExpansionOrder order_events(const EventTable& table, bool start_with, RandomSource& rng,
                             SlotOrder slot_order = SlotOrder::random);
 
+// The variants of the order's shape: the product of its marked counts (0 when an event has none).
+// A system never holds more records than that.
+std::uint64_t variant_count(const ExpansionOrder& order);
+
 // The signature of the order: G followed by its 8 marked counts, in the order's sequence.
 std::int64_t signature_of(int guarantee, const ExpansionOrder& order);
 

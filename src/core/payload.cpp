@@ -47,7 +47,7 @@ std::string inflate_members(std::string_view body, std::size_t cap, std::string&
             if (rc == Z_NEED_DICT || rc == Z_DATA_ERROR) return "corrupt gzip stream";
             if (rc == Z_MEM_ERROR) return "out of memory while decompressing";
             const std::size_t produced = out.size() - stream.avail_out;
-            if (produced > cap - content.size()) return "decompressed content exceeds the limit";
+            if (produced > cap - content.size()) return std::string(payload_too_large_error);
             content.append(reinterpret_cast<const char*>(out.data()), produced);
             if (rc == Z_STREAM_END) break;
             // Z_BUF_ERROR with input left means no progress was possible: the stream is stuck.

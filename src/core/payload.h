@@ -13,6 +13,9 @@ inline constexpr std::size_t payload_record_size = 5;
 // A record is an unsigned 40-bit value.
 inline constexpr std::uint64_t payload_record_limit = std::uint64_t{1} << 40;
 
+// The error of a content that decompresses beyond its cap.
+inline constexpr std::string_view payload_too_large_error = "decompressed content exceeds the limit";
+
 enum class PayloadStatus {
     records,    // a valid stream; records holds every whole record
     no_system,  // a body of fewer than 2 bytes: the service has no system for the signature

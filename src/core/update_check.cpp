@@ -1,19 +1,64 @@
-// The version comparison of the update check, by characters as the version file has always been read.
+// Version texts are plain numbers now: the host's bytes are never shown or compared as free text.
 #include "core/update_check.h"
 
-#include "core/cp1251.h"
+#include <vector>
 
 namespace morvalen::core {
+namespace {
+
+constexpr std::size_t largest_group_digits = 9;  // fits an int32 whatever the digits
+
+std::optional<std::vector<long>> version_groups(std::string_view text) {
+    std::vector<long> groups;
+    std::size_t i = 0;
+    while (true) {
+        const std::size_t start = i;
+        long value = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') value = value * 10 + (text[i++] - '0');
+        if (i == start || i - start > largest_group_digits) return std::nullopt;
+        groups.push_back(value);
+        if (i == text.size()) break;
+        if (text[i] != '.' || groups.size() == 4) return std::nullopt;
+        ++i;
+    }
+    return groups;
+}
+
+std::string_view without_line_break(std::string_view text) {
+    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    return text;
+}
+
+std::string_view file_name_of(SignedFile file) {
+    return (file == SignedFile::version_text ? version_file_path : update_archive_path).substr(1);
+}
+
+}  // namespace
+
+std::optional<std::string> plain_version(std::string_view text) {
+    text = without_line_break(text);
+    if (!version_groups(text)) return std::nullopt;
+    return std::string(text);
+}
 
 bool offers_update(std::string_view fetched_version, std::string_view own) {
-    // char_traits<char> compares as unsigned char, which is the 8-bit code order.
-    return own.compare(fetched_version) < 0;
+    const auto fetched = version_groups(without_line_break(fetched_version));
+    const auto mine = version_groups(own);
+    if (!fetched || !mine) return false;
+    for (std::size_t g = 0; g < 4; ++g) {
+        const long a = g < fetched->size() ? (*fetched)[g] : 0;
+        const long b = g < mine->size() ? (*mine)[g] : 0;
+        if (a != b) return a > b;
+    }
+    return false;
 }
 
 std::string_view version_text(std::string_view body) { return body.substr(0, version_text_limit); }
 
-std::string after_download_text(std::string_view fetched_version) {
-    return "Получен архивный файл morvalen_trast.rar с новой версией программы" + cp1251_to_utf8(fetched_version);
+std::string after_download_text(std::string_view saved_name, std::string_view version, std::string_view saved_path) {
+    return "Получен архивный файл " + std::string(saved_name) + " с новой версией программы" + std::string(version) +
+           "\rФайл сохранён: " + std::string(saved_path);
 }
 
 std::string update_address(std::string_view host, std::string_view path) {
@@ -21,22 +66,64 @@ std::string update_address(std::string_view host, std::string_view path) {
     return std::string(host) + std::string(path);
 }
 
-UpdateOutcome run_update_check(std::string_view host, const UpdateHooks& hooks) {
-    const auto fetched = hooks.fetch_text(update_address(host, version_file_path));
-    if (!fetched) return UpdateOutcome::no_check;
-    const std::string_view version = version_text(*fetched);
-    if (!offers_update(version)) return UpdateOutcome::up_to_date;
-    if (!hooks.ask_yes_no(update_offer_text)) return UpdateOutcome::declined;
-    switch (hooks.download_to_file(update_address(host, update_archive_path), std::string(local_archive_file))) {
-        case ArchiveDownload::written:
-            break;
-        case ArchiveDownload::file_not_created:
-            hooks.show_error(archive_write_failure_text);
-            return UpdateOutcome::not_downloaded;
-        case ArchiveDownload::not_written:
-            return UpdateOutcome::not_downloaded;
+std::string trusted_comment_for(std::string_view file, std::string_view version) {
+    return "file:" + std::string(file) + " version:" + std::string(version);
+}
+
+std::optional<SignedFor> signed_for(std::string_view trusted_comment) {
+    std::optional<std::string> file;
+    std::optional<std::string> version;
+    while (!trusted_comment.empty()) {
+        const auto end = trusted_comment.find_first_of(" \t");
+        const std::string_view field = trusted_comment.substr(0, end);
+        const auto take = [&](std::string_view key, std::optional<std::string>& into) {
+            if (field.substr(0, key.size()) != key) return true;
+            if (into) return false;  // a field named twice is ambiguous
+            into = std::string(field.substr(key.size()));
+            return true;
+        };
+        if (!take("file:", file) || !take("version:", version)) return std::nullopt;
+        if (end == std::string_view::npos) break;
+        trusted_comment.remove_prefix(end + 1);
     }
-    return hooks.confirm(after_download_text(version)) ? UpdateOutcome::terminate_requested : UpdateOutcome::downloaded;
+    if (!file || !version) return std::nullopt;
+    return SignedFor{*file, *version};
+}
+
+std::string signature_refusal(SignedFile file, SignatureCheck check, std::string_view trusted_comment,
+                              std::string_view version) {
+    const bool archive = file == SignedFile::archive;
+    const std::string ending = archive ? " Файл не сохранён." : " Обновление не предлагается.";
+    const std::string what = archive ? "архива новой версии" : "номера новой версии";
+    switch (check) {
+        case SignatureCheck::missing:
+            return (archive ? "Архив новой версии не подписан." : "Номер новой версии не подписан.") + ending;
+        case SignatureCheck::malformed:
+            return "Подпись " + what + " повреждена." + ending;
+        case SignatureCheck::unknown_key:
+            return "Подпись " + what + " сделана неизвестным ключом." + ending;
+        case SignatureCheck::forged:
+            return "Подпись " + what + " не подтверждена: файл подделан или повреждён." + ending;
+        case SignatureCheck::valid:
+            break;
+    }
+    const auto signed_as = signed_for(trusted_comment);
+    if (!signed_as || signed_as->file != file_name_of(file))
+        return "Подпись " + what + " сделана для другого файла." + ending;
+    if (signed_as->version != version) {
+        const std::string shown = plain_version(signed_as->version).value_or("?");
+        return (archive ? "Архив подписан для версии " : "Номер подписан для версии ") + shown +
+               ", а предложена версия " + std::string(version) + "." + ending;
+    }
+    return {};
+}
+
+std::string download_failure_text(std::string_view reason) {
+    return "Не удалось загрузить архив новой версии: " + std::string(reason) + ". Файл не сохранён.";
+}
+
+std::string archive_write_failure_text(std::string_view folder) {
+    return "Невозможно записать архив новой версии в папку " + std::string(folder) + ".";
 }
 
 }  // namespace morvalen::core

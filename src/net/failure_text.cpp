@@ -17,6 +17,8 @@ QString failure_reason(const FetchResult& result) {
     case QNetworkReply::HostNotFoundError: return QStringLiteral("узел не найден");
     case QNetworkReply::RemoteHostClosedError: return QStringLiteral("узел закрыл соединение");
     case QNetworkReply::TimeoutError: return QStringLiteral("истекло время ожидания ответа");
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("сертификат узла не подтверждён (%1)").arg(result.error);
     case QNetworkReply::NetworkSessionFailedError:
     case QNetworkReply::TemporaryNetworkFailureError: return QStringLiteral("нет связи с сетью");
     default: break;

@@ -51,9 +51,13 @@ public:
     explicit HttpClient(QObject* parent = nullptr);
 
     using Callback = std::function<void(const FetchResult&)>;
+    // Bytes of the body so far and the declared length (-1 when unknown).
+    using Progress = std::function<void(qint64 received, qint64 total)>;
 
     // Starts a GET and returns at once; done runs later on this object's thread, exactly once.
-    void get(const QUrl& url, const RequestLimits& limits, Callback done);
+    void get(const QUrl& url, const RequestLimits& limits, Callback done, Progress progress = {});
+    // Ends every request of this client; their callbacks run with a failed result.
+    void abort_all();
     // A page for reading its text (the line and list pages): page_limits().
     void fetch_page(const QUrl& url, Callback done) { get(url, page_limits(), std::move(done)); }
     // A body of at most max_bytes (a brief system, the archive): body_limits() with that cap.

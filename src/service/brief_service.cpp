@@ -82,7 +82,8 @@ Reply BriefService::system(const SystemQuery& query) {
 Reply BriefService::update(std::string_view name) {
     Reply reply;
     std::optional<std::string> content;
-    if (name == version_file || name == archive_file || name == help_file) {
+    const bool is_signature = name == version_signature_file || name == archive_signature_file;
+    if (name == version_file || name == archive_file || name == help_file || is_signature) {
         content = store_.with_db([&](Database& db) { return update_file(db, name); });
     }
     if (name == version_file) {
@@ -97,6 +98,16 @@ Reply BriefService::update(std::string_view name) {
         }
         reply.body = std::move(*content);
         reply.content_type = "application/x-rar-compressed";
+    } else if (is_signature) {
+        // No signature, no update: the program refuses what it cannot verify.
+        if (!content) {
+            reply.status = 404;
+            reply.body = "no signature\n";
+            reply.content_type = "text/plain; charset=utf-8";
+            return reply;
+        }
+        reply.body = std::move(*content);
+        reply.content_type = "text/plain; charset=utf-8";
     } else if (name == help_file) {
         reply.body = content ? *content : std::string(default_help_page());
         reply.content_type = core::is_valid_utf8(reply.body) ? "text/html; charset=utf-8"

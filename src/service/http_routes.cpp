@@ -7,7 +7,8 @@
 namespace morvalen::service {
 namespace {
 
-constexpr std::array<std::string_view, 3> update_paths{"/updmtz17.ini", "/morvalen_trast.rar", "/morvalen_help.html"};
+constexpr std::array<std::string_view, 5> update_paths{"/updmtz17.ini", "/morvalen_trast.rar", "/morvalen_help.html",
+                                                      "/updmtz17.ini.minisig", "/morvalen_trast.rar.minisig"};
 
 enum class Route { brief, update, none };
 

@@ -6,6 +6,7 @@
 
 #include "core/list_page.h"
 #include "core/payload.h"
+#include "core/signature.h"
 #include "service/line_json.h"
 #include "service/line_store.h"
 #include "service/command_table.h"
@@ -19,11 +20,23 @@ namespace {
 constexpr std::size_t line_file_limit = 1 << 20;
 constexpr std::size_t payload_file_limit = std::size_t{64} << 20;
 constexpr std::size_t payload_content_limit = std::size_t{512} << 20;
-constexpr std::size_t archive_file_limit = std::size_t{256} << 20;
 constexpr std::size_t version_text_limit = 282;  // what the program reads of it in one go
 
 void expect_args(const CommandContext& ctx, std::size_t count, const char* usage) {
     if (ctx.args.size() != count) throw CommandUsageError(usage);
+}
+
+// The minisign signature named after a file, stored beside it; a file set without one has its old
+// signature removed, so a stale signature never stands beside new content.
+void put_signature(Database& db, std::string_view name, const CommandContext& ctx, std::size_t index) {
+    if (ctx.args.size() <= index) {
+        remove_update_file(db, name);
+        return;
+    }
+    const std::string signature = read_file_capped(ctx.args[index], signature_file_limit);
+    if (signature.rfind("untrusted comment: ", 0) != 0 || signature.find("\ntrusted comment: ") == std::string::npos)
+        throw std::runtime_error(ctx.args[index] + " is not a minisign signature file");
+    put_update_file(db, name, signature);
 }
 
 const ServiceCommandRegistration import_line{
@@ -73,6 +86,11 @@ const ServiceCommandRegistration import_system{
          if (decoded.status == core::PayloadStatus::error)
              throw std::runtime_error(ctx.args[1] + ": " + decoded.error);
          if (decoded.records.empty()) throw std::runtime_error(ctx.args[1] + " holds no bets");
+         std::uint64_t variants = 1;
+         for (const int count : core::signature_parts(*signature).counts) variants *= static_cast<std::uint64_t>(count);
+         if (decoded.records.size() > variants)
+             throw std::runtime_error(ctx.args[1] + " holds more bets than the shape has variants (" +
+                                      std::to_string(variants) + ")");
          if (decoded.records.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
              throw std::runtime_error(ctx.args[1] + " holds too many bets");
          const auto bets = static_cast<std::int32_t>(decoded.records.size());
@@ -84,23 +102,32 @@ const ServiceCommandRegistration import_system{
 
 const ServiceCommandRegistration set_version{
     "set-version",
-    {"set-version TEXT      the version text the update check compares", [](CommandContext& ctx) {
-         expect_args(ctx, 1, "set-version TEXT");
+    {"set-version TEXT [SIG]  the version text the update check compares, with its minisign signature",
+     [](CommandContext& ctx) {
+         if (ctx.args.empty() || ctx.args.size() > 2) throw CommandUsageError("set-version TEXT [SIGNATURE_FILE]");
          if (ctx.args[0].size() > version_text_limit)
              throw std::runtime_error("the version text is longer than 282 bytes");
          Store store(ctx.database_path);
-         store.with_db([&](Database& db) { put_update_file(db, version_file, ctx.args[0]); });
+         store.with_db([&](Database& db) {
+             put_update_file(db, version_file, ctx.args[0]);
+             put_signature(db, version_signature_file, ctx, 1);
+         });
          ctx.out << "version set: " << ctx.args[0] << "\n";
          return 0;
      }}};
 
 const ServiceCommandRegistration set_archive{
     "set-archive",
-    {"set-archive FILE      the update archive offered with a newer version", [](CommandContext& ctx) {
-         expect_args(ctx, 1, "set-archive FILE");
-         const std::string archive = read_file_capped(ctx.args[0], archive_file_limit);
+    {"set-archive FILE [SIG]  the update archive offered with a newer version, with its minisign signature",
+     [](CommandContext& ctx) {
+         if (ctx.args.empty() || ctx.args.size() > 2) throw CommandUsageError("set-archive FILE [SIGNATURE_FILE]");
+         // The program refuses a larger download, so a larger archive could never reach a player.
+         const std::string archive = read_file_capped(ctx.args[0], archive_size_limit);
          Store store(ctx.database_path);
-         store.with_db([&](Database& db) { put_update_file(db, archive_file, archive); });
+         store.with_db([&](Database& db) {
+             put_update_file(db, archive_file, archive);
+             put_signature(db, archive_signature_file, ctx, 1);
+         });
          ctx.out << "archive set: " << archive.size() << " bytes\n";
          return 0;
      }}};

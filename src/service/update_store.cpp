@@ -22,6 +22,10 @@ std::optional<std::string> update_file(Database& db, std::string_view name) {
     return statement.column_text(0);
 }
 
+void remove_update_file(Database& db, std::string_view name) {
+    db.prepare("DELETE FROM update_files WHERE name = ?").bind(1, name).run();
+}
+
 std::string_view default_help_page() {
     return R"html(<!DOCTYPE html>
 <html lang="ru">

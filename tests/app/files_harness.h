@@ -77,7 +77,7 @@ struct FilesHarness {
     std::shared_ptr<ScriptedFetcher> fetcher = std::make_shared<ScriptedFetcher>();
     std::unique_ptr<MainWindow> window;
 
-    explicit FilesHarness(QString update_url = {}, bool answer_yes = false) {
+    explicit FilesHarness(QString update_url = {}, bool answer_yes = false, UpdateSettings update_settings = {}) {
         questions.answer_yes = answer_yes;
         WindowOptions options;
         options.platform = {&boxes, &clipboard, &layouts, &dialogs, &questions, &desktop};
@@ -85,6 +85,7 @@ struct FilesHarness {
         options.fetcher = fetcher;
         options.seed = 12345;
         options.update_url = std::move(update_url);
+        options.update_settings = std::move(update_settings);
         window = std::make_unique<MainWindow>(options);
     }
 

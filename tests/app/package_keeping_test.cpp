@@ -171,7 +171,7 @@ TEST(WorkingState, ADamagedFileIsSetAsideAndTheWindowStartsEmpty) {
     h.fetcher->answer(demo_line_page());
     EXPECT_TRUE(h.memo().isEmpty());
     EXPECT_TRUE(h.window->windowTitle().endsWith(QStringLiteral("сохранённое состояние повреждено и отложено")));
-    const QStringList files = QDir(folder.path()).entryList(QDir::Files);
+    const QStringList files = QDir(folder.path()).entryList({QStringLiteral("working-state.txt*")}, QDir::Files);
     ASSERT_EQ(files.size(), 1);
     EXPECT_TRUE(files.first().startsWith(QStringLiteral("working-state.txt.damaged-")));
     // Work goes on and is saved afresh.

@@ -1,16 +1,38 @@
-// The start-up update check against the embedded service on the loopback, answered through scripted questions.
+// The update check against a loopback host: signed releases are saved in the download folder, and a
+// hostile host's forged, unsigned, replayed or marked-up files get nothing written and a clear word.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
 
 #include "app/update_checker.h"
+#include "app/update_signature.h"
+#include "core/update_check.h"
 #include "files_harness.h"
 #include "service/embedded_service.h"
 #include "service/store.h"
 #include "service/update_store.h"
+#include "update_signer.h"
 
 namespace morvalen::app::testing {
 namespace {
+
+std::string numbered_bytes(std::size_t size, int step) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * static_cast<std::size_t>(step) + 3);
+    return bytes;
+}
+
+std::string read_text(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
 
 class UpdateCheck : public ::testing::Test {
 protected:
@@ -18,93 +40,266 @@ protected:
         service_ = service::EmbeddedService::start("");
         ASSERT_NE(service_, nullptr);
         host_ = QString::fromStdString(service_->base_url());
-        // The archive lands in the working folder: a private one for the test.
-        previous_ = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(folder_.path()));
+        downloads_ = folder_.filePath(QStringLiteral("Загрузки"));
     }
-    void TearDown() override { QDir::setCurrent(previous_); }
 
     void put(std::string_view name, const std::string& content) {
         service_->store().with_db([&](service::Database& db) { service::put_update_file(db, name, content); });
     }
-    core::UpdateOutcome check(bool yes, bool confirm_yes = false) {
+    // A release as the maker publishes it: both files signed, each comment naming file and version.
+    void publish(const std::string& version, const std::string& archive, const TestSigner& signer) {
+        put(service::version_file, version);
+        put(service::version_signature_file,
+            signer.sign(version, core::trusted_comment_for(service::version_file, version)));
+        put(service::archive_file, archive);
+        put(service::archive_signature_file,
+            signer.sign(archive, core::trusted_comment_for(service::archive_file, version)));
+    }
+
+    UpdateOutcome check(bool yes, bool confirm_yes = false) {
         questions_.answer_yes = yes;
         questions_.confirm_yes = confirm_yes;
-        return check_for_update(nullptr, host_, platform());
+        UpdateSettings settings;
+        settings.keys = {release_.key()};
+        settings.download_folder = downloads_;
+        UpdateChecker checker(nullptr, host_, platform(), settings);
+        QSignalSpy done(&checker, &UpdateChecker::finished);
+        checker.start();
+        if (done.isEmpty()) {
+            EXPECT_TRUE(done.wait(20000));
+        }
+        last_saved_ = checker.saved_path();
+        return checker.outcome();
     }
     Platform platform() { return {&boxes_, nullptr, nullptr, nullptr, &questions_, &desktop_}; }
+    QStringList downloaded() const { return QDir(downloads_).entryList(QDir::Files | QDir::System | QDir::Hidden); }
+    QString last_box() const { return boxes_.boxes.empty() ? QString() : boxes_.boxes.back().text; }
 
+    TestSigner release_{7};
+    TestSigner stranger_{9};
     std::unique_ptr<service::EmbeddedService> service_;
     QString host_;
     QTemporaryDir folder_;
-    QString previous_;
+    QString downloads_;
+    QString last_saved_;
     RecordingBoxes boxes_;
     ScriptedQuestions questions_;
     RecordingDesktop desktop_;
 };
 
-TEST_F(UpdateCheck, OffersOnlyATextThatOrdersAfterTheOwnVersionByCharacters) {
+TEST_F(UpdateCheck, ASignedNewerReleaseIsSavedInTheDownloadFolderUnderAFreeName) {
+    const std::string archive = numbered_bytes(300000, 7);
+    publish("1.0.3.0", archive, release_);
+
+    EXPECT_EQ(check(true, false), UpdateOutcome::downloaded);
+    const QString first = QDir(downloads_).filePath(QStringLiteral("morvalen_trast.rar"));
+    EXPECT_EQ(last_saved_, first);
+    EXPECT_EQ(read_text(first), archive);
+    ASSERT_EQ(questions_.confirmed.size(), 1u);
+    EXPECT_EQ(questions_.confirmed[0].text,
+              "Получен архивный файл morvalen_trast.rar с новой версией программы1.0.3.0\rФайл сохранён: " + first);
+    EXPECT_TRUE(boxes_.boxes.empty());
+
+    // A name already taken, by a file or by a link to someone else's file, is left as it is.
+    const QString victim = folder_.filePath(QStringLiteral("victim.txt"));
+    QFile(victim).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(victim, QDir(downloads_).filePath(QStringLiteral("morvalen_trast (2).rar"))));
+    EXPECT_EQ(check(true, true), UpdateOutcome::terminate_requested);
+    EXPECT_EQ(last_saved_, QDir(downloads_).filePath(QStringLiteral("morvalen_trast (3).rar")));
+    EXPECT_EQ(read_text(last_saved_), archive);
+    EXPECT_EQ(QFileInfo(victim).size(), 0);
+    EXPECT_EQ(read_text(first), archive);
+    EXPECT_EQ(desktop_.quit_requests, 1);
+    // No temporary file is left behind.
+    EXPECT_EQ(downloaded().size(), 3);
+}
+
+TEST_F(UpdateCheck, VersionsAreNumbersComparedGroupByGroup) {
     const std::pair<std::string, bool> cases[] = {
-        {"1.0.3.0", true}, {"1.0.2.0", false}, {"1.0.1.9", false}, {"1.0.10.0", false}, {"1.0.2.0\r\n", true}};
+        {"1.0.3.0", true}, {"1.0.10.0", true}, {"2", true}, {"1.0.2.0", false}, {"1.0.1.9", false}, {"1.0.2.0\r\n", false}};
     for (const auto& [version, offers] : cases) {
-        put(service::version_file, version);
+        publish(version, "archive", release_);
         questions_.asked.clear();
-        EXPECT_EQ(check(false), offers ? core::UpdateOutcome::declined : core::UpdateOutcome::up_to_date) << version;
+        EXPECT_EQ(check(false), offers ? UpdateOutcome::declined : UpdateOutcome::up_to_date) << version;
         ASSERT_EQ(questions_.asked.size(), offers ? 1u : 0u) << version;
         if (offers) {
             EXPECT_EQ(questions_.asked[0].text, "Доступна новая версия программы!\rОбновить?");
         }
     }
-    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("morvalen_trast.rar")));
+    EXPECT_TRUE(boxes_.boxes.empty());
+    EXPECT_TRUE(downloaded().isEmpty());
+}
+
+TEST_F(UpdateCheck, AHostileVersionTextIsNeverOffered) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string signature;
+        const char* message;
+    };
+    const std::string html = "<h1 style=\"color:red\">2.0</h1><a href=\"http://127.0.0.1:9/x.exe\">сюда</a>";
+    const Case cases[] = {
+        {"markup", html, release_.sign(html, "file:updmtz17.ini version:2.0"),
+         "Узел обновлений прислал вместо номера версии что-то другое. Обновление не предлагается."},
+        {"unsigned", "1.0.3.0", "", "Номер новой версии не подписан. Обновление не предлагается."},
+        {"another key", "1.0.3.0", stranger_.sign("1.0.3.0", "file:updmtz17.ini version:1.0.3.0"),
+         "Подпись номера новой версии сделана неизвестным ключом. Обновление не предлагается."},
+        {"edited after signing", "1.0.4.0", release_.sign("1.0.3.0", "file:updmtz17.ini version:1.0.4.0"),
+         "Подпись номера новой версии не подтверждена: файл подделан или повреждён. Обновление не предлагается."},
+        {"an archive's signature", "1.0.3.0", release_.sign("1.0.3.0", "file:morvalen_trast.rar version:1.0.3.0"),
+         "Подпись номера новой версии сделана для другого файла. Обновление не предлагается."},
+        {"garbage", "1.0.3.0", "<html>not found</html>", "Подпись номера новой версии повреждена. Обновление не предлагается."},
+    };
+    for (const Case& c : cases) {
+        put(service::version_file, c.text);
+        if (c.signature.empty()) {
+            service_->store().with_db(
+                [&](service::Database& db) { service::remove_update_file(db, service::version_signature_file); });
+        } else {
+            put(service::version_signature_file, c.signature);
+        }
+        questions_.asked.clear();
+        EXPECT_EQ(check(true, true), UpdateOutcome::refused) << c.what;
+        EXPECT_EQ(last_box(), QString::fromUtf8(c.message)) << c.what;
+        EXPECT_TRUE(questions_.asked.empty()) << c.what;
+    }
+    EXPECT_TRUE(downloaded().isEmpty());
     EXPECT_EQ(desktop_.quit_requests, 0);
 }
 
-TEST_F(UpdateCheck, YesWritesTheArchiveTellsAndAsksToEndTheProgram) {
-    put(service::version_file, "1.0.3.0");
-    std::string archive(300000, '\0');
-    for (std::size_t i = 0; i < archive.size(); ++i) archive[i] = static_cast<char>(i * 7 + 3);
-    put(service::archive_file, archive);
+TEST_F(UpdateCheck, AForgedUnsignedOrReplayedArchiveIsNotWritten) {
+    const std::string genuine = numbered_bytes(200000, 7);
+    const std::string evil = numbered_bytes(200000, 11);
+    struct Case {
+        const char* what;
+        std::string archive;
+        std::string signature;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"forged", evil, release_.sign(genuine, "file:morvalen_trast.rar version:1.0.3.0"),
+         "Подпись архива новой версии не подтверждена: файл подделан или повреждён. Файл не сохранён."},
+        {"unsigned", evil, "", "Архив новой версии не подписан. Файл не сохранён."},
+        {"replayed", genuine, release_.sign(genuine, "file:morvalen_trast.rar version:1.0.2.5"),
+         "Архив подписан для версии 1.0.2.5, а предложена версия 1.0.3.0. Файл не сохранён."},
+        {"by a stranger", evil, stranger_.sign(evil, "file:morvalen_trast.rar version:1.0.3.0"),
+         "Подпись архива новой версии сделана неизвестным ключом. Файл не сохранён."},
+    };
+    for (const Case& c : cases) {
+        publish("1.0.3.0", c.archive, release_);
+        if (c.signature.empty()) {
+            service_->store().with_db(
+                [&](service::Database& db) { service::remove_update_file(db, service::archive_signature_file); });
+        } else {
+            put(service::archive_signature_file, c.signature);
+        }
+        EXPECT_EQ(check(true, true), UpdateOutcome::refused) << c.what;
+        EXPECT_EQ(last_box(), QString::fromUtf8(c.message)) << c.what;
+    }
+    EXPECT_TRUE(downloaded().isEmpty());
+    EXPECT_TRUE(questions_.confirmed.empty());
+}
 
-    EXPECT_EQ(check(true, false), core::UpdateOutcome::downloaded);
-    QFile file(QStringLiteral("morvalen_trast.rar"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().toStdString(), archive);
-    ASSERT_EQ(questions_.confirmed.size(), 1u);
-    EXPECT_EQ(questions_.confirmed[0].text, "Получен архивный файл morvalen_trast.rar с новой версией программы1.0.3.0");
-    EXPECT_EQ(desktop_.quit_requests, 0);
+TEST_F(UpdateCheck, AnUnreachableHostOrAMissingKeyChecksNothing) {
+    publish("1.0.3.0", "archive", release_);
+    UpdateChecker unkeyed(nullptr, host_, platform(), UpdateSettings{{}, downloads_});
+    unkeyed.start();
+    EXPECT_EQ(unkeyed.outcome(), UpdateOutcome::no_check);
 
-    EXPECT_EQ(check(true, true), core::UpdateOutcome::terminate_requested);
-    EXPECT_EQ(desktop_.quit_requests, 1);
+    // Nothing listens on port 1: the start goes on silently.
+    host_ = QStringLiteral("http://127.0.0.1:1");
+    EXPECT_EQ(check(true, true), UpdateOutcome::up_to_date);
+    EXPECT_TRUE(questions_.asked.empty());
     EXPECT_TRUE(boxes_.boxes.empty());
 }
 
-TEST_F(UpdateCheck, AnUnwritableFolderOrAMissingHostIsReportedOrSilent) {
-    put(service::version_file, "1.0.3.0");
-    // A folder in the archive's place cannot be replaced by a file.
-    ASSERT_TRUE(QDir().mkdir(QStringLiteral("morvalen_trast.rar")));
-    EXPECT_EQ(check(true, true), core::UpdateOutcome::not_downloaded);
-    ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].title, "Ошибка");
-    EXPECT_EQ(boxes_.boxes[0].text, "Невозможно записать временный файл в рабочую папку.");
+TEST_F(UpdateCheck, AnUnwritableDownloadFolderIsReported) {
+    publish("1.0.3.0", "archive bytes", release_);
+    // A file where the folder should be.
+    QFile(downloads_).open(QIODevice::WriteOnly);
+    EXPECT_EQ(check(true, true), UpdateOutcome::not_downloaded);
+    EXPECT_TRUE(last_box().startsWith(QStringLiteral("Невозможно записать архив новой версии в папку ") + downloads_))
+        << last_box().toStdString();
     EXPECT_TRUE(questions_.confirmed.empty());
-
-    // Nothing listens on port 1: the version text is empty and the start goes on silently.
-    questions_.asked.clear();
-    EXPECT_EQ(check_for_update(nullptr, QStringLiteral("http://127.0.0.1:1"), platform()), core::UpdateOutcome::up_to_date);
-    EXPECT_TRUE(questions_.asked.empty());
-    EXPECT_EQ(fetch_text(QStringLiteral("not an address")), std::nullopt);
 }
 
-TEST_F(UpdateCheck, NoLeavesTheStartUnchangedAndInformationOpensThePage) {
-    put(service::version_file, "1.0.3.0");
-    FilesHarness h(host_);
-    ASSERT_EQ(h.questions.asked.size(), 1u);
-    EXPECT_EQ(h.desktop.quit_requests, 0);
-    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("morvalen_trast.rar")));
-    // The rest of the start ran: the line page was asked for and the grid header written.
+// A host that sends the archive's headers and a first piece, then nothing, like a stalled line.
+class StallingHost {
+public:
+    explicit StallingHost(std::map<std::string, std::string> files) : files_(std::move(files)) {
+        server_.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection())
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
+        });
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort()); }
+
+private:
+    void answer(QTcpSocket* socket) {
+        const QByteArray request = socket->readAll();
+        const QByteArray path = request.split(' ').value(1);
+        const auto found = files_.find(path.toStdString());
+        if (found == files_.end()) {
+            socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            socket->disconnectFromHost();
+            return;
+        }
+        const bool stall = path == "/morvalen_trast.rar";
+        const std::string& body = found->second;
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+        socket->write(head.data(), static_cast<qint64>(head.size()));
+        const std::size_t sent = stall ? body.size() / 4 : body.size();
+        socket->write(body.data(), static_cast<qint64>(sent));
+        if (!stall) socket->disconnectFromHost();
+    }
+
+    QTcpServer server_;
+    std::map<std::string, std::string> files_;
+};
+
+TEST_F(UpdateCheck, TheDownloadShowsItsProgressAndCanBeCancelled) {
+    const std::string archive = numbered_bytes(400000, 7);
+    StallingHost stalling({{"/updmtz17.ini", "1.0.3.0"},
+                           {"/updmtz17.ini.minisig", release_.sign("1.0.3.0", "file:updmtz17.ini version:1.0.3.0")},
+                           {"/morvalen_trast.rar", archive}});
+    QWidget window;
+    window.show();
+    questions_.answer_yes = true;
+    UpdateSettings settings{{release_.key()}, downloads_};
+    UpdateChecker checker(&window, stalling.url(), platform(), settings);
+    QSignalSpy done(&checker, &UpdateChecker::finished);
+    checker.start();
+    QProgressDialog* progress = nullptr;
+    const bool shown = QTest::qWaitFor(
+        [&] {
+            progress = window.findChild<QProgressDialog*>(QStringLiteral("update_download_progress"));
+            return progress && progress->value() > 0;
+        },
+        10000);
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_TRUE(done.isEmpty());
+    auto* cancel = progress->findChild<QPushButton*>();
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.size() == 1; }, 5000));
+    EXPECT_EQ(checker.outcome(), UpdateOutcome::cancelled);
+    EXPECT_TRUE(boxes_.boxes.empty());
+    EXPECT_TRUE(downloaded().isEmpty());
+}
+
+TEST_F(UpdateCheck, TheWindowChecksAfterItIsShownAndInformationOpensThePage) {
+    publish("1.0.3.0", "archive", release_);
+    UpdateSettings settings{{release_.key()}, downloads_};
+    FilesHarness h(host_, false, settings);
+    // The start itself never waits for the host.
+    EXPECT_TRUE(h.questions.asked.empty());
     EXPECT_EQ(h.fetcher->requests.size(), 1u);
-    EXPECT_EQ(h.window->windowTitle(), "Тотализатор \"Тарвил\"");
     EXPECT_EQ(h.grid()->cell(0, 0), "События");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.questions.asked.size() == 1; }, 10000));
+    EXPECT_EQ(h.desktop.quit_requests, 0);
+    EXPECT_TRUE(downloaded().isEmpty());
     h.action("show_information")->trigger();
     ASSERT_EQ(h.desktop.opened.size(), 1u);
     EXPECT_EQ(h.desktop.opened[0], QUrl(host_ + QStringLiteral("/morvalen_help.html")));
@@ -115,6 +310,25 @@ TEST_F(UpdateCheck, TheEnvironmentNamesTheUpdateHost) {
     EXPECT_EQ(find_update_host(host_), "http://updates.example:8080");
     qunsetenv("MORVALEN_UPDATE_URL");
     EXPECT_EQ(find_update_host(host_), host_);
+}
+
+// Signatures made by the minisign program itself, prehashed (its default) and legacy.
+TEST(UpdateSignature, ReadsWhatMinisignWrites) {
+    const auto read = [](const char* name) { return read_text(QStringLiteral(MORVALEN_TEST_DATA "/") + QLatin1String(name)); };
+    const auto key = core::parse_minisign_key(read("minisign_test.pub"));
+    ASSERT_TRUE(key.has_value());
+    const SignatureVerdict prehashed = verify_signature("1.0.3.0", read("version_prehashed.minisig"), {*key});
+    EXPECT_EQ(prehashed.check, core::SignatureCheck::valid);
+    EXPECT_EQ(prehashed.trusted_comment, "file:updmtz17.ini version:1.0.3.0");
+    const SignatureVerdict legacy = verify_signature("1.0.3.0", read("version_legacy.minisig"), {*key});
+    EXPECT_EQ(legacy.check, core::SignatureCheck::valid);
+    EXPECT_EQ(legacy.trusted_comment, "timestamp:1796825629\tfile:v.ini");
+
+    EXPECT_EQ(verify_signature("1.0.3.1", read("version_prehashed.minisig"), {*key}).check, core::SignatureCheck::forged);
+    std::string edited = read("version_prehashed.minisig");
+    edited.replace(edited.find("1.0.3.0"), 7, "9.9.9.9");
+    EXPECT_EQ(verify_signature("1.0.3.0", edited, {*key}).check, core::SignatureCheck::forged);
+    EXPECT_EQ(verify_signature("1.0.3.0", read("version_prehashed.minisig"), {}).check, core::SignatureCheck::unknown_key);
 }
 
 }  // namespace

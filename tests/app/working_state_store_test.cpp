@@ -33,8 +33,9 @@ TEST(WorkingStateStore, AStateWrittenLaterIsReadByTheNextStart) {
     ASSERT_TRUE(loaded.state);
     EXPECT_EQ(loaded.state->memo_text, "second");
     EXPECT_EQ(loaded.state->guarantee, 5);
-    // QSaveFile leaves nothing but the file itself.
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("working-state.txt")});
+    // Writing leaves nothing but the file itself (and the running copy's lock).
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("working-state.lock"), QStringLiteral("working-state.txt")}));
 }
 
 TEST(WorkingStateStore, ADamagedFileIsSetAsideAndTheStartGoesOn) {

@@ -281,3 +281,20 @@ TEST(BriefSystems, BodiesThatAreShortOrCorruptAppendNothing) {
     EXPECT_EQ(session.bets.size(), 3u);
     EXPECT_EQ(restored, 4);
 }
+
+TEST(BriefSystems, ABodyWithMoreRecordsThanTheShapeHasVariantsIsRefused) {
+    Session session = shaped_3_1_2();
+    session.expansion_order = order_events(session.events, false, session.rng);
+    const std::uint64_t variants = variant_count(session.expansion_order);
+    ASSERT_GT(variants, 1u);
+    // A bomb of a single repeated record: tiny compressed, millions of bets if it were read.
+    const auto bomb = expand_brief_body(session, encode_payload(std::vector<std::uint64_t>(2'000'000, 0)));
+    EXPECT_EQ(bomb.status, PayloadStatus::error);
+    EXPECT_EQ(bomb.error, "the system holds more bets than its shape has variants");
+    EXPECT_EQ(expand_brief_body(session, encode_payload(std::vector<std::uint64_t>(variants + 1, 0))).status,
+              PayloadStatus::error);
+    EXPECT_TRUE(session.bets.empty());
+    const auto whole = expand_brief_body(session, encode_payload(std::vector<std::uint64_t>(variants, 0)));
+    EXPECT_EQ(whole.status, PayloadStatus::records);
+    EXPECT_EQ(whole.appended, variants);
+}
