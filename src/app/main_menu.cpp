@@ -45,6 +45,9 @@ MainMenu build_main_menu(QMainWindow& window) {
     menu.check_results = add(package, "check_results", QStringLiteral("Проверка по результатам"), nullptr);
     menu.check_results->setToolTip(QStringLiteral("Сколько ставок пакета угадали 8, 7, 6 и меньше событий при заданных "
                                                   "результатах, и шансы пакета при заданных вероятностях"));
+    menu.show_nearest_systems =
+        add(package, "show_nearest_systems", QStringLiteral("Ближайшие бриф-системы"), nullptr);
+    menu.show_nearest_systems->setToolTip(QStringLiteral("Готовые бриф-системы сервиса, близкие к отмеченным исходам"));
     menu.show_information = add(nullptr, "show_information", QStringLiteral("Информация"), nullptr);
     return menu;
 }

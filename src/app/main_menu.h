@@ -26,6 +26,7 @@ struct MainMenu {
     // "Пакет"
     QAction* show_distribution = nullptr;
     QAction* check_results = nullptr;
+    QAction* show_nearest_systems = nullptr;
     // On the bar itself.
     QAction* show_information = nullptr;
 };
