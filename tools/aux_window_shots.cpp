@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     core::EventTable events = app::test::sample_line();
     app::ProbabilityEditorWindow editor(events, nullptr);
     for (int e = 1; e <= core::event_count; ++e)
-        editor.add_event(QString::fromStdString(core::short_event_name(events.event(e).name)));
+        editor.add_event(QString::fromStdString(events.event(e).name));
     editor.select_event(0);
     // A point dragged up a little, so the set curve leaves the bookmaker's.
     editor.show();
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     }
     app::DistributionWindow distribution(session, nullptr);
     for (int e = 1; e <= core::event_count; ++e)
-        distribution.set_event_name(e, QString::fromStdString(core::short_event_name(events.event(e).name)));
+        distribution.set_event_name(e, QString::fromStdString(events.event(e).name));
     distribution.open();
     if (!save(distribution, folder, QStringLiteral("distribution-window.png"))) return 1;
     distribution.hide();

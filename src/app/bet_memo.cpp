@@ -1,7 +1,9 @@
 // The memo's two states and its writing of bet lines.
 #include "app/bet_memo.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -103,6 +105,45 @@ void BetMemo::remove_line(std::size_t index) {
         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     }
     cursor.removeSelectedText();
+}
+
+void BetMemo::mark_unread(const std::vector<std::pair<int, QString>>& lines) {
+    if (lines.empty() && unread_.empty()) return;
+    unread_ = lines;
+    QList<QTextEdit::ExtraSelection> tints;
+    for (const auto& [index, reason] : unread_) {
+        const QTextBlock block = document()->findBlockByNumber(index);
+        if (!block.isValid()) continue;
+        QTextEdit::ExtraSelection tint;
+        tint.cursor = QTextCursor(block);
+        tint.format.setBackground(QColor(255, 214, 214));
+        tint.format.setProperty(QTextFormat::FullWidthSelection, true);
+        tint.format.setToolTip(reason);
+        tints.append(tint);
+    }
+    setExtraSelections(tints);
+}
+
+QString BetMemo::unread_reason(int index) const {
+    for (const auto& [line, reason] : unread_)
+        if (line == index) return reason;
+    return {};
+}
+
+QString BetMemo::line_text(int index) {
+    flush_pending();
+    return document()->findBlockByNumber(index).text();
+}
+
+bool BetMemo::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && !unread_.empty()) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString reason = unread_reason(cursorForPosition(help->pos()).blockNumber());
+        if (reason.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(help->globalPos(), reason, viewport());
+        return true;
+    }
+    return QPlainTextEdit::viewportEvent(event);
 }
 
 bool BetMemo::event(QEvent* event) {

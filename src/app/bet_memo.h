@@ -4,6 +4,9 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
+#include <utility>
+#include <vector>
+
 #include "core/session.h"
 
 namespace morvalen::app {
@@ -32,6 +35,13 @@ public:
     // Replaces the whole text without a re-read (undo and redo put the list back themselves).
     void set_text_quietly(const QString& text);
 
+    // Tints the lines (0-based) that do not read as whole bets; each tooltip says why.
+    void mark_unread(const std::vector<std::pair<int, QString>>& lines);
+    // The reason shown for line `index`, empty when it reads whole.
+    QString unread_reason(int index) const;
+    // The text of line `index` as the memo holds it.
+    QString line_text(int index);
+
     // Ctrl+letter keys that belong to the menu even while the memo has the focus.
     void set_menu_keys(const QList<int>& keys);
     // Another key combination that belongs to the menu (Ctrl+Shift+Z).
@@ -43,6 +53,7 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void flush_pending();
@@ -51,6 +62,7 @@ private:
     QByteArray utf8_;
     bool utf8_current_ = false;
     QList<QKeyCombination> menu_keys_;
+    std::vector<std::pair<int, QString>> unread_;
 };
 
 }  // namespace morvalen::app

@@ -1,11 +1,21 @@
 // The distribution window: the grid of counts and shares per event and outcome, painted with a grey header.
 #include "app/distribution_window.h"
 
+#include <algorithm>
+
 #include <QFontMetrics>
+#include <QScreen>
 
 #include "core/distribution_table.h"
+#include "core/memo_reading.h"
 
 namespace morvalen::app {
+namespace {
+
+// "100(100%)" in the plain font, so that a full column never squeezes its figures.
+constexpr int minimum_outcome_width = 58;
+
+}  // namespace
 
 DistributionWindow::DistributionWindow(const core::Session& session, QWidget* owner)
     : QWidget(owner, Qt::Window), session_(session) {
@@ -35,16 +45,39 @@ void DistributionWindow::open() {
         const std::string_view label = core::outcome_label(o);
         counts_grid_->set_cell(o, 0, QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
     }
+    // The default size shows every column whole, as far as the screen allows.
+    if (!isVisible()) {
+        refresh();
+        QSize wanted = counts_grid_->sizeHint() + QSize(4, 4);
+        if (const QScreen* screen = this->screen()) wanted = wanted.boundedTo(screen->availableSize());
+        resize(wanted);
+    }
     show();
+}
+
+void DistributionWindow::fit_columns() {
+    QFont plain = counts_grid_->font();
+    plain.setPointSize(8);
+    plain.setBold(false);
+    QFont bold = plain;
+    bold.setBold(true);
+    for (int column = 0; column < counts_grid_->column_count(); ++column) {
+        int widest = column == 0 ? 0 : minimum_outcome_width;
+        for (int row = 0; row < counts_grid_->row_count(); ++row)
+            widest = std::max(widest, QFontMetrics(row == 0 ? bold : plain).horizontalAdvance(counts_grid_->cell(column, row)) + 6);
+        if (widest > counts_grid_->column_width(column)) counts_grid_->set_column_width(column, widest);
+    }
 }
 
 void DistributionWindow::set_event_name(int e, const QString& short_name) { counts_grid_->set_cell(0, e, short_name); }
 
 void DistributionWindow::refresh() {
-    const core::DistributionTable table = core::distribution_table(session_.bets);
+    // The lines the memo cannot read whole count nothing, as in the results check.
+    const core::DistributionTable table = core::distribution_table(core::whole_bets_only(session_.bets));
     for (int e = 1; e <= core::event_count; ++e)
         for (int o = 1; o <= core::outcome_count; ++o)
             counts_grid_->set_cell(o, e, QString::fromStdString(table.cells[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(o - 1)]));
+    fit_columns();
 }
 
 void DistributionWindow::showEvent(QShowEvent* event) {

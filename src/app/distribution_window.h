@@ -21,6 +21,8 @@ public:
     void open();
     // Column 0 of event row e (1 to 8), written by the line reading.
     void set_event_name(int e, const QString& short_name);
+    // The counts of the package as it is now.
+    void show_current() { refresh(); }
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -28,6 +30,8 @@ private:
     // Rebuilds the counts and writes rows 1 to 8, columns 1 to 17.
     void refresh();
     void draw_cell(QPainter& painter, int column, int row, const QRect& rect);
+    // Widens every column to its widest text before the first painting.
+    void fit_columns();
 
     const core::Session& session_;
     StringGrid* counts_grid_ = nullptr;

@@ -119,7 +119,7 @@ void load_quotes(const FileCommandTarget& target) {
         const QByteArray bytes = file.read(largest_quotes_file + 1);
         // A load that changes the line is one step: undo takes the figures and the caption back.
         std::optional<PackageHistory::Step> step;
-        if (target.history) step.emplace(*target.history, true);
+        if (target.history) step.emplace(*target.history, PackageHistory::Keeps{true, true});
         core::EventTable& events = (*target.session).events;
         const core::EventTable before = events;
         core::QuotesLoad load;
@@ -140,6 +140,7 @@ void load_quotes(const FileCommandTarget& target) {
         }
         target.grid->update();
         if (load.caption) target.window->setWindowTitle(QString::fromStdString(*load.caption));
+        if (target.line_changed) target.line_changed();
         if (!load.ok) show_error(target, error_caption, to_qstring(core::quotes_format_error));
     });
 }
@@ -147,7 +148,9 @@ void load_quotes(const FileCommandTarget& target) {
 void check_results(const FileCommandTarget& target) {
     guarded(target, [&] {
         auto* results = target.window->findChild<ResultsWindow*>(QStringLiteral("results_window"));
-        if (!results) results = new ResultsWindow(*target.session, target.window);
+        if (!results)
+            results = new ResultsWindow(*target.session, target.window,
+                                        [memo = target.memo](int line) { return memo ? memo->line_text(line) : QString(); });
         results->open();
     });
 }

@@ -1,6 +1,8 @@
 // The menu "Файлы" (spreadsheet export, text save, quotes files), "Информация" and the results check command.
 #pragma once
 
+#include <functional>
+
 #include <QMainWindow>
 
 #include "app/bet_memo.h"
@@ -24,6 +26,8 @@ struct FileCommandTarget {
     QString update_url;
     // Loading quotes is a step of the package's history; null: no history.
     PackageHistory* history = nullptr;
+    // After a quotes load: every view of the line shows the new figures.
+    std::function<void()> line_changed;
 };
 
 // Connects the file commands, the information command and the results check of the menu; called

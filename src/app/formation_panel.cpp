@@ -131,6 +131,13 @@ void FormationPanel::build_start_with() {
     stake_->setObjectName(QStringLiteral("stake"));
     stake_->setGeometry(180, 144, 90, 22);
     stake_->setToolTip(QStringLiteral("Размер ставки"));
+
+    foresight_ = new QLabel(this);
+    foresight_->setObjectName(QStringLiteral("foresight"));
+    foresight_->setGeometry(8, 264, 300, 40);
+    foresight_->setWordWrap(true);
+    foresight_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    foresight_->setToolTip(QStringLiteral("Что даст выбранный способ, насколько это известно до формирования"));
 }
 
 void FormationPanel::colour_start_with_caption(bool ticked) {

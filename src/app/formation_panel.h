@@ -32,6 +32,9 @@ public:
     void show_controls_of(core::FormationMethod method);
     void set_forming_link_visible(bool visible) { add_to_list_link_->setVisible(visible); }
     void set_start_with_text(const QString& text) { start_with_caption_->setText(text); }
+    // What the chosen method will give, as far as that is known before forming.
+    void set_foresight(const QString& text) { foresight_->setText(text); }
+    QString foresight() const { return foresight_->text(); }
     // The stake the line page announces; false when the text is no amount.
     bool set_stake_text(const QString& text) { return stake_->set_value_text(text); }
     // Puts saved settings into the controls (a method the list has no item for is left alone).
@@ -66,6 +69,7 @@ private:
     QCheckBox* start_with_ = nullptr;
     QLabel* start_with_caption_ = nullptr;
     CurrencyEdit* stake_ = nullptr;
+    QLabel* foresight_ = nullptr;
 };
 
 }  // namespace morvalen::app

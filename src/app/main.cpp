@@ -10,8 +10,8 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The name only: a display name would end every window title in "— " and the name.
     QApplication::setApplicationName(morvalen::app::app_title);
-    QApplication::setApplicationDisplayName(morvalen::app::app_title);
     // Desktops match the window to the installed menu entry and icon by this name.
     QApplication::setDesktopFileName(QStringLiteral(MORVALEN_APP_ID));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(MORVALEN_APP_ID)));

@@ -49,6 +49,9 @@ MainMenu build_main_menu(QMainWindow& window) {
     menu.show_conditions = add(package, "show_conditions", QStringLiteral("Условия"), "Ctrl+U");
     menu.conditions_enabled = add(package, "conditions_enabled", QStringLiteral("Условия включены"), nullptr);
     menu.conditions_enabled->setCheckable(true);
+    menu.show_nearest_systems =
+        add(package, "show_nearest_systems", QStringLiteral("Ближайшие бриф-системы"), nullptr);
+    menu.show_nearest_systems->setToolTip(QStringLiteral("Готовые бриф-системы сервиса, близкие к отмеченным исходам"));
     menu.show_information = add(nullptr, "show_information", QStringLiteral("Информация"), nullptr);
     return menu;
 }

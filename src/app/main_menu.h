@@ -29,6 +29,7 @@ struct MainMenu {
     QAction* check_results = nullptr;
     QAction* show_conditions = nullptr;
     QAction* conditions_enabled = nullptr;  // checkable
+    QAction* show_nearest_systems = nullptr;
     // On the bar itself.
     QAction* show_information = nullptr;
 };

@@ -16,12 +16,15 @@
 #include "app/conditions_window.h"
 #include "app/file_commands.h"
 #include "app/package_history.h"
+#include "app/results_window.h"
 #include "app/texts.h"
 #include "app/update_checker.h"
 #include "app/working_state_keeper.h"
 #include "core/autoformation.h"
 #include "core/best_chances.h"
 #include "core/brief_expansion.h"
+#include "core/formation_foresight.h"
+#include "core/memo_reading.h"
 #include "core/random_distribution.h"
 #include "core/sensations.h"
 #include "core/service_request.h"
@@ -56,18 +59,28 @@ QLabel* make_summary_label(QWidget* parent, const char* name, const QString& cap
     return label;
 }
 
-// The panel keeps its children where they were placed and stretches the grid's area to its width.
+// The panel keeps its children where they were placed, stretches the grid's area to its width and
+// keeps the legend at its right edge.
 class GridPanel : public QWidget {
 public:
     using QWidget::QWidget;
     QWidget* grid_area = nullptr;
+    QWidget* legend = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
         if (grid_area) grid_area->setGeometry(0, 0, width(), grid_height);
+        if (legend) legend->move(std::max(8, width() - legend->width() - 8), 258);
         QWidget::resizeEvent(event);
     }
 };
+
+QString unread_note(const core::UnreadLines& unread) {
+    if (unread.lines == 0) return {};
+    return QStringLiteral("   Не прочитаны целиком строк: %1 (ставок в них %2), они подсвечены")
+        .arg(unread.lines)
+        .arg(unread.bets);
+}
 
 std::uint64_t clock_seed() {
     return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
@@ -86,7 +99,11 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent) : QMainWindow(par
     connect_commands();
     set_up_keeping();
     install_file_commands(menu_,
-                          {this, &session_, bet_memo_, outcome_grid_, options_.platform, options_.update_url, history_});
+                          {this, &session_, bet_memo_, outcome_grid_, options_.platform, options_.update_url, history_,
+                           [this] {
+                               show_line_figures();
+                               show_stats(false);
+                           }});
     resize(client_width, client_height + menuBar()->sizeHint().height());
     // Key preview: the window's key handlers see every key pressed in any of its controls.
     qApp->installEventFilter(this);
@@ -127,6 +144,15 @@ void MainWindow::build_panels() {
     variants_summary_ = make_summary_label(grid_panel_, "variants_summary", QString(), 8, 260);
     package_summary_ = make_summary_label(grid_panel_, "package_summary", QString(), 8, 274);
     coverage_summary_ = make_summary_label(grid_panel_, "coverage_summary", QStringLiteral("Покрытие по исходам"), 456, 260);
+    result_summary_ = make_summary_label(grid_panel_, "result_summary", QString(), 456, 274);
+    grid_legend_ = make_summary_label(grid_panel_, "grid_legend",
+                                      QStringLiteral("в клетке: котировки / пул, %\nсенсация: щелчок с клавишей"), 0, 258);
+    grid_legend_->setAlignment(Qt::AlignRight);
+    grid_legend_->setToolTip(QStringLiteral("Число слева — вероятность исхода по котировкам, справа — доля ставок пула, "
+                                            "в процентах.\nЖёлтая отметка сенсации: щелчок по исходу с любой нажатой "
+                                            "клавишей (Shift, Ctrl, Alt…)."));
+    grid_legend_->adjustSize();
+    top->legend = grid_legend_;
 
     auto* bottom = new QWidget(splitter);
     auto* row = new QHBoxLayout(bottom);
@@ -182,6 +208,11 @@ void MainWindow::connect_commands() {
     });
     // The distribution window takes a fresh header each time the command opens it.
     connect(menu_.show_distribution, &QAction::triggered, this, [this] { distribution_->open(); });
+    connect(menu_.show_nearest_systems, &QAction::triggered, this, [this] {
+        if (!running_) guarded([this] { request_nearest_to_marks(); });
+    });
+    for (auto signal : {&FormationPanel::settings_changed, &FormationPanel::method_changed})
+        connect(formation_panel_, signal, this, [this] { show_foresight(); });
 }
 
 void MainWindow::initialise() {
@@ -215,7 +246,10 @@ void MainWindow::show_stats(bool with_coverage) {
     coverage_summary_->setText(QString::fromStdString(view.coverage_line));
     if (conditions_ && conditions_->isVisible()) conditions_->refresh_costs();
     menu_.filter_by_conditions->setEnabled(core::conditions_in_force(session_.conditions) && view.totals.package_bets > 0);
-    for (QLabel* label : {package_summary_, variants_summary_, coverage_summary_}) label->adjustSize();
+    show_unread_lines();
+    if (!result_summary_->text().isEmpty() && session_.bets != result_list_) result_summary_->clear();
+    for (QLabel* label : {package_summary_, variants_summary_, coverage_summary_, result_summary_}) label->adjustSize();
+    show_foresight();
     formation_panel_->set_forming_link_visible(view.enabled.forming_link);
     menu_.add_coupon->setEnabled(view.enabled.add_coupon);
     menu_.remove_variants->setEnabled(view.enabled.remove_variants);
@@ -223,6 +257,47 @@ void MainWindow::show_stats(bool with_coverage) {
                             menu_.save_text, menu_.export_by_columns, menu_.export_by_rows})
         action->setEnabled(view.enabled.list_commands);
     if (history_) update_history_actions();
+}
+
+void MainWindow::show_unread_lines() {
+    const core::UnreadLines unread = core::unread_lines(session_.bets);
+    package_summary_->setText(package_summary_->text() + unread_note(unread));
+    // A suspended memo is being written: its tints are brought up to date once it is shown again.
+    if (bet_memo_->suspended()) return;
+    std::vector<std::pair<int, QString>> lines;
+    if (unread.lines > 0) {
+        for (std::size_t i = 0; i < session_.bets.size(); ++i) {
+            if (core::reads_whole(session_.bets[i])) continue;
+            const int index = static_cast<int>(i);
+            const QByteArray text = bet_memo_->line_text(index).toUtf8();
+            const std::string problem =
+                core::line_problem(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), session_.bets[i]);
+            if (!problem.empty()) lines.emplace_back(index, QString::fromStdString(problem));
+        }
+    }
+    bet_memo_->mark_unread(lines);
+}
+
+void MainWindow::show_result(const QString& text) {
+    result_summary_->setText(text);
+    result_summary_->adjustSize();
+    result_list_ = session_.bets;
+}
+
+void MainWindow::note_stopped_run(const QString& caption, std::int64_t bets_before) {
+    const std::int64_t kept = core::package_totals(session_.bets).package_bets - bets_before;
+    setWindowTitle(caption + QStringLiteral(" — прервано клавишей Esc, оставлено ставок: %1").arg(kept));
+}
+
+void MainWindow::show_foresight() {
+    core::FormationSettings settings = session_.settings;
+    if (!running_ && !session_.formation_running) formation_panel_->peek_into(settings);
+    std::optional<std::int32_t> brief;
+    if (listed_guarantee_ == settings.guarantee) brief = core::listed_system_size(listed_systems_, session_.events);
+    std::optional<std::int64_t> uncovered;
+    if (!coverage_summary_->text().isEmpty()) uncovered = session_.uncovered_variants;
+    formation_panel_->set_foresight(
+        QString::fromStdString(core::formation_foresight({session_.events, settings, brief, uncovered})));
 }
 
 void MainWindow::show_start_with(bool ticked) {
@@ -233,7 +308,10 @@ void MainWindow::on_cell_selected(int column, int row) {
     // The pass decodes its candidates from the marks it started with; they stay put while it runs.
     if (running_) return;
     guarded([&] {
-        if (!core::select_cell(session_.events, column, row, session_.keys.key_held)) return;
+        // A click is a step of the history, the marks with it.
+        const auto step = history_->step({false, true});
+        const bool key_held = session_.keys.key_held || outcome_grid_->click_modifiers() != Qt::NoModifier;
+        if (!core::select_cell(session_.events, column, row, key_held)) return;
         if (column == 0) {
             for (int o = 1; o <= core::outcome_count; ++o)
                 outcome_grid_->set_cell(o, row, QString::fromStdString(core::outcome_cell_text(session_.events, row, o)));
@@ -267,6 +345,17 @@ void MainWindow::add_to_list() {
         // The whole run is one step, also when Esc stopped it.
         const auto step = history_->step();
         read_settings();
+        const QString caption = windowTitle();
+        const std::int64_t bets_before = core::package_totals(session_.bets).package_bets;
+        stopped_during_run_ = false;
+        struct StopNote {
+            MainWindow* window;
+            const QString& caption;
+            std::int64_t bets_before;
+            ~StopNote() {
+                if (window->stopped_during_run_) window->note_stopped_run(caption, bets_before);
+            }
+        } stop_note{this, caption, bets_before};
         bet_memo_->suspend();
         distribution_->hide();
         struct Resume {
@@ -294,8 +383,13 @@ void MainWindow::add_to_list() {
         }
         case core::FormationMethod::autoformation: run_autoform(formation_panel_->repeat_count()); break;
         case core::FormationMethod::best_chances: {
+            session_.reached_chance.reset();
             const auto refused = core::form_best_chances_package(session_, progress_hooks(windowTitle()));
             show_stats(false);
+            if (const auto& reached = session_.reached_chance)
+                show_result(QStringLiteral("Шанс пакета угадать не менее %1 событий: %2%")
+                                .arg(reached->guarantee)
+                                .arg(chance_percent(reached->chance)));
             if (refused) throw std::runtime_error(*refused);
             break;
         }
@@ -325,9 +419,17 @@ void MainWindow::run_autoform(std::int64_t steps) {
     if (was_shown) bet_memo_->suspend();
     const core::AutoformationOutcome outcome = core::autoform(session_, steps, progress_hooks(windowTitle()));
     if (was_shown) bet_memo_->resume();
-    if (outcome.ran) show_stats(outcome.show_coverage && !outcome.failed && outcome.refusal.empty());
     if (!outcome.refusal.empty())
         options_.platform.boxes->show_error(this, error_caption, QString::fromStdString(outcome.refusal));
+    if (!outcome.ran) return;
+    show_stats(outcome.show_coverage && !outcome.failed && outcome.refusal.empty());
+    // A pass that stopped short (by "Повторять" or by "Esc") says the guarantee is not reached.
+    if (steps > 0 && outcome.show_coverage && !outcome.failed && outcome.refusal.empty()) {
+        const QString shortfall = QString::fromStdString(core::guarantee_shortfall(
+            session_.uncovered_variants, core::variant_total(session_.events), session_.settings.guarantee));
+        show_result(shortfall);
+        if (shortfall.isEmpty()) compare_with_brief_system();
+    }
 }
 
 void MainWindow::download_brief_system(const QString& url) {
@@ -378,7 +480,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         if (widget && widget->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (event->type() == QEvent::KeyPress) {
-                if (key->key() == Qt::Key_Escape) session_.keys.stop_requested = true;
+                if (key->key() == Qt::Key_Escape) {
+                session_.keys.stop_requested = true;
+                if (running_) stopped_during_run_ = true;
+            }
                 session_.keys.key_held = true;
             } else if (!key->isAutoRepeat()) {
                 session_.keys.key_held = false;

@@ -54,7 +54,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // The pages of the service the window asks for.
-    enum class PageRequest { line, system_list };
+    // system_comparison: the list for the marks after autoformation, to compare sizes with.
+    enum class PageRequest { line, system_list, system_comparison };
     Q_ENUM(PageRequest)
 
     explicit MainWindow(WindowOptions options, QWidget* parent = nullptr);
@@ -67,6 +68,8 @@ public:
     void request_line();
     // Asks for the brief systems nearest to the last expansion order, shown when the page arrives.
     void request_system_list();
+    // The same for the present marks, whatever was expanded last (the menu command).
+    void request_nearest_to_marks();
 
 Q_SIGNALS:
     // A page of the service has been read (after the caption and the stake were set).
@@ -84,6 +87,19 @@ private:
     // Recomputes the totals and the summary lines and sets the enabled states.
     void show_stats(bool with_coverage);
     void show_start_with(bool ticked);
+    // The formation panel's line of what the chosen method will give.
+    void show_foresight();
+    // The package lines that the memo cannot read whole: tinted, and counted in the package line.
+    void show_unread_lines();
+    // A result of the last run kept in the summary until the package changes.
+    void show_result(const QString& text);
+    // After a run stopped with "Esc": the caption says so and how many bets the run kept.
+    void note_stopped_run(const QString& caption, std::int64_t bets_before);
+    // Every view of the line shows the present figures (a quotes load, F5, an undo of either).
+    void views_follow_line();
+    // Once per marking and guarantee: a listed brief system smaller than the autoformed package.
+    void compare_with_brief_system();
+    void read_comparison_list(const std::string& text);
 
     // Handlers of the grid, the memo and the formation panel.
     void on_cell_selected(int column, int row);
@@ -152,6 +168,21 @@ private:
     QLabel* package_summary_ = nullptr;
     QLabel* variants_summary_ = nullptr;
     QLabel* coverage_summary_ = nullptr;
+    QLabel* result_summary_ = nullptr;  // the chance reached, the guarantee not reached, a smaller system
+    QLabel* grid_legend_ = nullptr;
+    // The list the result line was written for: any other list clears it.
+    core::BetList result_list_;
+    // "Esc" was pressed while a run was going on.
+    bool stopped_during_run_ = false;
+    // The signature the smaller brief system was last pointed out for, and the package it was compared to.
+    std::int64_t compared_signature_ = -1;
+    std::int64_t autoformed_bets_ = 0;
+    // The listed systems of the last comparison and the guarantee they were asked for.
+    core::BriefSystemList listed_systems_;
+    int listed_guarantee_ = 0;
+    // The two largest marked counts the nearest systems are asked for.
+    int nearest_first_ = 0;
+    int nearest_second_ = 0;
     FormationPanel* formation_panel_ = nullptr;
     BetMemo* bet_memo_ = nullptr;
     ProbabilityEditorWindow* probability_editor_ = nullptr;

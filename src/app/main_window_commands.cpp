@@ -1,4 +1,5 @@
 // The main window's list commands and its requests for the service's pages.
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -11,8 +12,10 @@
 #include "app/nearest_systems_window.h"
 #include "app/package_history.h"
 #include "app/probability_editor_window.h"
+#include "app/results_window.h"
 #include "app/texts.h"
 #include "core/line_page.h"
+#include "core/formation_foresight.h"
 #include "core/line_refresh.h"
 #include "core/list_page.h"
 #include "core/page_text.h"
@@ -126,10 +129,64 @@ void MainWindow::request_line() {
 
 void MainWindow::request_system_list() {
     const std::string host = options_.service_url.toStdString();
+    nearest_first_ = session_.expansion_order[0].marked;
+    nearest_second_ = session_.expansion_order[1].marked;
     request_page(PageRequest::system_list,
-                 core::list_page_address(host, formation_panel_->guarantee_text().toStdString(),
-                                         session_.expansion_order[0].marked, session_.expansion_order[1].marked,
+                 core::list_page_address(host, formation_panel_->guarantee_text().toStdString(), nearest_first_,
+                                         nearest_second_, to_local(QDateTime::currentDateTime())));
+}
+
+namespace {
+
+// The two largest marked counts, as a brief-system request orders the events.
+std::pair<int, int> two_largest_counts(const core::EventTable& events) {
+    core::MarkedCounts counts = core::marked_counts(events);
+    std::sort(counts.begin(), counts.end(), std::greater<>());
+    return {counts[0], counts[1]};
+}
+
+}  // namespace
+
+void MainWindow::request_nearest_to_marks() {
+    const auto [first, second] = two_largest_counts(session_.events);
+    nearest_first_ = first;
+    nearest_second_ = second;
+    // Without a service the list is empty: the window says so instead of staying away.
+    if (options_.service_url.isEmpty()) {
+        session_.brief_systems.clear();
+        nearest_systems_->show_nearest_systems(first, second);
+        return;
+    }
+    const std::string host = options_.service_url.toStdString();
+    request_page(PageRequest::system_list,
+                 core::list_page_address(host, formation_panel_->guarantee_text().toStdString(), first, second,
                                          to_local(QDateTime::currentDateTime())));
+}
+
+void MainWindow::compare_with_brief_system() {
+    const std::int64_t signature = core::signature_of(session_.settings.guarantee, core::marked_counts(session_.events));
+    if (signature == compared_signature_) return;
+    autoformed_bets_ = core::package_totals(session_.bets).package_bets;
+    const auto [first, second] = two_largest_counts(session_.events);
+    request_page(PageRequest::system_comparison,
+                 core::list_page_address(options_.service_url.toStdString(), std::to_string(session_.settings.guarantee),
+                                         first, second, to_local(QDateTime::currentDateTime())));
+}
+
+void MainWindow::read_comparison_list(const std::string& text) {
+    const core::ListPageResult result = core::read_list_page(text, listed_systems_);
+    listed_guarantee_ = result.ok() ? session_.settings.guarantee : 0;
+    const std::int64_t signature = core::signature_of(session_.settings.guarantee, core::marked_counts(session_.events));
+    const auto size = core::listed_system_size(listed_systems_, session_.events);
+    show_foresight();
+    if (!result.ok() || !size || *size >= autoformed_bets_ || signature == compared_signature_) return;
+    // Said once for these marks and this guarantee.
+    compared_signature_ = signature;
+    const QString said = QStringLiteral("Готовая бриф-система для этих отметок меньше: %1 ставок против %2")
+                             .arg(*size)
+                             .arg(autoformed_bets_);
+    const QString before = result_summary_->text();
+    show_result(before.isEmpty() ? said : before + QStringLiteral("; ") + said);
 }
 
 void MainWindow::request_page(PageRequest request, const std::string& url) {
@@ -159,9 +216,10 @@ void MainWindow::read_line_page(const std::string& text, std::optional<std::stri
     for (std::size_t i = 0; i < result.names.size(); ++i) {
         const int e = static_cast<int>(i) + 1;
         outcome_grid_->set_cell(0, e, QString::fromStdString(result.names[i]));
-        const QString short_name = QString::fromStdString(core::short_event_name(result.names[i]));
-        if (probability_editor_) probability_editor_->add_event(short_name);
-        if (distribution_) distribution_->set_event_name(e, short_name);
+        // The auxiliary windows show the whole name: the home team alone does not say which match it is.
+        const QString name = QString::fromStdString(result.names[i]);
+        if (probability_editor_) probability_editor_->add_event(name);
+        if (distribution_) distribution_->set_event_name(e, name);
         for (int o = 1; o <= core::outcome_count; ++o)
             outcome_grid_->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(session_.events, e, o)));
     }
@@ -169,17 +227,23 @@ void MainWindow::read_line_page(const std::string& text, std::optional<std::stri
     if (probability_editor_) probability_editor_->select_event(0);
     stake_text = result.stake_text;
     line_read_ = true;
+    views_follow_line();
 }
 
 void MainWindow::read_page(PageRequest request, const FetchedPage& page) {
     const std::string text = core::page_text(page.body, page.content_type);
     std::optional<std::string> stake_text;
+    if (request == PageRequest::system_comparison) {
+        read_comparison_list(text);
+        Q_EMIT page_read(request);
+        return;
+    }
     if (request == PageRequest::line) {
         read_line_page(text, stake_text);
     } else {
         const core::ListPageResult result = core::read_list_page(text, session_.brief_systems);
         if (!result.ok()) throw std::runtime_error(result.error);
-        nearest_systems_->show_nearest_systems();
+        nearest_systems_->show_nearest_systems(nearest_first_, nearest_second_);
     }
     outcome_grid_->show();
     setWindowTitle(QStringLiteral("Анализ вариантов (по состоянию на ") + caption_time() + QLatin1Char(')') +

@@ -1,4 +1,6 @@
 // The main window's undo and redo, its saved working state and what it says when the line fails.
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QUrl>
 
@@ -7,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/package_history.h"
 #include "app/probability_editor_window.h"
+#include "app/results_window.h"
 #include "app/texts.h"
 #include "app/working_state_keeper.h"
 #include "core/line_refresh.h"
@@ -20,6 +23,14 @@ void MainWindow::set_up_keeping() {
     hooks.show_line = [this](const core::LineFigures& figures) {
         show_line_figures();
         setWindowTitle(QString::fromStdString(figures.caption));
+    };
+    hooks.show_marks = [this] {
+        for (int e = 1; e <= core::event_count; ++e)
+            for (int o = 1; o <= core::outcome_count; ++o)
+                outcome_grid_->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(session_.events, e, o)));
+        outcome_grid_->update();
+        show_start_with(formation_panel_->start_with());
+        views_follow_line();
     };
     hooks.refresh = [this] {
         if (distribution_ && distribution_->isVisible()) distribution_->hide();
@@ -114,6 +125,8 @@ void MainWindow::restore_saved_marks() {
     keeper_->drop_held_marks();
     outcome_grid_->update();
     show_start_with(formation_panel_->start_with());
+    // The set probabilities came back with the marks.
+    views_follow_line();
     show_stats(false);
     state_changed();
 }
@@ -128,18 +141,27 @@ core::WorkingState MainWindow::capture_state() {
 }
 
 void MainWindow::show_line_figures() {
+    const int chosen = probability_editor_ ? std::max(probability_editor_->selected_event(), 0) : 0;
     if (probability_editor_) probability_editor_->clear_events();
     for (int e = 1; e <= core::event_count; ++e) {
-        const std::string& name = session_.events.event(e).name;
-        outcome_grid_->set_cell(0, e, QString::fromStdString(name));
+        const QString name = QString::fromStdString(session_.events.event(e).name);
+        outcome_grid_->set_cell(0, e, name);
         for (int o = 1; o <= core::outcome_count; ++o)
             outcome_grid_->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(session_.events, e, o)));
-        const QString short_name = QString::fromStdString(core::short_event_name(name));
-        if (probability_editor_) probability_editor_->add_event(short_name);
-        if (distribution_) distribution_->set_event_name(e, short_name);
+        if (probability_editor_) probability_editor_->add_event(name);
+        if (distribution_) distribution_->set_event_name(e, name);
     }
-    if (probability_editor_) probability_editor_->select_event(0);
+    // The player stays on the event they were looking at.
+    if (probability_editor_) probability_editor_->select_event(chosen);
     outcome_grid_->update();
+    views_follow_line();
+}
+
+void MainWindow::views_follow_line() {
+    if (probability_editor_) probability_editor_->show_current();
+    if (distribution_ && distribution_->isVisible()) distribution_->show_current();
+    if (auto* results = findChild<ResultsWindow*>(QStringLiteral("results_window")); results && results->isVisible())
+        results->show_current();
 }
 
 void MainWindow::show_line_failure(const QString& reason) {

@@ -1,6 +1,7 @@
 // The nearest systems window: the grid of nearest brief systems, kept above the program's other windows.
 #include "app/nearest_systems_window.h"
 
+#include <QBoxLayout>
 #include <QFontMetrics>
 
 #include "core/nearest_systems.h"
@@ -21,12 +22,16 @@ NearestSystemsWindow::NearestSystemsWindow(const core::Session& session, QWidget
     systems_grid_->draw_cell = [this](QPainter&, int column, int row, const QRect&) { fit_column(column, row); };
 
     area_ = fill_with_scrolled_grid(*this, systems_grid_);
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("nearest_systems_note"));
+    note_->setWordWrap(true);
+    note_->setContentsMargins(6, 6, 6, 6);
+    static_cast<QBoxLayout*>(layout())->insertWidget(0, note_);
+    note_->hide();
     hide();
 }
 
-void NearestSystemsWindow::show_nearest_systems() {
-    const int m1 = session_.expansion_order[0].marked;
-    const int m2 = session_.expansion_order[1].marked;
+void NearestSystemsWindow::show_nearest_systems(int m1, int m2) {
     const auto rows = core::nearest_system_rows(session_.brief_systems, m1, m2);
 
     // Each filling replaces the whole grid.
@@ -37,7 +42,13 @@ void NearestSystemsWindow::show_nearest_systems() {
         systems_grid_->set_cell(0, static_cast<int>(row), QString::fromStdString(rows[row].first));
         systems_grid_->set_cell(1, static_cast<int>(row), QString::fromStdString(rows[row].second));
     }
+    // Without any match the grid holds its header and one empty row.
+    const bool none = rows.size() == 2 && rows[1].first.empty();
+    note_->setText(QStringLiteral("Готовой бриф-системы рядом с отметками нет (в двух самых широких событиях "
+                                  "отмечено %1 и %2 исходов)").arg(m1).arg(m2));
+    note_->setVisible(none);
     show();
+    raise();
 }
 
 void NearestSystemsWindow::fit_column(int column, int row) {

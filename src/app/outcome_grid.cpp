@@ -6,7 +6,9 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace morvalen::app {
 namespace {
@@ -17,6 +19,9 @@ constexpr int text_margin = 4;
 const QColor header_colour(204, 204, 204);
 const QColor yellow_colour(255, 255, 0);
 const QColor green_colour(0, 255, 0);
+// A yellow mark the chosen method does not use: still told apart from a plain mark.
+const QColor dimmed_yellow_colour(214, 255, 150);
+const QColor line_colour(Qt::black);
 
 QFont cell_font(const QFont& base, bool bold) {
     QFont font = base;
@@ -25,12 +30,8 @@ QFont cell_font(const QFont& base, bool bold) {
     return font;
 }
 
-// The toolkit's rectangle from Left, Top to Right, Bottom fills and outlines the pixels up to
-// Right - 1 and Bottom - 1; QPainter's outline is one pixel wider, hence the -1.
-void fill_rectangle(QPainter& painter, int left, int top, int right, int bottom, const QColor& brush) {
-    painter.setBrush(brush);
-    painter.drawRect(left, top, right - left - 1, bottom - top - 1);
-}
+const QString yellow_hint = QStringLiteral("Щелчок — отметить исход; щелчок с любой нажатой клавишей (Shift, Ctrl, Alt…) — "
+                                           "жёлтая отметка сенсации");
 
 }  // namespace
 
@@ -110,36 +111,58 @@ void OutcomeGrid::widen_columns_to_texts() {
     if (widened) update_size();
 }
 
+QColor OutcomeGrid::cell_colour(int column, int row) const {
+    if (row == 0) return header_colour;
+    if (column == 0) return Qt::white;
+    const core::OutcomeCell& cell = table_.cell(row, column);
+    if (cell.mark == 0) return Qt::white;
+    if (cell.yellow_mark == 0) return green_colour;
+    return yellow_visible_ ? yellow_colour : dimmed_yellow_colour;
+}
+
+QString OutcomeGrid::cell_hint(int column, int row) const {
+    if (row < 1 || row >= row_count) return {};
+    if (column == 0) return QStringLiteral("Щелчок по названию отмечает все исходы события или снимает их");
+    const core::OutcomeCell& cell = table_.cell(row, column);
+    QString hint = QString::fromStdString(core::outcome_cell_hint(table_, row, column));
+    if (cell.yellow_mark != 0 && cell.mark != 0)
+        hint += yellow_visible_ ? QStringLiteral("\nЖёлтая отметка: сенсация")
+                                : QStringLiteral("\nЖёлтая отметка (учитывается способом «По \"сенсациям\"»)");
+    return hint + QLatin1Char('\n') + yellow_hint;
+}
+
+bool OutcomeGrid::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const auto [column, row] = cell_at(help->pos());
+        const QString hint = column >= 0 ? cell_hint(column, row) : QString();
+        if (hint.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(help->globalPos(), hint, this, cell_rect(column, row));
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+// Every cell is filled edge to edge and the lines are drawn once between them, so every line is one
+// pixel wide and a mark's colour never runs under part of its text only.
 void OutcomeGrid::paintEvent(QPaintEvent*) {
     widen_columns_to_texts();
     QPainter painter(this);
-    painter.setPen(QPen(Qt::black, 1));
+    const QSize size = sizeHint();
+    painter.fillRect(QRect(QPoint(0, 0), size), line_colour);
+    painter.setPen(Qt::black);
     for (int row = 0; row < row_count; ++row) {
         for (int column = 0; column < column_count; ++column) {
             const QRect r = cell_rect(column, row);
-            const int left = r.left(), top = r.top(), right = r.left() + r.width(), bottom = r.top() + r.height();
+            painter.fillRect(r, cell_colour(column, row));
             const QString& text = cells_[row][column];
             const bool header = row == 0;
             const QFont font = cell_font(this->font(), header);
             painter.setFont(font);
             const QFontMetrics metrics(font);
             const int text_width = metrics.horizontalAdvance(text);
-            int text_left = (left + right - text_width) / 2;
-            if (header) {
-                fill_rectangle(painter, left - 1, top - 1, right + 1, bottom + 1, header_colour);
-            } else if (column == 0) {
-                fill_rectangle(painter, left - 1, top - 1, right + 1, bottom + 1, Qt::white);
-                text_left = left + 2;
-            } else {
-                const core::OutcomeCell& cell = table_.cell(row, column);
-                if (cell.mark != 0) {
-                    const QColor& colour = yellow_visible_ && cell.yellow_mark != 0 ? yellow_colour : green_colour;
-                    fill_rectangle(painter, left + 3, top + 3, right - 3, bottom - 3, colour);
-                } else {
-                    fill_rectangle(painter, left - 1, top - 1, right + 1, bottom + 1, Qt::white);
-                }
-            }
-            painter.drawText(text_left, top + text_top + metrics.ascent(), text);
+            const int text_left = !header && column == 0 ? r.left() + 2 : r.left() + (r.width() - text_width) / 2;
+            painter.drawText(text_left, r.top() + text_top + metrics.ascent(), text);
         }
     }
 }
@@ -164,11 +187,12 @@ void OutcomeGrid::mousePressEvent(QMouseEvent* event) {
     const auto [column, row] = cell_at(point);
     if (row < 1) return;  // the header row is fixed
     setFocus(Qt::MouseFocusReason);
-    // Shift only extends the range selection; it makes no cell current.
-    if (event->modifiers() & Qt::ShiftModifier) return;
+    // Any key held with the click gives the yellow mark, Shift included.
+    click_modifiers_ = event->modifiers();
     current_column_ = column;
     current_row_ = row;
     Q_EMIT select_cell(column, row);
+    click_modifiers_ = {};
 }
 
 void OutcomeGrid::mouseMoveEvent(QMouseEvent* event) {

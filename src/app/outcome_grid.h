@@ -25,8 +25,15 @@ public:
     void set_cell(int column, int row, const QString& text);
     int column_width(int column) const { return widths_[column]; }
     void set_column_width(int column, int width);
-    // Yellow marks are drawn only while the sensations method is selected.
+    // Yellow marks are drawn in full while the sensations method is selected, dimmed otherwise.
     void set_yellow_visible(bool visible);
+    bool yellow_visible() const { return yellow_visible_; }
+    // The keys held at the last click in the grid: any of them gives the yellow mark.
+    Qt::KeyboardModifiers click_modifiers() const { return click_modifiers_; }
+    // The colour a cell is filled with (the grid lines between the cells stay black).
+    QColor cell_colour(int column, int row) const;
+    // The tooltip of a cell: both figures and their ratio for an outcome, how to mark for the others.
+    QString cell_hint(int column, int row) const;
     int current_column() const { return current_column_; }
     int current_row() const { return current_row_; }
 
@@ -42,6 +49,7 @@ Q_SIGNALS:
     void select_cell(int column, int row);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -60,6 +68,7 @@ private:
     std::array<std::array<QString, column_count>, row_count> cells_{};
     std::array<int, column_count> widths_{};
     bool yellow_visible_ = false;
+    Qt::KeyboardModifiers click_modifiers_;
     int current_column_ = 0;
     int current_row_ = 1;
     int resizing_column_ = -1;

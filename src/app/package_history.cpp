@@ -16,21 +16,22 @@ PackageHistory::PackageHistory(core::Session& session, BetMemo& memo, PackageHis
     typing_pause_.setSingleShot(true);
     typing_pause_.setInterval(default_typing_pause_ms);
     connect(&typing_pause_, &QTimer::timeout, this, &PackageHistory::close_typing);
-    settled_ = current(false);
+    settled_ = current({});
 }
 
-core::PackageSnapshot PackageHistory::current(bool with_line) {
+core::PackageSnapshot PackageHistory::current(Keeps keeps) {
     core::PackageSnapshot state;
     state.memo_text = memo_.utf8_text().toStdString();
     state.bets = session_.bets;
-    if (with_line) state.line = core::line_figures(session_.events, hooks_.caption ? hooks_.caption().toStdString() : "");
+    if (keeps.line) state.line = core::line_figures(session_.events, hooks_.caption ? hooks_.caption().toStdString() : "");
+    if (keeps.marks) state.marks = core::mark_state(session_.events);
     return state;
 }
 
-PackageHistory::Step::Step(PackageHistory& history, bool with_line) : history_(history), outer_(!history.in_step_) {
+PackageHistory::Step::Step(PackageHistory& history, Keeps keeps) : history_(history), outer_(!history.in_step_) {
     if (!outer_) return;
     history_.close_typing();
-    before_ = history_.current(with_line);
+    before_ = history_.current(keeps);
     history_.in_step_ = true;
 }
 
@@ -41,15 +42,13 @@ PackageHistory::Step::~Step() {
 }
 
 void PackageHistory::commit(core::PackageSnapshot before) {
-    core::PackageSnapshot after = current(before.line.has_value());
-    if (after == before) {
-        settled_ = std::move(after);
-        settled_.line.reset();
-        return;
-    }
-    keep(std::move(before));
+    core::PackageSnapshot after = current({before.line.has_value(), before.marks.has_value()});
+    const bool same = after == before;
+    if (!same) keep(std::move(before));
     settled_ = std::move(after);
     settled_.line.reset();
+    settled_.marks.reset();
+    if (same) return;
     Q_EMIT changed();
 }
 
@@ -72,14 +71,14 @@ void PackageHistory::close_typing() {
     typing_pause_.stop();
     if (!typing_) return;
     typing_ = false;
-    settled_ = current(false);
+    settled_ = current({});
 }
 
 void PackageHistory::reset() {
     typing_pause_.stop();
     typing_ = false;
     session_.history.clear();
-    settled_ = current(false);
+    settled_ = current({});
     Q_EMIT changed();
 }
 
@@ -90,8 +89,13 @@ void PackageHistory::apply(const core::PackageSnapshot& state) {
         core::restore_line_figures(*state.line, session_.events);
         if (hooks_.show_line) hooks_.show_line(*state.line);
     }
+    if (state.marks) {
+        core::restore_mark_state(*state.marks, session_.events);
+        if (hooks_.show_marks) hooks_.show_marks();
+    }
     settled_ = state;
     settled_.line.reset();
+    settled_.marks.reset();
     if (hooks_.refresh) hooks_.refresh();
     Q_EMIT changed();
 }
@@ -99,14 +103,14 @@ void PackageHistory::apply(const core::PackageSnapshot& state) {
 void PackageHistory::undo() {
     close_typing();
     if (!session_.history.can_undo()) return;
-    auto back = session_.history.undo(current(session_.history.undo_touches_line()));
+    auto back = session_.history.undo(current({session_.history.undo_touches_line(), session_.history.undo_touches_marks()}));
     if (back) apply(*back);
 }
 
 void PackageHistory::redo() {
     close_typing();
     if (!session_.history.can_redo()) return;
-    auto forward = session_.history.redo(current(session_.history.redo_touches_line()));
+    auto forward = session_.history.redo(current({session_.history.redo_touches_line(), session_.history.redo_touches_marks()}));
     if (forward) apply(*forward);
 }
 

@@ -20,10 +20,18 @@ struct PackageHistoryHooks {
     std::function<QString()> caption;
     // Writes restored line figures into the grid and the caption.
     std::function<void(const core::LineFigures&)> show_line;
+    // Repaints the grid after restored marks.
+    std::function<void()> show_marks;
     // After an undo or redo: the statistics and the enabled commands.
     std::function<void()> refresh;
     // A short note for the caption (the history had to be cleared).
     std::function<void(const QString&)> note;
+};
+
+// What a step keeps besides the package: the line's figures, the grid's marks.
+struct StepKeeps {
+    bool line = false;
+    bool marks = false;
 };
 
 class PackageHistory : public QObject {
@@ -32,11 +40,12 @@ public:
     PackageHistory(core::Session& session, BetMemo& memo, PackageHistoryHooks hooks, QObject* parent = nullptr);
 
     // One command as one step: made before the command, kept (when anything changed) when it ends.
-    // with_line also keeps the line's figures (loading quotes). Edits of the memo meanwhile are the
-    // command's own, not typing.
+    // with_line also keeps the line's figures (loading quotes), with_marks the grid's marks (a click).
+    // Edits of the memo meanwhile are the command's own, not typing.
+    using Keeps = StepKeeps;
     class Step {
     public:
-        Step(PackageHistory& history, bool with_line);
+        Step(PackageHistory& history, Keeps keeps);
         ~Step();
         Step(const Step&) = delete;
         Step& operator=(const Step&) = delete;
@@ -46,7 +55,7 @@ public:
         core::PackageSnapshot before_;
         bool outer_;
     };
-    Step step(bool with_line = false) { return Step(*this, with_line); }
+    Step step(Keeps keeps = {}) { return Step(*this, keeps); }
     // The player changed the memo text: the first change after a pause opens one step for the burst.
     void typed();
     // Forgets every step: the package was replaced from outside (the saved state at start).
@@ -65,7 +74,7 @@ Q_SIGNALS:
     void changed();
 
 private:
-    core::PackageSnapshot current(bool with_line);
+    core::PackageSnapshot current(Keeps keeps);
     void commit(core::PackageSnapshot before);
     void close_typing();
     void apply(const core::PackageSnapshot& state);

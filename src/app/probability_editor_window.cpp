@@ -43,6 +43,8 @@ LinkLabel* preset_link(const char* name, const QString& caption, int top, QWidge
     return label;
 }
 
+constexpr int side_panel_width = 145;
+
 }  // namespace
 
 ProbabilityEditorWindow::ProbabilityEditorWindow(core::EventTable& events, QWidget* owner)
@@ -50,14 +52,15 @@ ProbabilityEditorWindow::ProbabilityEditorWindow(core::EventTable& events, QWidg
     setObjectName(QStringLiteral("probability_editor_window"));
     setWindowTitle(QStringLiteral("Редактирование вероятностей исходов (мышкой)"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
-    resize(654, 317);
+    // Wide enough that the 17 value marks over the set curve stand apart.
+    resize(1000, 420);
 
     side_panel_ = new QWidget(this);
     side_panel_->setObjectName(QStringLiteral("side_panel"));
-    side_panel_->setFixedWidth(145);
+    side_panel_->setFixedWidth(side_panel_width);
     event_chooser_ = new QGroupBox(QStringLiteral("События"), side_panel_);
     event_chooser_->setObjectName(QStringLiteral("event_chooser"));
-    event_chooser_->setGeometry(0, 0, 145, 169);
+    event_chooser_->setGeometry(0, 0, side_panel_width, 169);
     auto* items_layout = new QVBoxLayout(event_chooser_);
     items_layout->setContentsMargins(8, 4, 4, 4);
     items_layout->setSpacing(0);
@@ -162,6 +165,12 @@ void ProbabilityEditorWindow::add_event(const QString& short_name) {
     items_->addButton(button, id);
     auto* layout = static_cast<QVBoxLayout*>(event_chooser_->layout());
     layout->insertWidget(layout->count() - 1, button);
+    // The panel grows to the longest whole event name.
+    const int wanted = std::max(side_panel_width, button->sizeHint().width() + 16);
+    if (wanted > side_panel_->width()) {
+        side_panel_->setFixedWidth(wanted);
+        event_chooser_->setGeometry(0, 0, wanted, event_chooser_->height());
+    }
 }
 
 int ProbabilityEditorWindow::event_items() const { return static_cast<int>(items_->buttons().size()); }

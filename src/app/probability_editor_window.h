@@ -33,6 +33,8 @@ public:
     // Selects item `index` (0-based) and shows its event, as a click on the item does.
     void select_event(int index);
     int selected_event() const;
+    // Draws the chosen event's three curves again from the table (after a quotes load or a restore).
+    void show_current() { show_event_curves(selected_event()); }
     // Lets go of a held point of the set curve.
     void end_drag() { drag_point_ = -1; }
     // The held point (0-based column) or -1.

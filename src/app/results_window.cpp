@@ -1,6 +1,8 @@
 // The results window: choosers_, the two hit tables and the chances line, painted like the distribution window.
 #include "app/results_window.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include <QEvent>
@@ -10,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "core/bet.h"
+#include "core/memo_reading.h"
 
 namespace morvalen::app {
 namespace {
@@ -33,9 +36,20 @@ int column_of_hits(int k, int first) { return first + core::event_count - k; }
 }  // namespace
 
 QString chance_percent(double probability) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", probability * 100.0);
-    return QString::fromLatin1(text);
+    const double value = probability * 100.0;
+    if (!std::isfinite(value)) return QStringLiteral("—");
+    if (value == 0) return QStringLiteral("0");
+    // Four significant digits without an exponent: 0.0009168, 12.35, 100.
+    const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    const int decimals = std::clamp(3 - magnitude, 0, 15);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    QString shown = QString::fromLatin1(text);
+    if (shown.contains(QLatin1Char('.'))) {
+        while (shown.endsWith(QLatin1Char('0'))) shown.chop(1);
+        if (shown.endsWith(QLatin1Char('.'))) shown.chop(1);
+    }
+    return shown;
 }
 
 QString chances_text(const core::ChancesReport& report) {
@@ -51,8 +65,8 @@ QString chances_text(const core::ChancesReport& report) {
     return text;
 }
 
-ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
-    : QWidget(owner, Qt::Window), session_(session) {
+ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner, std::function<QString(int)> memo_line)
+    : QWidget(owner, Qt::Window), session_(session), memo_line_(std::move(memo_line)) {
     setObjectName(QStringLiteral("results_window"));
     setWindowTitle(QStringLiteral("Проверка пакета по результатам"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
@@ -130,6 +144,12 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
     chances_note_->setWordWrap(true);
     chances_note_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    unread_note_ = new QLabel(this);
+    unread_note_->setObjectName(QStringLiteral("unread_note"));
+    unread_note_->setWordWrap(true);
+    unread_note_->setStyleSheet(QStringLiteral("color: #a00000"));
+    unread_note_->hide();
+
     lines_area_ = new QScrollArea(this);
     lines_area_->setFrameShape(QFrame::NoFrame);
     lines_area_->setWidget(line_hits_);
@@ -141,6 +161,7 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
     layout->addWidget(missing_results_hint_);
     layout->addWidget(package_hits_, 0, Qt::AlignLeft);
     layout->addWidget(new QLabel(QStringLiteral("Совпадения по строкам пакета (число одиночных ставок)"), this));
+    layout->addWidget(unread_note_);
     layout->addWidget(lines_area_, 1);
     layout->addWidget(new QLabel(QStringLiteral("Шансы пакета при заданных вероятностях: хотя бы одна ставка угадает не "
                                                 "менее k событий"), this));
@@ -149,15 +170,26 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner)
     hide();
 }
 
-void ResultsWindow::open() {
+void ResultsWindow::show_event_captions() {
+    // The whole name over its chooser, broken at " - " so that the column stays narrow.
     for (int e = 1; e <= core::event_count; ++e) {
-        const std::string short_name = core::short_event_name(session_.events.event(e).name);
+        QString name = QString::fromStdString(session_.events.event(e).name);
+        name.replace(QStringLiteral(" - "), QStringLiteral(" -\n"));
         QString caption = QString::number(e);
-        if (!short_name.empty()) caption += QStringLiteral(". ") + QString::fromStdString(short_name);
+        if (!name.isEmpty()) caption += QStringLiteral(". ") + name;
         event_captions_[static_cast<std::size_t>(e - 1)]->setText(caption);
+        event_captions_[static_cast<std::size_t>(e - 1)]->setToolTip(QString::fromStdString(session_.events.event(e).name));
     }
+}
+
+void ResultsWindow::show_current() {
+    show_event_captions();
     show_hits();
     show_chances_if_changed();
+}
+
+void ResultsWindow::open() {
+    show_current();
     show();
     raise();
     activateWindow();
@@ -174,11 +206,15 @@ void ResultsWindow::show_hits() {
         results.columns[static_cast<std::size_t>(e - 1)] = index + 1;
     }
     const core::BetList& bets = session_.bets;
+    // Lines that do not read whole count nothing here, as in the distribution; they are named instead.
+    const core::BetList whole = core::whole_bets_only(bets);
+    const core::UnreadLines unread = core::unread_lines(bets);
+    unread_rows_.assign(bets.size() + 1, false);
     line_hits_->set_row_count(static_cast<int>(bets.size()) + 1);
     missing_results_hint_->setText(complete ? QString() : QStringLiteral("Выберите результаты всех 8 событий"));
     missing_results_hint_->setVisible(!complete);
     std::optional<core::PackageHits> hits;
-    if (complete) hits = core::package_hits(bets, results);
+    if (complete) hits = core::package_hits(whole, results);
 
     for (int k = core::event_count; k >= 0; --k) {
         const int column = column_of_hits(k, 1);
@@ -195,8 +231,18 @@ void ResultsWindow::show_hits() {
         for (int k = core::event_count; k >= 0; --k)
             line_hits_->set_cell(column_of_hits(k, 1), row,
                                   hits ? QString::number(hits->per_entry[i].by_hits[static_cast<std::size_t>(k)]) : QString());
-        line_hits_->set_cell(hit_columns + 1, row, QString::fromStdString(core::format_bet(bets[i])));
+        const bool read_whole = core::reads_whole(bets[i]);
+        unread_rows_[static_cast<std::size_t>(row)] = !read_whole && unread.lines > 0 && bets[i] != core::BetEntry{};
+        QString line = QString::fromStdString(core::format_bet(bets[i]));
+        if (!read_whole && memo_line_) line = memo_line_(static_cast<int>(i));
+        line_hits_->set_cell(hit_columns + 1, row, line);
     }
+    unread_note_->setText(unread.lines == 0 ? QString()
+                                            : QStringLiteral("Не прочитаны целиком строк: %1 (в главном окне в них %2 "
+                                                             "ставок); они подсвечены и не проверяются")
+                                                  .arg(unread.lines)
+                                                  .arg(unread.bets));
+    unread_note_->setVisible(unread.lines > 0);
     package_hits_->update();
     line_hits_->update();
 }
@@ -223,7 +269,7 @@ void ResultsWindow::show_chances_if_changed() {
 }
 
 void ResultsWindow::show_chances() {
-    const core::ChancesReport report = core::package_chances(session_.bets, session_.events);
+    const core::ChancesReport report = core::package_chances(core::whole_bets_only(session_.bets), session_.events);
     const bool estimated = report.chances && !report.chances->exact;
     chances_->set_row_count(estimated ? 3 : 2);
     if (estimated) chances_->set_cell(0, 2, QStringLiteral("Погрешность, %"));
@@ -249,7 +295,10 @@ void ResultsWindow::draw_cell(StringGrid& grid, QPainter& painter, int column, i
     if (text_width > grid.column_width(column) - 6) grid.set_column_width(column, text_width + 6);
 
     const QRect outline(rect.left() - 1, rect.top() - 1, rect.width() + 1, rect.height() + 1);
-    painter.setBrush(row == 0 || column == 0 ? QColor(0xCC, 0xCC, 0xCC) : QColor(Qt::white));
+    const bool unread = &grid == line_hits_ && row > 0 && static_cast<std::size_t>(row) < unread_rows_.size() &&
+                        unread_rows_[static_cast<std::size_t>(row)];
+    painter.setBrush(row == 0 || column == 0 ? QColor(0xCC, 0xCC, 0xCC)
+                                             : (unread ? QColor(255, 214, 214) : QColor(Qt::white)));
     painter.drawRect(outline);
     // Figures stand right-aligned so that columns of counts read at a glance; the bet line left.
     const bool left_aligned = column == 0 || (row > 0 && column == grid.column_count() - 1 && &grid == line_hits_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <vector>
 
 #include <QComboBox>
@@ -21,7 +22,9 @@ class ResultsWindow : public QWidget {
     Q_OBJECT
 public:
     // Reads the session's bet list and event table; changes nothing outside itself.
-    ResultsWindow(const core::Session& session, QWidget* owner);
+    // memo_line gives the memo's text of a line (0-based), so that a line the list could not read whole
+    // is shown as the player wrote it.
+    ResultsWindow(const core::Session& session, QWidget* owner, std::function<QString(int)> memo_line = {});
 
     // The menu command: event names and the chances as they are now, then the window shown. The
     // chosen results stay from the last opening.
@@ -30,6 +33,8 @@ public:
     void show_hits();
     // Chooses the result of event e (1 to 8) by outcome column (1 to 17); 0 clears the choice.
     void choose(int e, int column);
+    // Event names, hits and chances of the line and package as they are now.
+    void show_current();
 
 protected:
     // Coming back to the window after the package or the probabilities changed shows them anew.
@@ -41,7 +46,12 @@ private:
     void show_chances();
     void draw_cell(StringGrid& grid, QPainter& painter, int column, int row, const QRect& rect);
 
+    void show_event_captions();
+
     const core::Session& session_;
+    std::function<QString(int)> memo_line_;
+    std::vector<bool> unread_rows_;             // rows of line_hits_ whose line does not read whole
+    QLabel* unread_note_ = nullptr;
     std::array<QComboBox*, core::event_count> choosers_{};
     std::array<QLabel*, core::event_count> event_captions_{};
     StringGrid* package_hits_ = nullptr;        // single bets by hits for the package
@@ -58,7 +68,7 @@ private:
 // The line under the chances table: the expected number of bets with 8 hits and how the chances
 // were found, or why they cannot be computed.
 QString chances_text(const core::ChancesReport& report);
-// A probability as the chances table shows it, in percent with 4 significant digits.
+// A probability as the chances table shows it: in percent, a plain decimal with 4 significant digits.
 QString chance_percent(double probability);
 
 }  // namespace morvalen::app

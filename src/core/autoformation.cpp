@@ -3,6 +3,7 @@
 #include "core/autoformation.h"
 
 #include <functional>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -112,12 +113,40 @@ public:
     // Adds a bet at the end of the list; calls on_new for every variant it is the first to cover.
     template <typename F>
     std::int64_t add(const VariantPattern& bet, F&& on_new) {
-        std::int64_t fresh = 0;
         const int changes = event_count - guarantee_;
+        return add_covered(std::nullopt, [&](auto&& visit) { for_each_variant_within(space_, bet, changes, visit); },
+                           bet, on_new);
+    }
+
+    // Adds a coupon: it covers what its single bets cover, walked as one set of variants.
+    template <typename F>
+    std::int64_t add_coupon(const VariantRanks& coupon, F&& on_new) {
+        const int changes = event_count - guarantee_;
+        return add_covered(
+            coupon, [&](auto&& visit) { for_each_variant_within_ranks(space_, coupon, changes, visit); }, {}, on_new);
+    }
+
+    bool covered(std::int64_t i) const {
+        if (dense_) return state_[static_cast<std::size_t>(i)] & covered_bit;
+        const VariantPattern variant = space_.digits(i);
+        return last_covers(variant) || covered_before_last(variant) || !passes(variant);
+    }
+
+    bool first_covered_by_last(std::int64_t i) const {
+        if (dense_) return state_[static_cast<std::size_t>(i)] & by_last;
+        const VariantPattern variant = space_.digits(i);
+        return last_covers(variant) && !covered_before_last(variant) && passes(variant);
+    }
+
+private:
+    template <typename Walk, typename F>
+    std::int64_t add_covered(const std::optional<VariantRanks>& coupon, Walk&& walk, const VariantPattern& bet,
+                             F&& on_new) {
+        std::int64_t fresh = 0;
         if (dense_) {
             for (const std::uint32_t i : last_new_) state_[i] &= static_cast<std::uint8_t>(~by_last);
             last_new_.clear();
-            for_each_variant_within(space_, bet, changes, [&](std::int64_t i) {
+            walk([&](std::int64_t i) {
                 poll_.tick();
                 std::uint8_t& state = state_[static_cast<std::size_t>(i)];
                 if (state & covered_bit) return;
@@ -128,32 +157,40 @@ public:
             });
             return fresh;
         }
-        if (has_last_) index_.insert(last_);
+        if (has_last_) {
+            if (last_coupon_) coupons_.push_back(*last_coupon_);
+            else index_.insert(last_);
+        }
         last_ = bet;
+        last_coupon_ = coupon;
         has_last_ = true;
-        for_each_variant_within(space_, bet, changes, [&](std::int64_t i) {
+        walk([&](std::int64_t i) {
             poll_.tick();
             const VariantPattern variant = space_.digits(i);
-            if (index_.covers(variant) || !passes(variant)) return;
+            if (covered_before_last(variant) || !passes(variant)) return;
             ++fresh;
             on_new(i);
         });
         return fresh;
     }
 
-    bool covered(std::int64_t i) const {
-        if (dense_) return state_[static_cast<std::size_t>(i)] & covered_bit;
-        const VariantPattern variant = space_.digits(i);
-        return (has_last_ && agreement(last_, variant) >= guarantee_) || index_.covers(variant) || !passes(variant);
+    static int coupon_agreement(const VariantRanks& coupon, const VariantPattern& variant) {
+        int held = 0;
+        for (int d = 0; d < event_count; ++d) held += (coupon[d] >> variant[d] & 1U) != 0 ? 1 : 0;
+        return held;
+    }
+    bool last_covers(const VariantPattern& variant) const {
+        if (!has_last_) return false;
+        return (last_coupon_ ? coupon_agreement(*last_coupon_, variant) : agreement(last_, variant)) >= guarantee_;
+    }
+    // Coupons are few in a list (each stands for many single bets), so they are tried one by one.
+    bool covered_before_last(const VariantPattern& variant) const {
+        if (index_.covers(variant)) return true;
+        for (const VariantRanks& coupon : coupons_)
+            if (coupon_agreement(coupon, variant) >= guarantee_) return true;
+        return false;
     }
 
-    bool first_covered_by_last(std::int64_t i) const {
-        if (dense_) return state_[static_cast<std::size_t>(i)] & by_last;
-        const VariantPattern variant = space_.digits(i);
-        return has_last_ && agreement(last_, variant) >= guarantee_ && !index_.covers(variant) && passes(variant);
-    }
-
-private:
     static constexpr std::uint8_t covered_bit = CoverageFlags::covered;
     static constexpr std::uint8_t by_last = CoverageFlags::by_last;
 
@@ -163,7 +200,9 @@ private:
     std::vector<std::uint8_t> state_;
     std::vector<std::uint32_t> last_new_;
     SubsetIndex index_;  // the bets before the last one, when the variants are too many for arrays
+    std::vector<VariantRanks> coupons_;  // the coupons before the last entry, in sparse mode
     VariantPattern last_{};
+    std::optional<VariantRanks> last_coupon_;  // set when the last entry is a coupon
     bool has_last_ = false;
     std::function<bool(const VariantPattern&)> passes_;  // the conditions, when the variants are too many for flags
     PassPoll& poll_;
@@ -257,7 +296,10 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
         // The window refuses list edits while formation_running is set; the bound is re-read anyway so
         // that a list shortened under the pass can never be read past its end.
         for (std::size_t l = 0; l < list_size && l < session.bets.size(); ++l) {
-            uncovered -= tracker.add(space.pattern_of(session.bets[l]), [](std::int64_t) {});
+            const BetEntry& entry = session.bets[l];
+            const auto none = [](std::int64_t) {};
+            uncovered -= is_coupon(entry) ? tracker.add_coupon(space.ranks_of(entry), none)
+                                          : tracker.add(space.pattern_of(entry), none);
             checked = l;
             if (l == 0) continue;
             if (throttle.due()) {

@@ -39,8 +39,9 @@ struct AutoformationOutcome {
 // uncovered variants into the session's uncovered_variants, then appends up to R single bets, each the
 // first candidate of the scan that covers as many uncovered variants as the previous step's best. The
 // scan starts after `start_index` (a random index when absent). Stops on the session's stop flag, which
-// the window sets while hooks.process_messages runs; clears it at the end. A bet of the list that is
-// no variant over the marked outcomes covers exactly the variants it agrees with in G events. While the
+// the window sets while hooks.process_messages runs; clears it at the end. A variant is covered when
+// some single bet of some entry agrees with it in at least G events: a coupon covers what its single
+// bets cover, and a single bet outside the marked outcomes the variants it agrees with in G events. While the
 // session's conditions act, only the variants that pass them are counted, covered and appended.
 AutoformationOutcome autoform(Session& session, std::int64_t steps, const ProgressHooks& hooks = {},
                              std::optional<std::int64_t> start_index = std::nullopt);

@@ -532,6 +532,7 @@ std::optional<std::string> form_best_chances_package(Session& session, const Pro
     } catch (const std::bad_alloc&) {
         package.refusal = out_of_memory_text;
     }
+    if (package.refusal.empty()) session.reached_chance = {package.chance, settings.guarantee, package.stopped};
     const Currency stake = session.settings.stake.currency();
     for (BetEntry bet : package.bets) {
         bet.amount = stake;

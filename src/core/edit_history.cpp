@@ -26,6 +26,30 @@ bool LineFigures::operator==(const LineFigures& other) const {
     return true;
 }
 
+MarkState mark_state(const EventTable& table) {
+    MarkState state;
+    for (int e = 1; e <= event_count; ++e) {
+        const auto d = static_cast<std::size_t>(e - 1);
+        state.start_with[d] = table.event(e).start_with;
+        for (int o = 1; o <= outcome_count; ++o) {
+            state.marks[d][static_cast<std::size_t>(o - 1)] = static_cast<std::uint8_t>(table.cell(e, o).mark);
+            state.yellow[d][static_cast<std::size_t>(o - 1)] = static_cast<std::uint8_t>(table.cell(e, o).yellow_mark);
+        }
+    }
+    return state;
+}
+
+void restore_mark_state(const MarkState& marks, EventTable& table) {
+    for (int e = 1; e <= event_count; ++e) {
+        const auto d = static_cast<std::size_t>(e - 1);
+        table.event(e).start_with = marks.start_with[d];
+        for (int o = 1; o <= outcome_count; ++o) {
+            table.cell(e, o).mark = marks.marks[d][static_cast<std::size_t>(o - 1)];
+            table.cell(e, o).yellow_mark = marks.yellow[d][static_cast<std::size_t>(o - 1)];
+        }
+    }
+}
+
 LineFigures line_figures(const EventTable& table, std::string caption) { return {table, std::move(caption)}; }
 
 void restore_line_figures(const LineFigures& figures, EventTable& table) {

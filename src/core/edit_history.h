@@ -1,7 +1,9 @@
 // The bounded undo and redo history of the package: whole snapshots of the memo text and the bet list.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
@@ -25,6 +27,17 @@ LineFigures line_figures(const EventTable& table, std::string caption);
 // Puts the figures back into the table; the marks, yellow marks and start-with outcomes stay.
 void restore_line_figures(const LineFigures& figures, EventTable& table);
 
+// The marks of the grid: marked and yellow outcomes and the start-with outcome of every event.
+struct MarkState {
+    std::array<std::array<std::uint8_t, outcome_count>, event_count> marks{};
+    std::array<std::array<std::uint8_t, outcome_count>, event_count> yellow{};
+    std::array<std::uint8_t, event_count> start_with{};
+    bool operator==(const MarkState&) const = default;
+};
+
+MarkState mark_state(const EventTable& table);
+void restore_mark_state(const MarkState& marks, EventTable& table);
+
 // The package as the player sees it: the memo text and the list that mirrors it. Both are kept,
 // because a program-written list need not read back from its text exactly (partial lines).
 struct PackageSnapshot {
@@ -32,10 +45,13 @@ struct PackageSnapshot {
     BetList bets;
     // Only for a step that changed the line (loading a quotes file): its figures before or after.
     std::optional<LineFigures> line;
+    // Only for a step that changed the marks (a click in the grid, loading a quotes file).
+    std::optional<MarkState> marks;
 
     // What the snapshot holds in memory, for the history's budget.
     std::size_t bytes() const {
-        return memo_text.size() + bets.size() * sizeof(BetEntry) + (line ? line->bytes() : 0);
+        return memo_text.size() + bets.size() * sizeof(BetEntry) + (line ? line->bytes() : 0) +
+               (marks ? sizeof(MarkState) : 0);
     }
     bool operator==(const PackageSnapshot&) const = default;
 };
@@ -61,6 +77,8 @@ public:
     // line figures, so that the step can be taken back the other way.
     bool undo_touches_line() const { return !undo_.empty() && undo_.back().line.has_value(); }
     bool redo_touches_line() const { return !redo_.empty() && redo_.back().line.has_value(); }
+    bool undo_touches_marks() const { return !undo_.empty() && undo_.back().marks.has_value(); }
+    bool redo_touches_marks() const { return !redo_.empty() && redo_.back().marks.has_value(); }
     // The state to go back to; `current` is kept for redo. Nullopt (and nothing kept) when there is
     // no step.
     std::optional<PackageSnapshot> undo(PackageSnapshot current);

@@ -32,6 +32,19 @@ std::string outcome_cell_text(const EventTable& table, int e, int o) {
     return whole(cell.quote_probability) + "/" + whole(cell.pool_probability);
 }
 
+std::string outcome_cell_hint(const EventTable& table, int e, int o) {
+    const OutcomeCell& cell = table.cell(e, o);
+    std::string hint = std::string(outcome_label(o)) + ": котировки " + cell.quote_probability.to_string() + "%, пул " +
+                       cell.pool_probability.to_string() + "%";
+    // Above 1 the bookmaker rates the outcome higher than the pool does: the pool pays more for it.
+    if (cell.pool_probability.ten_thousandths() > 0) {
+        const long double ratio = static_cast<long double>(cell.quote_probability.ten_thousandths()) /
+                                  static_cast<long double>(cell.pool_probability.ten_thousandths());
+        hint += "; котировки / пул = " + Currency::from_floating(ratio).to_string();
+    }
+    return hint;
+}
+
 std::string short_event_name(const std::string& name) {
     const auto at = name.find(" -");
     return at == std::string::npos ? std::string() : name.substr(0, at);

@@ -49,6 +49,8 @@ bool every_event_marked(const EventTable& table);
 
 // "23/18": both probabilities rounded to whole percents, halves to even.
 std::string outcome_cell_text(const EventTable& table, int e, int o);
+// The cell's tooltip: both probabilities in full and their ratio, the value of the outcome.
+std::string outcome_cell_hint(const EventTable& table, int e, int o);
 // The part of a name before the first " -"; empty when there is none.
 std::string short_event_name(const std::string& name);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,14 @@ public:
     // Set while autoformation or a brief expansion runs, so that input handled meanwhile cannot start
     // a second run inside the first or re-read the list under it.
     bool formation_running = false;
+    // What the last best-chances run reached: the chance that some bet agrees with the draw in at least
+    // `guarantee` events, and whether "Esc" ended it early.
+    struct ReachedChance {
+        double chance = 0;
+        int guarantee = 0;
+        bool stopped = false;
+    };
+    std::optional<ReachedChance> reached_chance;
     // Undo and redo of the package (memo text and list together).
     EditHistory history;
 

@@ -55,4 +55,19 @@ VariantPattern VariantSpace::pattern_of(const BetEntry& bet) const {
     return pattern;
 }
 
+VariantRanks VariantSpace::ranks_of(const BetEntry& bet) const {
+    VariantRanks ranks{};
+    for (int d = 0; d < event_count; ++d)
+        bet.outcome_sets[d].for_each_column([&](int c) {
+            if (ranks_[d][c] >= 0) ranks[d] |= 1U << ranks_[d][c];
+        });
+    return ranks;
+}
+
+bool is_coupon(const BetEntry& bet) {
+    for (const OutcomeSet& set : bet.outcome_sets)
+        if (set.size() > 1) return true;
+    return false;
+}
+
 }  // namespace morvalen::core

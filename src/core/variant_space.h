@@ -13,6 +13,13 @@ namespace morvalen::core {
 // or -1 where no variant can agree with it (a coupon set, an empty set, an unmarked column).
 using VariantPattern = std::array<int, event_count>;
 
+// Per event the ranks (bit r for rank r) of the marked columns a coupon's set holds: its single bets
+// agree with a variant in every event whose variant rank is among them.
+using VariantRanks = std::array<std::uint32_t, event_count>;
+
+// True when some event of the entry holds more than one outcome: it stands for several single bets.
+bool is_coupon(const BetEntry& bet);
+
 class VariantSpace {
 public:
     explicit VariantSpace(const EventTable& table);
@@ -27,6 +34,8 @@ public:
     BetEntry bet_of(std::int64_t index, Currency stake) const;
     // Where a bet can agree with a variant: its single marked columns.
     VariantPattern pattern_of(const BetEntry& bet) const;
+    // Where a coupon's single bets can agree with a variant: the marked columns of each set.
+    VariantRanks ranks_of(const BetEntry& bet) const;
 
 private:
     std::array<int, event_count> counts_{};
@@ -86,6 +95,26 @@ void for_each_variant_within(const VariantSpace& space, const VariantPattern& pa
         for (int r = 0; r < space.count(d); ++r) self(self, o + 1, at + r * space.weight(d));
     };
     spread(spread, 0, base);
+}
+
+// Calls f(index) for every variant whose rank lies outside `ranks` in at most `changes` events: the
+// variants some single bet of the coupon agrees with in 8 - changes events. Each variant once.
+template <typename F>
+void for_each_variant_within_ranks(const VariantSpace& space, const VariantRanks& ranks, int changes, F&& f) {
+    for (int d = 0; d < event_count; ++d)
+        if (space.count(d) == 0) return;
+    const auto walk = [&](auto& self, int d, int left, std::int64_t at) -> void {
+        if (d == event_count) {
+            f(at);
+            return;
+        }
+        for (int r = 0; r < space.count(d); ++r) {
+            const bool held = (ranks[static_cast<std::size_t>(d)] >> r & 1U) != 0;
+            if (!held && left == 0) continue;
+            self(self, d + 1, held ? left : left - 1, at + r * space.weight(d));
+        }
+    };
+    walk(walk, 0, changes, 0);
 }
 
 }  // namespace morvalen::core

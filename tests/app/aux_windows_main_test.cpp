@@ -23,15 +23,16 @@ TEST(AuxWindowsFromMainWindow, LinePageFillsTheEventChooserAndTheDistributionNam
     ASSERT_EQ(editor->event_items(), 8);
     EXPECT_EQ(editor->selected_event(), 0);
     const auto items = h.find<QWidget>("event_chooser")->findChildren<QAbstractButton*>();
-    EXPECT_EQ(items.at(0)->text(), "Команда 1");
-    EXPECT_EQ(items.at(7)->text(), "Команда 8");
+    // Whole names: the home team alone does not say which match it is.
+    EXPECT_EQ(items.at(0)->text(), "Команда 1 - Соперник 1");
+    EXPECT_EQ(items.at(7)->text(), "Команда 8 - Соперник 8");
     ASSERT_EQ(editor->set_curve().count(), 17);
     EXPECT_DOUBLE_EQ(editor->quote_curve().at(16).y(), 12.5);
     EXPECT_DOUBLE_EQ(editor->pool_curve().at(16).y(), 13.5);
     EXPECT_DOUBLE_EQ(editor->set_curve().at(16).y(), 12.5);
     const auto* counts = h.find<StringGrid>("counts_grid");
-    EXPECT_EQ(counts->cell(0, 1), "Команда 1");
-    EXPECT_EQ(counts->cell(0, 8), "Команда 8");
+    EXPECT_EQ(counts->cell(0, 1), "Команда 1 - Соперник 1");
+    EXPECT_EQ(counts->cell(0, 8), "Команда 8 - Соперник 8");
 
     // A line read again replaces the items rather than adding to them, and lets go of a held point.
     editor->show();
@@ -83,7 +84,7 @@ TEST(AuxWindowsFromMainWindow, PackageMenuShowsTheDistributionOfTheList) {
     const auto* counts = h.find<StringGrid>("counts_grid");
     EXPECT_EQ(counts->cell(1, 0), "1:0");
     EXPECT_EQ(counts->cell(17, 0), "ЛД");
-    EXPECT_EQ(counts->cell(0, 3), "Команда 3");
+    EXPECT_EQ(counts->cell(0, 3), "Команда 3 - Соперник 3");
     EXPECT_EQ(counts->cell(1, 3), "128(50%)");
     EXPECT_EQ(counts->cell(2, 8), "128(50%)");
     EXPECT_EQ(counts->cell(3, 8), "");

@@ -76,7 +76,9 @@ TEST(FormationPanel, EscStopsTheAutoformationPassAndTheCaptionComesBack) {
     h.add_to_list();
     EXPECT_LE(h.window->session().bets.size(), 2U);
     EXPECT_FALSE(h.window->session().keys.stop_requested);
-    EXPECT_EQ(h.window->windowTitle(), caption);
+    // The caption comes back, saying that the run was stopped and what it kept.
+    EXPECT_EQ(h.window->windowTitle(), caption + QStringLiteral(" — прервано клавишей Esc, оставлено ставок: %1")
+                                                     .arg(h.window->session().bets.size()));
     EXPECT_TRUE(std::any_of(captions.begin(), captions.end(), [](const QString& c) { return c.startsWith("Шаг "); }));
     // Without Esc the same pass goes on to cover every variant.
     h.add_to_list();

@@ -109,7 +109,7 @@ TEST(MainWindow, ClicksMarkOutcomesAndTheSummaryAndEnabledStatesFollow) {
     EXPECT_TRUE(label(h, "variants_summary").isEmpty());
 }
 
-TEST(MainWindow, KeyHeldGivesYellowMarksDrawnOnlyUnderTheSensationsMethod) {
+TEST(MainWindow, KeyHeldGivesYellowMarksDrawnInFullUnderTheSensationsMethod) {
     Harness h;
     auto* grid = h.grid();
     QTest::keyPress(grid, Qt::Key_Control);
@@ -126,14 +126,18 @@ TEST(MainWindow, KeyHeldGivesYellowMarksDrawnOnlyUnderTheSensationsMethod) {
         const QRect r = grid->cell_rect(column, row);
         return QColor(image.pixel(r.left() + 5, r.top() + 5));
     };
-    EXPECT_EQ(inner_colour(3, 2), QColor(0, 255, 0));
+    // Under another method the yellow mark is dimmed, still told apart from a plain one.
+    EXPECT_EQ(inner_colour(3, 2), QColor(214, 255, 150));
+    EXPECT_EQ(inner_colour(4, 2), QColor(0, 255, 0));
     h.find<QComboBox>("method")->setCurrentIndex(1);
     EXPECT_EQ(inner_colour(3, 2), QColor(255, 255, 0));
     EXPECT_EQ(inner_colour(4, 2), QColor(0, 255, 0));
-    // The box is set 3 pixels in: the cell's corner stays white, the header is light grey.
+    // The mark fills its cell to the lines, under its text; an unmarked cell is white, the header grey.
     const QImage image = grid->grab().toImage();
     const QRect r = grid->cell_rect(3, 2);
-    EXPECT_EQ(QColor(image.pixel(r.left() + 1, r.top() + 1)), QColor(Qt::white));
+    EXPECT_EQ(QColor(image.pixel(r.left(), r.top())), QColor(255, 255, 0));
+    const QRect unmarked = grid->cell_rect(6, 2);
+    EXPECT_EQ(QColor(image.pixel(unmarked.left() + 1, unmarked.top() + 1)), QColor(Qt::white));
     const QRect header = grid->cell_rect(3, 0);
     EXPECT_EQ(QColor(image.pixel(header.left() + 1, header.top() + 1)), QColor(204, 204, 204));
 

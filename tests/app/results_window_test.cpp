@@ -35,7 +35,8 @@ TEST(ResultsWindow, CountsSingleBetsByHitsForThePackageAndEachLine) {
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible() || !window->isHidden());
     EXPECT_EQ(window->windowTitle(), "Проверка пакета по результатам");
-    EXPECT_EQ(find_in<QLabel>(*window, "event_caption_1")->text(), "1. Команда 1");
+    // The whole name, broken after " -" so that the chooser's column stays narrow.
+    EXPECT_EQ(find_in<QLabel>(*window, "event_caption_1")->text(), "1. Команда 1 -\nСоперник 1");
     ASSERT_EQ(find_in<QComboBox>(*window, "result_chooser_4")->count(), 17);
     EXPECT_EQ(find_in<QComboBox>(*window, "result_chooser_4")->itemText(16), "ЛД");
     // Until every result is chosen the counts stay empty.
@@ -110,8 +111,8 @@ TEST(ResultsWindow, ChancesTextNamesTheEstimateAndPercentsKeepSmallChancesVisibl
               "Ожидаемое число ставок с 8 совпадениями: 0.25 (оценка по 2000 случайным розыгрышам)");
     EXPECT_EQ(chance_percent(0.222484), "22.25");
     EXPECT_EQ(chance_percent(1.0), "100");
-    // A chance of one in 17 to the 8th power is not shown as 0.
-    EXPECT_EQ(chance_percent(1.4339e-10), "1.434e-08");
+    // A chance of one in 17 to the 8th power is not shown as 0, and not in exponent form either.
+    EXPECT_EQ(chance_percent(1.4339e-10), "0.00000001434");
 }
 
 }  // namespace

@@ -76,6 +76,18 @@ TEST(FormationCommands, StatsCoverageRunsTheCheck) {
               "Покрыто ставками 16 вариантов (6.25%) с гарантией 7 событий\n");
 }
 
+// A coupon covers what its single bets cover: one coupon over 4 variants covers all of them, as the
+// same 4 single bets do.
+TEST(FormationCommands, StatsCoverageCountsACouponAsItsSingleBets) {
+    const std::string marks = "--marks '1:0,2:0;0:0,1:1;2:1;0:0;0:0;0:0;0:0;0:0'";
+    const std::string coupon = "12.4|1-(1:0,2:0);2-(0:0,1:1);3-(2:1);4-(0:0);5-(0:0);6-(0:0);7-(0:0);8-(0:0)#";
+    const auto result = run_pack("stats --coverage " + marks, coupon + "\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out,
+              "Ставок  4 (На сумму 12.4)\nВсего вариантов по отмеченным исходам 4 (На сумму 12.4)\n"
+              "Покрыто ставками 4 вариантов (100%) с гарантией 7 событий\n");
+}
+
 TEST(FormationCommands, BriefExpandsThePayloadInOrder) {
     const std::string marks = "'--marks=1:0,2:0,2:1;3:0;0:0,ЛД;3:2;0:0;1:1;2:2;3:3'";
     const std::string payload = write_payload(morvalen::core::encode_payload({5, 1, 17}));

@@ -365,3 +365,84 @@ TEST(Autoformation, MarkingsBeyondTheArraysAreCountedExactly) {
     EXPECT_EQ(session.bets[2], VariantSpace(session.events).bet_of(1000, session.settings.stake.currency()));
     EXPECT_EQ(session.uncovered_variants, 43046721 - 65 - 56 - 2 * 65);
 }
+
+namespace {
+
+// Every variant tried against every single bet of every entry: the definition of coverage itself.
+std::int64_t brute_force_uncovered(const Session& session) {
+    const VariantSpace space(session.events);
+    std::int64_t uncovered = 0;
+    for (std::int64_t i = 0; i < space.size(); ++i) {
+        const BetEntry variant = space.bet_of(i, Currency{});
+        bool covered = false;
+        for (const BetEntry& entry : session.bets) {
+            if (entry.bet_count == 0 || entry.set(1).empty()) continue;
+            int held = 0;
+            for (int e = 1; e <= 8; ++e) held += (variant.set(e).bits() & entry.set(e).bits()) != 0 ? 1 : 0;
+            covered = covered || held >= session.settings.guarantee;
+        }
+        uncovered += covered ? 0 : 1;
+    }
+    return uncovered;
+}
+
+BetEntry random_coupon(std::mt19937_64& rng) {
+    std::uniform_int_distribution<int> column(1, 6);
+    BetEntry coupon;
+    coupon.amount = Currency::from_ten_thousandths(31000);
+    coupon.bet_count = 1;
+    for (int e = 1; e <= 8; ++e) {
+        const int size = 1 + column(rng) % 3;
+        for (int i = 0; i < size; ++i) coupon.set(e).add(column(rng));
+        coupon.bet_count *= coupon.set(e).size();
+    }
+    return coupon;
+}
+
+}  // namespace
+
+// A package of coupons covers exactly what the same package split into single bets covers, with and
+// without the arrays, at every guarantee; both equal the count by definition.
+TEST(Autoformation, CouponsCoverWhatTheirSingleBetsCover) {
+    const std::int64_t saved = autoformation_dense_limit;
+    std::mt19937_64 rng(2712);
+    for (int round = 0; round < 48; ++round) {
+        Session coupons(1);
+        std::uniform_int_distribution<int> pick(0, 99);
+        for (int e = 1; e <= 8; ++e)
+            for (int c = 1; c <= 5; ++c)
+                if (pick(rng) < (c <= 2 ? 70 : 20)) coupons.events.cell(e, c).mark = 1;
+        for (int e = 1; e <= 8; ++e) coupons.events.cell(e, 1).mark = 1;
+        coupons.settings.guarantee = 2 + round % 6;
+        const int size = 1 + pick(rng) % 3;
+        for (int i = 0; i < size; ++i) coupons.bets.push_back(random_coupon(rng));
+        if (round % 3 == 0) coupons.bets.push_back(single({1, 2, 1, 2, 1, 2, 1, 2}));
+        Session singles(1);
+        singles.events = coupons.events;
+        singles.settings = coupons.settings;
+        singles.bets = coupons.bets;
+        ASSERT_FALSE(singles.split_into_singles().has_value());
+        const std::int64_t expected = brute_force_uncovered(coupons);
+        for (const std::int64_t limit : {saved, std::int64_t{0}}) {
+            autoformation_dense_limit = limit;
+            Session c = coupons, s = singles;
+            autoform(c, 0);
+            autoform(s, 0);
+            EXPECT_EQ(c.uncovered_variants, expected) << "round " << round << " limit " << limit;
+            EXPECT_EQ(s.uncovered_variants, expected) << "round " << round << " limit " << limit;
+        }
+        autoformation_dense_limit = saved;
+        if (HasFailure()) return;
+    }
+}
+
+// The package of the report: one coupon over the 4 variants of the marks covers them all.
+TEST(Autoformation, ACouponOverTheMarksCoversEveryVariant) {
+    Session session;
+    mark_first(session.events, {2, 2, 1, 1, 1, 1, 1, 1});
+    session.add_coupon();
+    ASSERT_EQ(session.bets.size(), 1u);
+    autoform(session, 0);
+    EXPECT_EQ(session.uncovered_variants, 0);
+    EXPECT_NE(session.stats(true).coverage_line.find("Покрыто ставками 4 вариантов (100%)"), std::string::npos);
+}

@@ -39,7 +39,7 @@ std::vector<std::string> split_text(const std::string& text) {
     return lines;
 }
 
-PackageSnapshot snapshot(const Session& session, const LinesMemo& memo) { return {memo_text(memo), session.bets, {}}; }
+PackageSnapshot snapshot(const Session& session, const LinesMemo& memo) { return {memo_text(memo), session.bets, {}, {}}; }
 
 void restore(const PackageSnapshot& state, Session& session, LinesMemo& memo) {
     session.bets = state.bets;
@@ -162,44 +162,44 @@ TEST(EditHistory, RandomRunsOfCommandsUndoToTheStateKStepsBackAndRedoForward) {
 
 TEST(EditHistory, ANewChangeAfterUndoForgetsTheRedoSteps) {
     EditHistory history;
-    history.record({"a", {}, {}});
-    auto back = history.undo({"b", {}, {}});
+    history.record({"a", {}, {}, {}});
+    auto back = history.undo({"b", {}, {}, {}});
     ASSERT_TRUE(back);
     EXPECT_EQ(back->memo_text, "a");
     EXPECT_TRUE(history.can_redo());
-    history.record({"a", {}, {}});
+    history.record({"a", {}, {}, {}});
     EXPECT_FALSE(history.can_redo());
-    EXPECT_FALSE(history.redo({"c", {}, {}}));
-    EXPECT_FALSE(EditHistory{}.undo({"x", {}, {}}));
+    EXPECT_FALSE(history.redo({"c", {}, {}, {}}));
+    EXPECT_FALSE(EditHistory{}.undo({"x", {}, {}, {}}));
 }
 
 TEST(EditHistory, TheByteBudgetDropsTheOldestStepsFirst) {
     EditHistory history(HistoryLimits{100, 1000});
-    for (char c = 'a'; c <= 'e'; ++c) history.record({std::string(300, c), {}, {}});
+    for (char c = 'a'; c <= 'e'; ++c) history.record({std::string(300, c), {}, {}, {}});
     EXPECT_EQ(history.undo_steps(), 3u);
     EXPECT_LE(history.bytes(), 1000u);
     // Undoing keeps the present for redo inside the same budget.
-    auto back = history.undo({std::string(300, 'f'), {}, {}});
+    auto back = history.undo({std::string(300, 'f'), {}, {}, {}});
     ASSERT_TRUE(back);
     EXPECT_EQ(back->memo_text, std::string(300, 'e'));
     EXPECT_LE(history.bytes(), 1000u);
     EXPECT_TRUE(history.can_redo());
     // The list counts as well as the text.
     EditHistory lists(HistoryLimits{100, 10 * sizeof(BetEntry)});
-    lists.record({"", BetList(6), {}});
-    lists.record({"", BetList(6), {}});
+    lists.record({"", BetList(6), {}, {}});
+    lists.record({"", BetList(6), {}, {}});
     EXPECT_EQ(lists.undo_steps(), 1u);
 }
 
 TEST(EditHistory, AStepLargerThanTheWholeBudgetClearsTheHistoryAndSaysSo) {
     EditHistory history(HistoryLimits{100, 1000});
-    history.record({"small", {}, {}});
-    EXPECT_EQ(history.record({std::string(1001, 'x'), {}, {}}), EditHistory::Recorded::too_large);
+    history.record({"small", {}, {}, {}});
+    EXPECT_EQ(history.record({std::string(1001, 'x'), {}, {}, {}}), EditHistory::Recorded::too_large);
     EXPECT_FALSE(history.can_undo());
     EXPECT_EQ(history.bytes(), 0u);
-    EXPECT_EQ(history.record({"small again", {}, {}}), EditHistory::Recorded::kept);
+    EXPECT_EQ(history.record({"small again", {}, {}, {}}), EditHistory::Recorded::kept);
     // Going back from a present too large to keep still works; only redo is lost.
-    auto back = history.undo({std::string(5000, 'y'), {}, {}});
+    auto back = history.undo({std::string(5000, 'y'), {}, {}, {}});
     ASSERT_TRUE(back);
     EXPECT_EQ(back->memo_text, "small again");
     EXPECT_FALSE(history.can_redo());
@@ -210,7 +210,7 @@ TEST(EditHistory, AStepThatChangedTheLineTakesItsFiguresBackButNotTheMarks) {
     table.event(1).name = "Старое - Имя";
     table.cell(1, 1).quote_probability = Currency::from_units(10);
     EditHistory history;
-    history.record({"memo", {}, line_figures(table, "Анализ вариантов")});
+    history.record({"memo", {}, line_figures(table, "Анализ вариантов"), {}});
     ASSERT_TRUE(history.undo_touches_line());
     EXPECT_FALSE(history.redo_touches_line());
 
@@ -218,7 +218,7 @@ TEST(EditHistory, AStepThatChangedTheLineTakesItsFiguresBackButNotTheMarks) {
     table.event(1).name = "Новое - Имя";
     table.cell(1, 1).quote_probability = Currency::from_units(20);
     table.cell(1, 1).mark = 1;
-    auto back = history.undo({"memo", {}, line_figures(table, "Из файла")});
+    auto back = history.undo({"memo", {}, line_figures(table, "Из файла"), {}});
     ASSERT_TRUE(back && back->line);
     restore_line_figures(*back->line, table);
     EXPECT_EQ(table.event(1).name, "Старое - Имя");
@@ -226,7 +226,7 @@ TEST(EditHistory, AStepThatChangedTheLineTakesItsFiguresBackButNotTheMarks) {
     EXPECT_EQ(table.cell(1, 1).mark, 1);
     EXPECT_EQ(back->line->caption, "Анализ вариантов");
     ASSERT_TRUE(history.redo_touches_line());
-    auto forward = history.redo({"memo", {}, line_figures(table, "Анализ вариантов")});
+    auto forward = history.redo({"memo", {}, line_figures(table, "Анализ вариантов"), {}});
     ASSERT_TRUE(forward && forward->line);
     EXPECT_EQ(forward->line->events.event(1).name, "Новое - Имя");
     EXPECT_EQ(forward->line->caption, "Из файла");

@@ -8,6 +8,7 @@
 
 #include "core/autoformation.h"
 #include "core/session.h"
+#include "core/variant_space.h"
 
 namespace morvalen::test {
 
@@ -58,7 +59,7 @@ public:
             std::int64_t alive = static_cast<std::int64_t>(buffer_.size());
             for (std::size_t i = 0; i < l && alive > 0; ++i)
                 for (std::size_t j = 0; j < buffer_.size() && alive > 0; ++j)
-                    if (buffer_[j].alive && equal_events(buffer_[j].variant, s_.bets[i]) >= g_) {
+                    if (buffer_[j].alive && held_events(buffer_[j].variant, s_.bets[i]) >= g_) {
                         buffer_[j].alive = false;
                         --alive;
                     }
@@ -82,7 +83,7 @@ public:
                 for (std::size_t d = 0; d < list_size; ++d) {
                     std::size_t j = 0;
                     for (; j < buffer_.size(); ++j) {
-                        if (buffer_[j].alive && equal_events(buffer_[j].variant, s_.bets[d]) >= g_) {
+                        if (buffer_[j].alive && held_events(buffer_[j].variant, s_.bets[d]) >= g_) {
                             buffer_[j].alive = false;
                             --alive;
                         }
@@ -151,10 +152,29 @@ private:
         }
     }
 
+    // Events in which a single bet of the entry can hold the variant's outcome.
+    static int held_events(const core::BetEntry& variant, const core::BetEntry& bet) {
+        int held = 0;
+        for (int e = 1; e <= 8; ++e) held += (variant.set(e).bits() & bet.set(e).bits()) != 0 ? 1 : 0;
+        return held;
+    }
+
     // A bet that is no variant over the marks keeps only the variants of its construction: those are
-    // exactly the variants it agrees with in G events.
+    // exactly the variants it agrees with in G events. A coupon covers what its single bets cover:
+    // every variant is tried against it.
     void build(const core::BetEntry& bet) {
         buffer_.clear();
+        if (core::is_coupon(bet)) {
+            const std::int64_t v = core::variant_total(s_.events);
+            const std::int64_t saved = index_;
+            index_ = v - 1;
+            for (std::int64_t i = 0; i < v; ++i) {
+                const core::BetEntry variant = next_candidate(v);
+                if (held_events(variant, bet) >= g_) buffer_.push_back({variant, true});
+            }
+            index_ = saved;
+            return;
+        }
         walk(bet, 1, 8 - g_);
         if (is_variant(bet)) return;
         std::vector<LiteralEntry> kept;
