@@ -45,6 +45,9 @@ MainMenu build_main_menu(QMainWindow& window) {
     menu.check_results = add(package, "check_results", QStringLiteral("Проверка по результатам"), nullptr);
     menu.check_results->setToolTip(QStringLiteral("Сколько ставок пакета угадали 8, 7, 6 и меньше событий при заданных "
                                                   "результатах, и шансы пакета при заданных вероятностях"));
+    menu.pool_rules = add(package, "pool_rules", QStringLiteral("Правила тотализатора"), nullptr);
+    menu.pool_rules->setToolTip(QStringLiteral("Сколько ставят остальные, какая доля идёт на выигрыши и какие разряды платят: "
+                                               "по ним считается ожидаемый возврат пакета"));
     menu.show_information = add(nullptr, "show_information", QStringLiteral("Информация"), nullptr);
     return menu;
 }

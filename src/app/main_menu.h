@@ -26,6 +26,7 @@ struct MainMenu {
     // "Пакет"
     QAction* show_distribution = nullptr;
     QAction* check_results = nullptr;
+    QAction* pool_rules = nullptr;
     // On the bar itself.
     QAction* show_information = nullptr;
 };

@@ -15,12 +15,15 @@
 #include "app/aux_windows.h"
 #include "app/file_commands.h"
 #include "app/package_history.h"
+#include "app/pool_rules_dialog.h"
 #include "app/texts.h"
 #include "app/update_checker.h"
 #include "app/working_state_keeper.h"
 #include "core/autoformation.h"
 #include "core/best_chances.h"
 #include "core/brief_expansion.h"
+#include "core/expected_return.h"
+#include "core/return_maximising_package.h"
 #include "core/random_distribution.h"
 #include "core/sensations.h"
 #include "core/service_request.h"
@@ -30,7 +33,7 @@ namespace {
 
 constexpr int client_width = 1010;
 constexpr int client_height = 631;
-constexpr int grid_panel_height = 293;
+constexpr int grid_panel_height = 307;
 constexpr int grid_height = 253;
 constexpr int formation_panel_width = 315;
 
@@ -123,6 +126,7 @@ void MainWindow::build_panels() {
     variants_summary_ = make_summary_label(grid_panel_, "variants_summary", QString(), 8, 260);
     package_summary_ = make_summary_label(grid_panel_, "package_summary", QString(), 8, 274);
     coverage_summary_ = make_summary_label(grid_panel_, "coverage_summary", QStringLiteral("Покрытие по исходам"), 456, 260);
+    return_summary_ = make_summary_label(grid_panel_, "return_summary", QString(), 8, 288);
 
     auto* bottom = new QWidget(splitter);
     auto* row = new QHBoxLayout(bottom);
@@ -167,6 +171,7 @@ void MainWindow::connect_commands() {
     connect_action(menu_.clear_list, &MainWindow::clear_list);
     // The distribution window takes a fresh header each time the command opens it.
     connect(menu_.show_distribution, &QAction::triggered, this, [this] { distribution_->open(); });
+    connect(menu_.pool_rules, &QAction::triggered, this, &MainWindow::open_pool_rules);
 }
 
 void MainWindow::initialise() {
@@ -198,7 +203,15 @@ void MainWindow::show_stats(bool with_coverage) {
     package_summary_->setText(QString::fromStdString(view.package_line));
     variants_summary_->setText(QString::fromStdString(view.variants_line));
     coverage_summary_->setText(QString::fromStdString(view.coverage_line));
-    for (QLabel* label : {package_summary_, variants_summary_, coverage_summary_}) label->adjustSize();
+    // The summary is recomputed on every edit: a large package gets a quick estimate instead.
+    core::ReturnOptions quick;
+    quick.exact_pair_limit = 4'000'000;
+    quick.samples = 20000;
+    quick.sample_work_limit = std::uint64_t{1} << 22;
+    return_summary_->setText(session_.pool_rules ? QString::fromStdString(core::return_summary_line(core::expected_return(
+                                                       session_.bets, session_.events, *session_.pool_rules, session_.settings.stake.currency(), quick)))
+                                                 : QString());
+    for (QLabel* label : {package_summary_, variants_summary_, coverage_summary_, return_summary_}) label->adjustSize();
     formation_panel_->set_forming_link_visible(view.enabled.forming_link);
     menu_.add_coupon->setEnabled(view.enabled.add_coupon);
     menu_.remove_variants->setEnabled(view.enabled.remove_variants);
@@ -210,6 +223,24 @@ void MainWindow::show_stats(bool with_coverage) {
 
 void MainWindow::show_start_with(bool ticked) {
     formation_panel_->set_start_with_text(label_text(core::start_with_caption(session_.events, ticked)));
+}
+
+void MainWindow::open_pool_rules() {
+    if (!pool_rules_dialog_) {
+        pool_rules_dialog_ = new PoolRulesDialog(this);
+        connect(pool_rules_dialog_, &PoolRulesDialog::rules_accepted, this, [this](const core::PoolRules& rules) {
+            session_.pool_rules = rules;
+            show_stats(false);
+            state_changed();
+        });
+        connect(pool_rules_dialog_, &PoolRulesDialog::rules_cleared, this, [this] {
+            session_.pool_rules.reset();
+            show_stats(false);
+            state_changed();
+        });
+    }
+    pool_rules_dialog_->show_rules(session_.pool_rules);
+    pool_rules_dialog_->open();
 }
 
 void MainWindow::on_cell_selected(int column, int row) {
@@ -278,6 +309,13 @@ void MainWindow::add_to_list() {
         case core::FormationMethod::autoformation: run_autoform(formation_panel_->repeat_count()); break;
         case core::FormationMethod::best_chances: {
             const auto refused = core::form_best_chances_package(session_, progress_hooks(windowTitle()));
+            show_stats(false);
+            if (refused) throw std::runtime_error(*refused);
+            break;
+        }
+        case core::FormationMethod::return_maximising: {
+            if (!session_.pool_rules) throw std::runtime_error("Задайте правила тотализатора: Пакет → Правила тотализатора");
+            const auto refused = core::form_return_maximising_package(session_, *session_.pool_rules, progress_hooks(windowTitle()));
             show_stats(false);
             if (refused) throw std::runtime_error(*refused);
             break;

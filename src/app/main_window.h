@@ -27,6 +27,7 @@ class NearestSystemsWindow;
 class DistributionWindow;
 class PackageHistory;
 class WorkingStateKeeper;
+class PoolRulesDialog;
 
 struct WindowOptions {
     Platform platform;
@@ -80,6 +81,7 @@ private:
     // Recomputes the totals and the summary lines and sets the enabled states.
     void show_stats(bool with_coverage);
     void show_start_with(bool ticked);
+    void open_pool_rules();
 
     // Handlers of the grid, the memo and the formation panel.
     void on_cell_selected(int column, int row);
@@ -144,6 +146,8 @@ private:
     QLabel* package_summary_ = nullptr;
     QLabel* variants_summary_ = nullptr;
     QLabel* coverage_summary_ = nullptr;
+    QLabel* return_summary_ = nullptr;  // the expected return, once the rules of the pool are set
+    PoolRulesDialog* pool_rules_dialog_ = nullptr;
     FormationPanel* formation_panel_ = nullptr;
     BetMemo* bet_memo_ = nullptr;
     ProbabilityEditorWindow* probability_editor_ = nullptr;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,13 @@
 #include "core/event_table.h"
 #include "core/list_operations.h"
 #include "core/package_stats.h"
+#include "core/pool_rules.h"
 #include "core/random_source.h"
 
 namespace morvalen::core {
 
 // The ways of forming a package, in the order the formation panel lists them.
-enum class FormationMethod { brief_systems, sensations, random_distribution, autoformation, best_chances };
+enum class FormationMethod { brief_systems, sensations, random_distribution, autoformation, best_chances, return_maximising };
 
 // Settings the formation panel holds.
 struct FormationSettings {
@@ -63,6 +65,8 @@ public:
     bool formation_running = false;
     // Undo and redo of the package (memo text and list together).
     EditHistory history;
+    // The rules of the pool once the player has set them: the expected return is shown then.
+    std::optional<PoolRules> pool_rules;
 
     // Recomputes the summary; with_coverage shows the coverage of the last check.
     StatsView stats(bool with_coverage = false) const {
