@@ -1,6 +1,8 @@
 // Draws the main window with a marked line and a formed package and saves it as a PNG (for the docs):
-// main_window_shot FILE.png [best-chances]; the package comes from autoformation unless "best-chances".
+// main_window_shot FILE.png [best-chances|max-return]; the package comes from autoformation unless
+// "best-chances", or "max-return" (the rules of the pool as the dialog offers them).
 #include <QApplication>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -26,10 +28,17 @@ int main(int argc, char** argv) {
     for (int e = 1; e <= 8; ++e)
         for (int c : marks[e - 1])
             if (c > 0) QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cell_rect(c, e).center());
-    const bool best_chances = argc > 2 && QString::fromLocal8Bit(argv[2]) == QStringLiteral("best-chances");
-    window.findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(best_chances ? 4 : 3);
+    const QString mode = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const bool best_chances = mode == QStringLiteral("best-chances");
+    const bool max_return = mode == QStringLiteral("max-return");
+    if (max_return) {
+        window.findChild<QAction*>(QStringLiteral("pool_rules"))->trigger();
+        auto* ok = window.findChild<QPushButton*>(QStringLiteral("pool_rules_ok"));
+        QTest::mouseClick(ok, Qt::LeftButton, {}, ok->rect().center());
+    }
+    window.findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(max_return ? 5 : best_chances ? 4 : 3);
     window.findChild<QSpinBox*>(QStringLiteral("guarantee"))->setValue(6);
-    window.findChild<QSpinBox*>(QStringLiteral("repeat_count"))->setValue(best_chances ? 30 : 12);
+    window.findChild<QSpinBox*>(QStringLiteral("repeat_count"))->setValue(best_chances || max_return ? 30 : 12);
     auto* link = window.findChild<QLabel*>(QStringLiteral("add_to_list_link"));
     QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
     QTest::qWait(300);

@@ -68,7 +68,7 @@ void FormationPanel::build_method_row() {
     // In the order of core::FormationMethod.
     method_->addItems({QStringLiteral("Бриф-системы"), QStringLiteral("По \"сенсациям\""),
                        QStringLiteral("Случ. распределение"), QStringLiteral("Автоформирование"),
-                       QStringLiteral("Максимум шансов")});
+                       QStringLiteral("Максимум шансов"), QStringLiteral("Максимум выигрыша")});
     method_->setGeometry(8, 24, 170, 22);
     method_->setToolTip(QStringLiteral("Способ формирования пакета"));
 
@@ -173,12 +173,13 @@ void FormationPanel::show_controls_of(core::FormationMethod method) {
     guarantee_->setMaximum(method == best_chances ? 8 : 7);
     guarantee_->setVisible(method == brief_systems || method == autoformation || method == best_chances);
     guarantee_caption_->setVisible(method == brief_systems || method == autoformation || method == best_chances);
-    edit_probabilities_link_->setVisible(method == random_distribution || method == best_chances);
+    edit_probabilities_link_->setVisible(method == random_distribution || method == best_chances || method == return_maximising);
     yellow_min_->setVisible(method == sensations);
     yellow_max_->setVisible(method == sensations);
     upsets_caption_->setVisible(method == sensations);
-    repeat_count_->setVisible(method == random_distribution || method == autoformation || method == best_chances);
-    repeat_caption_->setVisible(method == random_distribution || method == autoformation || method == best_chances);
+    const bool repeats = method == random_distribution || method == autoformation || method == best_chances || method == return_maximising;
+    repeat_count_->setVisible(repeats);
+    repeat_caption_->setVisible(repeats);
 }
 
 }  // namespace morvalen::app

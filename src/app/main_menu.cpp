@@ -52,6 +52,9 @@ MainMenu build_main_menu(QMainWindow& window) {
     menu.show_nearest_systems =
         add(package, "show_nearest_systems", QStringLiteral("Ближайшие бриф-системы"), nullptr);
     menu.show_nearest_systems->setToolTip(QStringLiteral("Готовые бриф-системы сервиса, близкие к отмеченным исходам"));
+    menu.pool_rules = add(package, "pool_rules", QStringLiteral("Правила тотализатора"), nullptr);
+    menu.pool_rules->setToolTip(QStringLiteral("Сколько ставят остальные, какая доля идёт на выигрыши и какие разряды платят: "
+                                               "по ним считается ожидаемый возврат пакета"));
     menu.show_information = add(nullptr, "show_information", QStringLiteral("Информация"), nullptr);
     return menu;
 }

@@ -30,6 +30,7 @@ struct MainMenu {
     QAction* show_conditions = nullptr;
     QAction* conditions_enabled = nullptr;  // checkable
     QAction* show_nearest_systems = nullptr;
+    QAction* pool_rules = nullptr;
     // On the bar itself.
     QAction* show_information = nullptr;
 };

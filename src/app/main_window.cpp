@@ -17,6 +17,7 @@
 #include "app/file_commands.h"
 #include "app/package_history.h"
 #include "app/results_window.h"
+#include "app/pool_rules_dialog.h"
 #include "app/texts.h"
 #include "app/update_checker.h"
 #include "app/working_state_keeper.h"
@@ -25,6 +26,8 @@
 #include "core/brief_expansion.h"
 #include "core/formation_foresight.h"
 #include "core/memo_reading.h"
+#include "core/expected_return.h"
+#include "core/return_maximising_package.h"
 #include "core/random_distribution.h"
 #include "core/sensations.h"
 #include "core/service_request.h"
@@ -34,7 +37,7 @@ namespace {
 
 constexpr int client_width = 1010;
 constexpr int client_height = 631;
-constexpr int grid_panel_height = 293;
+constexpr int grid_panel_height = 307;
 constexpr int grid_height = 253;
 constexpr int formation_panel_width = 315;
 
@@ -153,6 +156,7 @@ void MainWindow::build_panels() {
                                             "клавишей (Shift, Ctrl, Alt…)."));
     grid_legend_->adjustSize();
     top->legend = grid_legend_;
+    return_summary_ = make_summary_label(grid_panel_, "return_summary", QString(), 8, 288);
 
     auto* bottom = new QWidget(splitter);
     auto* row = new QHBoxLayout(bottom);
@@ -213,6 +217,7 @@ void MainWindow::connect_commands() {
     });
     for (auto signal : {&FormationPanel::settings_changed, &FormationPanel::method_changed})
         connect(formation_panel_, signal, this, [this] { show_foresight(); });
+    connect(menu_.pool_rules, &QAction::triggered, this, &MainWindow::open_pool_rules);
 }
 
 void MainWindow::initialise() {
@@ -248,7 +253,15 @@ void MainWindow::show_stats(bool with_coverage) {
     menu_.filter_by_conditions->setEnabled(core::conditions_in_force(session_.conditions) && view.totals.package_bets > 0);
     show_unread_lines();
     if (!result_summary_->text().isEmpty() && session_.bets != result_list_) result_summary_->clear();
-    for (QLabel* label : {package_summary_, variants_summary_, coverage_summary_, result_summary_}) label->adjustSize();
+    // The summary is recomputed on every edit: a large package gets a quick estimate instead.
+    core::ReturnOptions quick;
+    quick.exact_pair_limit = 4'000'000;
+    quick.samples = 20000;
+    quick.sample_work_limit = std::uint64_t{1} << 22;
+    return_summary_->setText(session_.pool_rules ? QString::fromStdString(core::return_summary_line(core::expected_return(
+                                                       session_.bets, session_.events, *session_.pool_rules, session_.settings.stake.currency(), quick)))
+                                                 : QString());
+    for (QLabel* label : {package_summary_, variants_summary_, coverage_summary_, result_summary_, return_summary_}) label->adjustSize();
     show_foresight();
     formation_panel_->set_forming_link_visible(view.enabled.forming_link);
     menu_.add_coupon->setEnabled(view.enabled.add_coupon);
@@ -302,6 +315,24 @@ void MainWindow::show_foresight() {
 
 void MainWindow::show_start_with(bool ticked) {
     formation_panel_->set_start_with_text(label_text(core::start_with_caption(session_.events, ticked)));
+}
+
+void MainWindow::open_pool_rules() {
+    if (!pool_rules_dialog_) {
+        pool_rules_dialog_ = new PoolRulesDialog(this);
+        connect(pool_rules_dialog_, &PoolRulesDialog::rules_accepted, this, [this](const core::PoolRules& rules) {
+            session_.pool_rules = rules;
+            show_stats(false);
+            state_changed();
+        });
+        connect(pool_rules_dialog_, &PoolRulesDialog::rules_cleared, this, [this] {
+            session_.pool_rules.reset();
+            show_stats(false);
+            state_changed();
+        });
+    }
+    pool_rules_dialog_->show_rules(session_.pool_rules);
+    pool_rules_dialog_->open();
 }
 
 void MainWindow::on_cell_selected(int column, int row) {
@@ -390,6 +421,13 @@ void MainWindow::add_to_list() {
                 show_result(QStringLiteral("Шанс пакета угадать не менее %1 событий: %2%")
                                 .arg(reached->guarantee)
                                 .arg(chance_percent(reached->chance)));
+            if (refused) throw std::runtime_error(*refused);
+            break;
+        }
+        case core::FormationMethod::return_maximising: {
+            if (!session_.pool_rules) throw std::runtime_error("Задайте правила тотализатора: Пакет → Правила тотализатора");
+            const auto refused = core::form_return_maximising_package(session_, *session_.pool_rules, progress_hooks(windowTitle()));
+            show_stats(false);
             if (refused) throw std::runtime_error(*refused);
             break;
         }

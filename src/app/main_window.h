@@ -29,6 +29,7 @@ class DistributionWindow;
 class PackageHistory;
 class WorkingStateKeeper;
 class ConditionsWindow;
+class PoolRulesDialog;
 
 struct WindowOptions {
     Platform platform;
@@ -100,6 +101,7 @@ private:
     // Once per marking and guarantee: a listed brief system smaller than the autoformed package.
     void compare_with_brief_system();
     void read_comparison_list(const std::string& text);
+    void open_pool_rules();
 
     // Handlers of the grid, the memo and the formation panel.
     void on_cell_selected(int column, int row);
@@ -183,6 +185,8 @@ private:
     // The two largest marked counts the nearest systems are asked for.
     int nearest_first_ = 0;
     int nearest_second_ = 0;
+    QLabel* return_summary_ = nullptr;  // the expected return, once the rules of the pool are set
+    PoolRulesDialog* pool_rules_dialog_ = nullptr;
     FormationPanel* formation_panel_ = nullptr;
     BetMemo* bet_memo_ = nullptr;
     ProbabilityEditorWindow* probability_editor_ = nullptr;

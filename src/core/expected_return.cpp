@@ -232,6 +232,15 @@ std::optional<std::string> pool_share_refusal(const EventTable& table) {
     return std::nullopt;
 }
 
+std::string return_summary_line(const ReturnReport& report) {
+    if (!report.value) return "Ожидаемый возврат: " + report.refusal;
+    const PackageReturn& value = *report.value;
+    const auto percent = round_half_even(static_cast<long double>(value.return_ratio) * 10000).value_or(0);
+    std::string amount = Currency::from_floating(value.expected_return).to_string();
+    if (!value.exact) amount = "≈" + amount + " ± " + Currency::from_floating(value.return_error).to_string();
+    return "Ожидаемый возврат: " + amount + " (" + Currency::from_ten_thousandths(percent * 100).to_string() + " % стоимости)";
+}
+
 CrowdShares crowd_shares(const EventTable& table) {
     CrowdShares shares{};
     for (int e = 1; e <= event_count; ++e) {

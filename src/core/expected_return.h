@@ -59,6 +59,9 @@ std::optional<std::string> pool_share_refusal(const EventTable& table);
 ReturnReport expected_return(const BetList& list, const EventTable& table, const PoolRules& rules, Currency stake,
                              const ReturnOptions& options = {});
 
+// "Ожидаемый возврат: X (Y % стоимости)", X an estimate "≈X ± E" when sampled; the refusal otherwise.
+std::string return_summary_line(const ReturnReport& report);
+
 // Per event the crowd's shares: pool_probability over the sum of the event's 17.
 using CrowdShares = std::array<std::array<double, outcome_count>, event_count>;
 CrowdShares crowd_shares(const EventTable& table);

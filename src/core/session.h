@@ -15,12 +15,13 @@
 #include "core/event_table.h"
 #include "core/list_operations.h"
 #include "core/package_stats.h"
+#include "core/pool_rules.h"
 #include "core/random_source.h"
 
 namespace morvalen::core {
 
 // The ways of forming a package, in the order the formation panel lists them.
-enum class FormationMethod { brief_systems, sensations, random_distribution, autoformation, best_chances };
+enum class FormationMethod { brief_systems, sensations, random_distribution, autoformation, best_chances, return_maximising };
 
 // Settings the formation panel holds.
 struct FormationSettings {
@@ -74,6 +75,8 @@ public:
     std::optional<ReachedChance> reached_chance;
     // Undo and redo of the package (memo text and list together).
     EditHistory history;
+    // The rules of the pool once the player has set them: the expected return is shown then.
+    std::optional<PoolRules> pool_rules;
 
     // The player's conditions on the draw; they act only while conditions_in_force.
     ConditionSet conditions;

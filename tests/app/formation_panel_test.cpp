@@ -184,12 +184,13 @@ TEST(FormationPanel, BestChancesFormsItsPackageThroughTheLink) {
     h.fetcher->answer(demo_line_page());
     h.mark_every_event({1, 7, 11});
     auto* methods = h.find<QComboBox>("method");
-    ASSERT_EQ(methods->count(), 5);
+    ASSERT_EQ(methods->count(), 6);
     EXPECT_EQ(methods->itemText(3), "Автоформирование");
     EXPECT_EQ(methods->itemText(4), "Максимум шансов");
     h.window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(h.window.get()));
     QTest::keyClick(methods, Qt::Key_End);
+    QTest::keyClick(methods, Qt::Key_Up);
     ASSERT_EQ(methods->currentIndex(), 4);
     EXPECT_TRUE(shown(h, "guarantee") && shown(h, "guarantee_caption") && shown(h, "repeat_count") && shown(h, "repeat_caption"));
     EXPECT_TRUE(shown(h, "edit_probabilities_link"));
