@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     for (int e = 1; e <= 8; ++e)
         for (int c : marks[e - 1])
             if (c > 0) QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cell_rect(c, e).center());
+    // One sensation, given with Shift: drawn dimmed, since the method shown does not use it.
+    QTest::mouseClick(grid, Qt::LeftButton, Qt::ShiftModifier, grid->cell_rect(8, 2).center());
     const QString mode = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const bool best_chances = mode == QStringLiteral("best-chances");
     const bool max_return = mode == QStringLiteral("max-return");

@@ -134,7 +134,8 @@ void FormationPanel::build_start_with() {
 
     foresight_ = new QLabel(this);
     foresight_->setObjectName(QStringLiteral("foresight"));
-    foresight_->setGeometry(8, 264, 300, 40);
+    // Right of the start-with caption, under the stake.
+    foresight_->setGeometry(160, 176, 150, 96);
     foresight_->setWordWrap(true);
     foresight_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     foresight_->setToolTip(QStringLiteral("Что даст выбранный способ, насколько это известно до формирования"));

@@ -304,7 +304,7 @@ void ProbabilityEditorWindow::place_value_marks() {
         mark->setText(QString::fromStdString(core::format_value_mark(shown_settings_[static_cast<std::size_t>(i)])));
         const QPointF at = chart_->mapToPosition(set_curve_->at(i), set_curve_);
         const QRectF box = mark->boundingRect();
-        mark->setPos(at.x() - box.width() / 2, at.y() - marker_size / 2 - mark_arrow - box.height() + 3);
+        mark->setPos(at.x() - box.width() / 2, at.y() - marker_size / 2 - mark_arrow - box.height());
         mark->show();
     }
 }

@@ -35,8 +35,7 @@ int column_of_hits(int k, int first) { return first + core::event_count - k; }
 
 }  // namespace
 
-QString chance_percent(double probability) {
-    const double value = probability * 100.0;
+QString plain_decimal(double value) {
     if (!std::isfinite(value)) return QStringLiteral("—");
     if (value == 0) return QStringLiteral("0");
     // Four significant digits without an exponent: 0.0009168, 12.35, 100.
@@ -52,12 +51,12 @@ QString chance_percent(double probability) {
     return shown;
 }
 
+QString chance_percent(double probability) { return plain_decimal(probability * 100.0); }
+
 QString chances_text(const core::ChancesReport& report) {
     if (!report.chances) return QStringLiteral("Шансы пакета не рассчитаны: ") + QString::fromStdString(report.refusal);
     const core::PackageChances& chances = *report.chances;
-    char expected[32];
-    std::snprintf(expected, sizeof expected, "%.4g", chances.expected_full_hits);
-    QString text = QStringLiteral("Ожидаемое число ставок с 8 совпадениями: ") + QString::fromLatin1(expected);
+    QString text = QStringLiteral("Ожидаемое число ставок с 8 совпадениями: ") + plain_decimal(chances.expected_full_hits);
     if (chances.exact)
         text += QStringLiteral(" (точный расчёт)");
     else

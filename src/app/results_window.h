@@ -70,5 +70,7 @@ private:
 QString chances_text(const core::ChancesReport& report);
 // A probability as the chances table shows it: in percent, a plain decimal with 4 significant digits.
 QString chance_percent(double probability);
+// A figure with 4 significant digits as a plain decimal, never in exponent form.
+QString plain_decimal(double value);
 
 }  // namespace morvalen::app
