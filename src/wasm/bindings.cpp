@@ -2,6 +2,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include "core/distribution_table.h"
 #include "core/event_table.h"
 #include "core/outcomes.h"
 #include "core/page_text.h"
@@ -152,6 +153,18 @@ public:
         return out;
     }
 
+    // "Распределение по исходам": rows 1 to 8 by columns 1 to 17, "4(33%)" or empty.
+    val distribution() const {
+        const core::DistributionTable table = core::distribution_table(web_.session().bets);
+        val rows = val::array();
+        for (const auto& row : table.cells) {
+            val cells = val::array();
+            for (const std::string& cell : row) cells.call<void>("push", cell);
+            rows.call<void>("push", cells);
+        }
+        return rows;
+    }
+
     val text_file() const { return bytes_of(web_.text_file()); }
     val spreadsheet(bool by_rows) const {
         const core::SpreadsheetBuild build =
@@ -244,6 +257,7 @@ EMSCRIPTEN_BINDINGS(morvalen_core) {
         .function("redo", &PageSession::redo)
         .function("view", &PageSession::view)
         .function("checkResults", &PageSession::check_results)
+        .function("distribution", &PageSession::distribution)
         .function("textFile", &PageSession::text_file)
         .function("spreadsheet", &PageSession::spreadsheet)
         .function("quotesFile", &PageSession::quotes_file)

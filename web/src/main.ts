@@ -9,7 +9,7 @@ import { captionTime } from "./caption_time";
 import { commandOfKey, memoKeepsKey } from "./shortcuts";
 import { loadState, saveState } from "./storage";
 import {
-  actionsMenu, closeCaption, checkCaption, copiedText, editorTexts, errorCaption, escHint, eventsHeader, fileMenu,
+  actionsMenu, closeCaption, distributionTitle, checkCaption, copiedText, editorTexts, errorCaption, escHint, eventsHeader, fileMenu,
   labelText, lineMissingText, methodNames, noSystemText, packageMenu, panelTexts, resultsTexts, startCaption,
   stoppedWorkerText,
 } from "./texts";
@@ -347,6 +347,7 @@ async function runCommand(id: string): Promise<void> {
     }
     case "refresh_line": return loadLine();
     case "check_results": return openResults();
+    case "show_distribution": return openDistribution();
   }
 }
 
@@ -379,6 +380,20 @@ document.addEventListener("keydown", (event) => {
 });
 document.addEventListener("keyup", () => (keyHeld = false));
 window.addEventListener("blur", () => (keyHeld = false));
+
+// ---- Distribution of the package's bets over the outcomes ----
+async function openDistribution(): Promise<void> {
+  const dialog = $<HTMLDialogElement>("distribution_window");
+  const answer = await request({ op: "distribution" });
+  const rows = answer.result as string[][];
+  let html = `<h3>${distributionTitle}</h3><div class="scroll"><table id="counts_grid"><tr><th></th>${labels.map((l) => `<th>${l}</th>`).join("")}</tr>`;
+  rows.forEach((row, i) => {
+    html += `<tr><th>${view?.events[i].shortName ?? ""}</th>${row.map((cell) => `<td>${cell}</td>`).join("")}</tr>`;
+  });
+  dialog.innerHTML = html + `</table></div><div class="buttons"><button type="button" id="distribution_close">${closeCaption}</button></div>`;
+  dialog.showModal();
+  $("distribution_close").onclick = () => dialog.close();
+}
 
 // ---- Results check ----
 const resultsDialog = $<HTMLDialogElement>("results_window");
@@ -512,7 +527,7 @@ async function start(): Promise<void> {
   labels = started.result as string[];
   buildGrid();
   if (started.view) draw(started.view);
-  const saved = fixedSeed === null ? await loadState().catch(() => null) : null;
+  const saved = await loadState().catch(() => null);
   await loadLine();
   if (saved) {
     method.value = String(saved.panel.method);

@@ -76,6 +76,7 @@ export type Request =
   | { op: "undo" }
   | { op: "redo" }
   | { op: "checkResults"; text: string }
+  | { op: "distribution" }
   | { op: "textFile" }
   | { op: "spreadsheet"; byRows: boolean }
   | { op: "quotesFile"; caption: string }

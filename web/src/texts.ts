@@ -58,7 +58,10 @@ export const actionsMenu = {
 
 export const packageMenu = {
   caption: "Пакет",
-  commands: [{ id: "check_results", caption: "Проверка по результатам" }] as MenuCommand[],
+  commands: [
+    { id: "show_distribution", caption: "Распределение по исходам" },
+    { id: "check_results", caption: "Проверка по результатам" },
+  ] as MenuCommand[],
 };
 
 export const resultsTexts = {
@@ -75,6 +78,8 @@ export const resultsTexts = {
   notComputed: "Шансы пакета не рассчитаны: ",
   expectedFull: "Ожидаемое число ставок с 8 совпадениями: ",
 };
+
+export const distributionTitle = "Распределение ставок пакета по исходам";
 
 export const editorTexts = {
   title: "Редактирование вероятностей исходов (мышкой)",

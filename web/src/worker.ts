@@ -112,6 +112,9 @@ async function handle(request: Request, answer: Answer): Promise<void> {
     case "checkResults":
       answer.result = session.checkResults(request.text);
       break;
+    case "distribution":
+      answer.result = session.distribution();
+      break;
     case "textFile":
       answer.result = session.textFile();
       break;

@@ -238,6 +238,80 @@ print(json.dumps({"name": sheet.title, "rows": [[c for c in row] for row in shee
     await page.click("#results_close");
   });
 
+  await step("the list commands by their keys equal the batch tool's", async () => {
+    for (const [keys, command, extra] of [["Control+KeyD", "coupon", []], ["Control+KeyO", "split", []],
+      ["Control+KeyW", "dedupe", []], ["Control+KeyY", "remove-variants", []]]) {
+      const before = await memo();
+      await page.click("#package_summary");
+      await page.keyboard.press(keys);
+      await idle();
+      expectEqual(lines(await memo()), lines(pack(command, [...common, ...extra], before + "\n")), command);
+    }
+  });
+
+  await step("the distribution over the outcomes counts the package's single bets", async () => {
+    await page.click("summary:has-text('Пакет')");
+    await page.click("#menu_show_distribution");
+    await idle();
+    const rows = await page.$$eval("#counts_grid tr", (all) => all.slice(1).map((row) => [...row.cells].slice(1).map((c) => c.textContent)));
+    if (rows.length !== 8 || rows.some((row) => row.length !== 17)) throw new Error(`grid ${rows.length}`);
+    if (!/^\d+\(\d+%\)$/.test(rows[0][marked[0][0] - 1])) throw new Error(`cell: ${rows[0][marked[0][0] - 1]}`);
+    await page.click("#distribution_close");
+  });
+
+  await step("the quotes file is saved and read back", async () => {
+    await page.click("#package_summary");
+    const [download] = await Promise.all([page.waitForEvent("download"), page.keyboard.press("Control+KeyK")]);
+    const quotes = readFileSync(await download.path());
+    const text = new TextDecoder("windows-1251").decode(quotes).split("\r\n");
+    if (text.length < 9 || text[0].split("\t").length < 35) throw new Error(`quotes file: ${text.slice(0, 2)}`);
+    const [chooser] = await Promise.all([page.waitForEvent("filechooser"), page.keyboard.press("Control+KeyL")]);
+    const before = await view();
+    await chooser.setFiles({ name: "quotes.ctr", mimeType: "application/octet-stream", buffer: quotes });
+    await idle();
+    expectEqual((await view()).events.map((e) => e.cells.map((c) => c.quote)), before.events.map((e) => e.cells.map((c) => c.quote)), "quotes");
+  });
+
+  await step("the working state comes back when the page is opened again", async () => {
+    const before = await view();
+    await page.waitForTimeout(800); // the state is kept a moment after the last change
+    await page.reload();
+    await page.waitForSelector("body[data-ready='1']", { timeout: 30_000 });
+    await idle();
+    const after = await view();
+    expectEqual(after.memo, before.memo, "memo");
+    expectEqual(after.events.map((e) => e.cells.map((c) => c.mark + c.yellow)), before.events.map((e) => e.cells.map((c) => c.mark + c.yellow)), "marks");
+  });
+
+  await step("a long autoformation shows its progress in the caption and Esc stops it with what it found", async () => {
+    await page.click("body");
+    await page.keyboard.press("Control+KeyX");
+    await idle();
+    // A click on a name marks the whole event, a second one clears it; then 6 outcomes each.
+    for (let e = 1; e <= 8; ++e) {
+      await page.click(`#event_${e}`);
+      await page.click(`#event_${e}`);
+      for (const o of [10, 11, 12, 13, 14, 15]) await page.click(`#cell_${e}_${o}`);
+    }
+    await idle();
+    await page.selectOption("#method", "3");
+    await idle();
+    await page.selectOption("#guarantee", "7");
+    await page.fill("#repeat_count", "100000000");
+    await page.dispatchEvent("#repeat_count", "change");
+    await idle();
+    const started = Date.now();
+    await page.click("#add_to_list_link");
+    await page.waitForFunction(() => document.getElementById("window_caption").textContent.includes("Esc"), null, { timeout: 20_000 });
+    if (!(await page.isVisible("#stop_button"))) throw new Error("no stop button while the run goes");
+    await page.keyboard.press("Escape");
+    await idle();
+    if (!(await page.textContent("#variants_summary")).includes("1679616")) throw new Error(await page.textContent("#variants_summary"));
+    if (Date.now() - started > 30_000) throw new Error("the stop took too long");
+    if (lines(await memo()).length === 0) throw new Error("the stopped run kept no bets");
+    if ((await page.textContent("#window_caption")).includes("Esc")) throw new Error("the caption was not restored");
+  });
+
   await step("the page ran without script errors", async () => {
     expectEqual(problems, [], "page errors");
   });
