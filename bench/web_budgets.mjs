@@ -1,6 +1,6 @@
 // The browser page's budgets: its download with gzip, its first screen on the loopback, and
 // autoformation in the worker against the native batch tool. Run after scripts/build-web:
-//   node bench/web_budgets.mjs [--release-dir build/release]
+//   node bench/web_budgets.mjs [--release-dir build/release] [--service-dir DIR] [--steps 1000]
 import { execFileSync } from "node:child_process";
 import { existsSync, readdirSync, statSync } from "node:fs";
 import { join, relative, resolve } from "node:path";
@@ -13,7 +13,9 @@ const argument = (name, fallback) => {
   return at > 0 ? process.argv[at + 1] : fallback;
 };
 const releaseDir = resolve(root, argument("--release-dir", "build/release"));
-const servicePath = join(releaseDir, "src/service/morvalen_service");
+// The service only hands out files and the line here; the build that runs the tests will do.
+const serviceDir = resolve(root, argument("--service-dir", existsSync(join(releaseDir, "src/service/morvalen_service")) ? releaseDir : "build/test"));
+const servicePath = join(serviceDir, "src/service/morvalen_service");
 const packPath = join(releaseDir, "src/cli/morvalen_pack");
 const pageFolder = join(root, "build/web/dist");
 for (const path of [servicePath, packPath, join(pageFolder, "index.html")])

@@ -167,6 +167,7 @@ async function settingsChanged(): Promise<void> {
 async function runFormation(settings: PanelSettings): Promise<void> {
   if (running) return;
   running = true;
+  setBusy(1);
   $("stop_button").hidden = false;
   const before = { marks: await currentMarks(), memo: memo.value };
   stopRestore = [{ op: "restore", marks: before.marks, memo: before.memo }, { op: "settings", panel: settings }];
@@ -182,6 +183,7 @@ async function runFormation(settings: PanelSettings): Promise<void> {
     if (result?.noSystem) await showMessage(noSystemText, startCaption);
   } finally {
     running = false;
+    setBusy(-1);
     $("stop_button").hidden = true;
     showCaption(lineCaption);
     keepState();

@@ -36,7 +36,7 @@ function expectEqual(actual, expected, what) {
   if (Array.isArray(actual) && Array.isArray(expected) && actual.length !== expected.length)
     throw new Error(`${what}: ${actual.length} lines in the page, ${expected.length} expected`);
   if (Array.isArray(actual) && Array.isArray(expected)) {
-    const at = actual.findIndex((line, i) => line !== expected[i]);
+    const at = actual.findIndex((line, i) => JSON.stringify(line) !== JSON.stringify(expected[i]));
     if (at >= 0) throw new Error(`${what}, line ${at + 1}:\n  page:     ${actual[at]}\n  expected: ${expected[at]}`);
     return;
   }
