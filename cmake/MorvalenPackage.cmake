@@ -9,6 +9,12 @@ install(FILES ${PROJECT_SOURCE_DIR}/deploy/morvalen-service.service DESTINATION 
 # Both are built into the programs; the files are the operator's starting points (import-line, --previous).
 install(FILES ${PROJECT_SOURCE_DIR}/data/demo-line.json ${PROJECT_SOURCE_DIR}/data/brief_catalogue.txt
         DESTINATION ${CMAKE_INSTALL_DATADIR}/morvalen)
+# The browser page (scripts/build-web), which morvalen_service serves at "/" from this folder.
+set(MORVALEN_WEB_DIST ${PROJECT_SOURCE_DIR}/build/web/dist CACHE PATH "The built browser page that the package ships")
+install(CODE "if(NOT EXISTS \"${MORVALEN_WEB_DIST}/index.html\")
+  message(FATAL_ERROR \"the browser page is not built in ${MORVALEN_WEB_DIST}: run scripts/build-web\")
+endif()")
+install(DIRECTORY ${MORVALEN_WEB_DIST}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/morvalen/web)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/service.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 if(MORVALEN_BUILD_APP)

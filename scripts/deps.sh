@@ -23,6 +23,9 @@ packages=(
   libsodium-dev minisign openssl
   # A Russian locale, so the tests can run number reading under a decimal comma as a player's desktop does.
   locales
+  # The browser page: the core built by Debian's emscripten (its JavaScript tools need acorn), and
+  # Debian's Chromium for the page's checks (driven by playwright-core from the page's lock file).
+  emscripten node-acorn chromium
 )
 
 missing=()
@@ -45,4 +48,14 @@ if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
   sudo_cmd=()
   if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
   "${sudo_cmd[@]}" localedef -i ru_RU -f UTF-8 ru_RU.UTF-8 || echo "Note: the ru_RU.UTF-8 locale could not be generated."
+fi
+
+# The page is built with vite from npm packages pinned in web/package-lock.json; vite 7 needs node 20.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  echo "deps.sh: node 20 and npm are needed for the browser page, and are not installed" >&2
+  exit 1
+fi
+if [ "$(node -p 'process.versions.node.split(".")[0]')" -lt 20 ]; then
+  echo "deps.sh: node $(node --version) is too old for the browser page's build (20 or later)" >&2
+  exit 1
 fi

@@ -373,7 +373,7 @@ struct Run {
         for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
         std::size_t since_improvement = 0;
         while (since_improvement < bets.size()) {
-            std::shuffle(order.begin(), order.end(), RandomEngine{rng});
+            rng.shuffle(order);
             for (const std::size_t at : order) {
                 if (counts.work() >= work_end || poll.out_of_time() || since_improvement >= bets.size()) return swaps;
                 poll.tick();
@@ -420,15 +420,6 @@ struct Run {
         }
         return swaps;
     }
-
-    // std::shuffle needs a URBG; the session's generator supplies the bits.
-    struct RandomEngine {
-        RandomSource& source;
-        using result_type = std::uint64_t;
-        static constexpr result_type min() { return 0; }
-        static constexpr result_type max() { return UINT64_MAX; }
-        result_type operator()() { return source.next(); }
-    };
 };
 
 BetList bets_of(const VariantSpace& space, const std::vector<std::int64_t>& variants) {

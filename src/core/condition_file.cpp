@@ -1,8 +1,11 @@
 // Reading and writing conditions files, with the line number and what was expected on a refusal.
 #include "core/condition_file.h"
 
+#include "core/decimal_text.h"
+
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -151,18 +154,13 @@ std::optional<double> read_decimal(std::string_view word) {
         else return std::nullopt;
     }
     if (!any_digit || points > 1) return std::nullopt;
-    double value = 0;
     if (!word.empty() && word.front() == '+') word.remove_prefix(1);
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
-    return value;
+    return read_decimal(word);
 }
 
 std::string decimal_text(std::optional<double> value) {
     if (!value) return "*";
-    std::array<char, 400> buffer{};
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), *value, std::chars_format::fixed);
-    return error == std::errc() ? std::string(buffer.data(), end) : std::string("0");
+    return std::isfinite(*value) ? write_shortest_fixed(*value) : std::string("0");
 }
 
 bool read_group(std::string_view word, Condition& condition) {

@@ -1,7 +1,8 @@
 // List commands with the orders the player sees: split order and last-into-place removal.
 #include "core/list_operations.h"
 
-#include <charconv>
+#include "core/decimal_text.h"
+
 #include <unordered_set>
 
 namespace morvalen::core {
@@ -9,13 +10,12 @@ namespace morvalen::core {
 std::optional<Stake> Stake::parse(std::string_view text) {
     text = trim_blanks(text);
     if (!Currency::parse(text)) return std::nullopt;
-    // from_chars, unlike strtold, ignores the process locale: the desktop program runs under the
-    // player's locale, where a decimal comma would otherwise refuse "3.1".
+    // Read without the process locale: the desktop program runs under the player's locale, where a
+    // decimal comma would otherwise refuse "3.1".
     if (text.front() == '+') text.remove_prefix(1);
-    long double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-    return Stake{value};
+    const auto value = read_long_decimal(text);
+    if (!value) return std::nullopt;
+    return Stake{*value};
 }
 
 BetEntry make_coupon(const EventTable& table, const Stake& stake) {

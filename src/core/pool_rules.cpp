@@ -1,6 +1,8 @@
 // Reading and writing the rules of the pool in their one-line text form.
 #include "core/pool_rules.h"
 
+#include "core/decimal_text.h"
+
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -24,16 +26,15 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 // A plain decimal with "." as the point; a sign, "inf" and "nan" are not numbers here.
 std::optional<double> read_share(std::string_view text) {
     if (text.empty() || !(text.front() >= '0' && text.front() <= '9')) return std::nullopt;
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    // Fixed notation only: no exponent.
+    if (text.find_first_of("eE") != std::string_view::npos) return std::nullopt;
+    const std::optional<double> value = read_decimal(text);
+    if (!value || !std::isfinite(*value)) return std::nullopt;
     return value;
 }
 
 std::string share_text(double value) {
-    char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    return error == std::errc() ? std::string(buffer, end) : std::string("0");
+    return std::isfinite(value) ? write_shortest_fixed(value) : std::string("0");
 }
 
 PoolRulesParse failure(std::string text) {

@@ -3,8 +3,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <charconv>
 #include <ctime>
+
+#include "core/decimal_text.h"
 
 namespace morvalen::core {
 namespace {
@@ -44,10 +45,8 @@ double day_count(const LocalDateTime& when) {
 }
 
 std::string time_value(const LocalDateTime& when) {
-    // to_chars ignores the C locale, whose decimal point a desktop toolkit may have changed.
-    char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, day_count(when), std::chars_format::general, 15);
-    return std::string(buffer, end.ptr);
+    // Written without the C locale, whose decimal point a desktop toolkit may have changed.
+    return write_general(day_count(when), 15);
 }
 
 std::string line_page_address(std::string_view host, const LocalDateTime& when) {

@@ -1,10 +1,10 @@
 // Cutting memo lines into spreadsheet cells: groups by position, at most 10 characters each.
 #include "core/spreadsheet_table.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "core/bet.h"
+#include "core/decimal_text.h"
 
 namespace morvalen::core {
 namespace {
@@ -27,9 +27,8 @@ std::optional<double> parse_floating(std::string_view text) {
         text.remove_prefix(1);
         if (!text.empty() && text.front() == '-') return std::nullopt;
     }
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    const auto value = read_decimal(text);
+    if (!value || !std::isfinite(*value)) return std::nullopt;
     return value;
 }
 

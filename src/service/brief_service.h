@@ -18,6 +18,8 @@ struct Reply {
     int status = 200;
     std::string body;
     std::string content_type = "text/plain; charset=windows-1251";
+    std::string cache_control = "no-store";
+    std::string headers;  // further fields, each ended by CRLF
 };
 
 inline constexpr std::string_view brief_path = "/sttot/getbrief.ashx";

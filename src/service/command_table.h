@@ -17,6 +17,8 @@ struct CommandContext {
     std::vector<std::string> args;  // the command's own arguments
     std::ostream& out;
     std::ostream& err;
+    // The browser page's folder, served at "/" when it exists.
+    std::string page_folder = MORVALEN_PAGE_DIR;
 };
 
 // A wrong use of a command: exit status 2 and the usage line.

@@ -26,6 +26,9 @@ std::unique_ptr<EmbeddedService> EmbeddedService::start(const std::string& datab
         options.port = 0;
         options.threads = 8;
         options.io_threads = 1;  // the desktop program serves one player
+        std::string page_error;
+        embedded->page_ = PageFiles::load(MORVALEN_PAGE_DIR, page_error);
+        options.page_files = &embedded->page_;
         embedded->server_ = std::make_unique<HttpServer>(*embedded->service_, options);
         embedded->port_ = embedded->server_->bind();
         if (embedded->port_ <= 0) return nullptr;

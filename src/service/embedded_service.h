@@ -6,6 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "service/page_files.h"
+
 namespace morvalen::service {
 
 class Store;
@@ -36,6 +38,8 @@ private:
 
     std::unique_ptr<Store> store_;
     std::unique_ptr<BriefService> service_;
+    // The browser page, when the package installed it: the player can open the tool in a browser too.
+    PageFiles page_;
     std::unique_ptr<HttpServer> server_;
     std::atomic<bool> finished_{false};
     std::thread thread_;

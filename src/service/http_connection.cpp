@@ -9,6 +9,7 @@
 #include <boost/beast/http/error.hpp>
 
 #include "service/http_response.h"
+#include "service/page_files.h"
 
 namespace morvalen::service {
 namespace {
@@ -110,6 +111,15 @@ void HttpConnection::parse() {
     }
     keep_alive_ = request.keep_alive();
     http10_ = request.version() < 11;
+    if (shared_.page) {
+        const auto target = request.target();
+        const auto encoding = request[http::field::accept_encoding];
+        if (auto reply = shared_.page(std::string_view(target.data(), target.size()),
+                                      admits_gzip(std::string_view(encoding.data(), encoding.size())))) {
+            respond(*reply);
+            return;
+        }
+    }
     dispatch(std::string(request.target()));
 }
 

@@ -43,6 +43,8 @@ struct ConnectionShared {
     std::function<Reply(std::string_view target)> answer;
     // Called on the event loop; never throws and never waits. nullopt: ask the handler thread.
     std::function<std::optional<Reply>(std::string_view target)> answer_at_once;
+    // The browser page's files, answered on the event loop from memory; may be empty.
+    std::function<std::optional<Reply>(std::string_view target, bool accepts_gzip)> page;
 };
 
 // All of a connection's own work runs on the server's single event-loop thread; only the answer is

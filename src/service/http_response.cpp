@@ -21,9 +21,12 @@ std::string serialize_response(const Reply& reply, ConnectionAfter after, std::s
     out += reply.content_type;
     out += "\r\nContent-Length: ";
     out += std::to_string(reply.body.size());
-    out += "\r\nCache-Control: no-store\r\n";
+    out += "\r\nCache-Control: ";
+    out += reply.cache_control;
+    out += "\r\n";
     if (after == ConnectionAfter::close) out += "Connection: close\r\n";
     if (after == ConnectionAfter::keep_alive_http10) out += "Connection: keep-alive\r\n";
+    out += reply.headers;
     out += extra_fields;
     out += "\r\n";
     out += reply.body;

@@ -60,6 +60,8 @@ struct HttpServer::Transport {
             }
             return transport_refusal(500, "internal error");
         };
+        if (const PageFiles* page = options.page_files; page && !page->empty())
+            shared.page = [page](std::string_view target, bool accepts_gzip) { return page->answer(target, accepts_gzip); };
         shared.answer_at_once = [&service](std::string_view target) -> std::optional<Reply> {
             try {
                 return answer_at_once(service, target);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "service/brief_service.h"
+#include "service/page_files.h"
 
 namespace morvalen::service {
 
@@ -30,6 +31,8 @@ struct ServerOptions {
     // 503 answers in flight at once; beyond them a connection is closed without one.
     std::size_t max_refusals = 64;
     std::size_t max_head_bytes = 8192;
+    // The browser page served at "/"; must outlive the server. Null serves none.
+    const PageFiles* page_files = nullptr;
 };
 
 class HttpServer {

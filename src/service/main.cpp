@@ -23,10 +23,11 @@ constexpr const char* default_database = "morvalen_service.db";
 
 std::string usage() {
     std::string text =
-        "usage: morvalen_service [--db FILE] [--listen ADDRESS] [--port N] [COMMAND ARGS...]\n"
+        "usage: morvalen_service [--db FILE] [--listen ADDRESS] [--port N] [--page DIR] [COMMAND ARGS...]\n"
         "Without a command it serves the store over HTTP (127.0.0.1:8017 by default):\n"
         "  GET /sttot/getbrief.ashx?line=1 | grant=G_ab | signat=N, /updmtz17.ini, /morvalen_trast.rar,\n"
-        "  /morvalen_help.html. A new database gets the demonstration line and the brief-system catalogue.\n"
+        "  /morvalen_help.html, and the browser page at / from --page DIR (" MORVALEN_PAGE_DIR ").\n"
+        "  A new database gets the demonstration line and the brief-system catalogue.\n"
         "Commands:\n";
     for (const auto& [name, command] : service_commands()) text += "  " + command.usage + "\n";
     return text;
@@ -46,9 +47,16 @@ int serve(CommandContext& ctx) {
     if (store.seeded_demo_line()) ctx.out << "new database: the demonstration line is in place\n";
     BriefService service(store);
     serve_brief_systems(store, service);
+    std::string page_error;
+    const PageFiles page = PageFiles::load(ctx.page_folder, page_error);
+    if (!page_error.empty()) {
+        ctx.err << "morvalen_service: " << page_error << "\n";
+        return 1;
+    }
     ServerOptions options;
     options.host = ctx.listen_host;
     options.port = ctx.port;
+    options.page_files = &page;
     HttpServer server(service, options);
     const int port = server.bind();
     if (port <= 0) {
@@ -56,8 +64,9 @@ int serve(CommandContext& ctx) {
         return 1;
     }
     ctx.out << "morvalen_service: serving " << ctx.database_path << " on http://" << ctx.listen_host << ":" << port
-            << "\n"
-            << std::flush;
+            << "\n";
+    if (!page.empty()) ctx.out << "morvalen_service: the page from " << ctx.page_folder << " at /\n";
+    ctx.out << std::flush;
     std::atomic<bool> served{true};
     std::atomic<bool> finished{false};
     std::thread worker([&] {
@@ -102,6 +111,8 @@ int run(int argc, char** argv) {
             const auto port = core::parse_int32(text);
             if (!port || *port < 0 || *port > 65535) throw CommandUsageError("--port takes 0 to 65535");
             ctx.port = *port;
+        } else if (arg == "--page" || arg.starts_with("--page=")) {
+            ctx.page_folder = value("--page");
         } else if (command.empty() && !arg.starts_with("--")) {
             command = arg;
         } else if (!command.empty()) {

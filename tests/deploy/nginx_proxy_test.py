@@ -4,6 +4,7 @@
 runs from its own prefix in the work folder, never the system's."""
 
 import argparse
+import gzip
 import http.client
 import os
 import re
@@ -31,8 +32,8 @@ def free_port():
         return probe.getsockname()[1]
 
 
-def start_instance(service, database):
-    process = subprocess.Popen([service, "--db", database, "--listen", "127.0.0.1", "--port", "0"],
+def start_instance(service, database, page):
+    process = subprocess.Popen([service, "--db", database, "--listen", "127.0.0.1", "--port", "0", "--page", page],
                                stdout=subprocess.PIPE, text=True)
     deadline = time.monotonic() + 120
     while time.monotonic() < deadline:
@@ -173,7 +174,12 @@ def main():
         if fanout.returncode != 0 or fanout.stdout.count("== ") != 2:
             fail(f"morvalen-each: exit {fanout.returncode}\n{fanout.stdout}\n{fanout.stderr}")
 
-        instances = [start_instance(args.service, database) for database in databases]
+        # A stand-in for the built browser page, which every instance serves at "/".
+        page = os.path.join(work, "page")
+        os.makedirs(os.path.join(page, "assets"))
+        with open(os.path.join(page, "index.html"), "w", encoding="utf-8") as out:
+            out.write("<!doctype html><title>Тотализатор</title>" + " " * 4000)
+        instances = [start_instance(args.service, database, page) for database in databases]
         processes = [process for process, _ in instances]
         ports = [port for _, port in instances]
         for port in ports:
@@ -217,6 +223,18 @@ def main():
         limited = [get(listen_port, "/updmtz17.ini", source="127.0.0.2")[0] for _ in range(120)]
         if 429 not in limited or limited[0] != 200:
             fail(f"the request limit did not act on a burst from another address: {sorted(set(limited))}")
+        # The page comes through nginx with the instances' headers and their gzip.
+        connection = http.client.HTTPConnection("127.0.0.1", listen_port, timeout=10)
+        connection.request("GET", "/", headers={"Accept-Encoding": "gzip"})
+        response = connection.getresponse()
+        body = response.read()
+        connection.close()
+        if (response.status != 200 or response.getheader("Content-Encoding") != "gzip"
+                or response.getheader("Cross-Origin-Embedder-Policy") != "require-corp"
+                or not response.getheader("Content-Type", "").startswith("text/html")):
+            fail(f"the page through nginx: {response.status} {response.getheaders()}")
+        if not gzip.decompress(body).startswith("<!doctype html>".encode()):
+            fail("the page through nginx is not the instances' page")
         # Only GET reaches the instances.
         connection = http.client.HTTPConnection("127.0.0.1", listen_port, timeout=10)
         connection.request("POST", LINE_PAGE, body=b"x")

@@ -29,7 +29,8 @@ foreach(path
     ./usr/share/icons/hicolor/48x48/apps/${APP_ID}.png
     ./usr/share/icons/hicolor/256x256/apps/${APP_ID}.png
     ./lib/systemd/system/morvalen-service.service
-    ./usr/share/morvalen/demo-line.json ./usr/share/morvalen/brief_catalogue.txt)
+    ./usr/share/morvalen/demo-line.json ./usr/share/morvalen/brief_catalogue.txt
+    ./usr/share/morvalen/web/index.html)
   string(REGEX REPLACE "([.+])" "\\\\\\1" pattern "${path}")
   if(NOT listing MATCHES " ${pattern}\n")
     message(FATAL_ERROR "the package has no ${path}:\n${listing}")

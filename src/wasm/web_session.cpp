@@ -1,0 +1,221 @@
+// The page's commands over the core, each leaving the list, the memo and the undo steps as the window does.
+#include "wasm/web_session.h"
+
+#include <sstream>
+
+#include "core/autoformation.h"
+#include "core/best_chances.h"
+#include "core/brief_expansion.h"
+#include "core/line_page.h"
+#include "core/line_refresh.h"
+#include "core/payload.h"
+#include "core/probability_drag.h"
+#include "core/quotes_file.h"
+#include "core/random_distribution.h"
+#include "core/sensations.h"
+
+namespace morvalen::web {
+
+std::string LineMemo::text() const {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += '\n';
+        text += lines[i];
+    }
+    return text;
+}
+
+WebSession::WebSession(std::uint64_t seed) : session_(seed) { session_.memo = &memo_; }
+
+std::string WebSession::read_line(const std::string& page_text) {
+    const core::EventNames before = core::event_names(session_.events);
+    const core::LinePageResult result = core::read_line_page(page_text, session_.events);
+    core::clear_marks_of_renamed_events(before, session_.events);
+    if (result.ok() && result.stake_text) {
+        if (const auto stake = core::Stake::parse(*result.stake_text)) session_.settings.stake = *stake;
+    }
+    return result.error;
+}
+
+bool WebSession::select_cell(int column, int row, bool key_held) {
+    if (session_.formation_running) return false;
+    return core::select_cell(session_.events, column, row, key_held);
+}
+
+std::string WebSession::apply_settings(const core::FormationSettings& settings, const std::string& stake_text) {
+    if (session_.formation_running) return {};
+    const core::Stake stake = session_.settings.stake;
+    session_.settings = settings;
+    session_.settings.stake = stake;
+    const auto parsed = core::Stake::parse(stake_text);
+    if (!parsed || parsed->value < 0) return "'" + stake_text + "' is not a valid floating point value";
+    session_.settings.stake = *parsed;
+    return {};
+}
+
+core::PackageSnapshot WebSession::snapshot() const { return {memo_.text(), session_.bets, std::nullopt}; }
+
+void WebSession::apply(const core::PackageSnapshot& state) {
+    memo_.lines.clear();
+    for (std::string_view line : core::memo_lines(state.memo_text)) memo_.lines.emplace_back(line);
+    session_.bets = state.bets;
+}
+
+void WebSession::keep_step(core::PackageSnapshot before) {
+    typing_ = false;
+    if (before == snapshot()) return;
+    session_.history.record(std::move(before));
+}
+
+core::ProgressHooks WebSession::hooks(const CaptionSink& caption, const StopProbe& stop) {
+    core::ProgressHooks hooks;
+    if (caption) hooks.show_caption = caption;
+    hooks.process_messages = [this, stop] {
+        if (stop && stop()) session_.keys.stop_requested = true;
+    };
+    return hooks;
+}
+
+std::int64_t WebSession::prepare_brief_system() {
+    session_.expansion_order = core::order_events(session_.events, session_.settings.start_with, session_.rng);
+    return core::signature_of(session_.settings.guarantee, session_.expansion_order);
+}
+
+FormationResult WebSession::expand_brief_content(const std::string& content, const CaptionSink& caption) {
+    FormationResult result;
+    if (content.size() > core::brief_content_cap) {
+        result.error = "бриф-система не распакована: слишком большое содержимое";
+        return result;
+    }
+    auto before = snapshot();
+    core::expand_brief_system(session_, core::payload_records(content), content.size(), hooks(caption, {}));
+    keep_step(std::move(before));
+    return result;
+}
+
+FormationResult WebSession::form(core::FormationMethod method, std::optional<std::int64_t> start_index,
+                                 const CaptionSink& caption, const StopProbe& stop) {
+    FormationResult result;
+    if (session_.formation_running) return result;
+    auto before = snapshot();
+    const core::ProgressHooks progress = hooks(caption, stop);
+    switch (method) {
+        case core::FormationMethod::brief_systems: break;
+        case core::FormationMethod::sensations: core::form_by_sensations(session_); break;
+        case core::FormationMethod::random_distribution:
+            if (auto refused = core::random_distribution(session_)) result.error = *refused;
+            break;
+        case core::FormationMethod::autoformation: {
+            const core::AutoformationOutcome outcome =
+                core::autoform(session_, session_.settings.repeat_count, progress, start_index);
+            if (outcome.failed) result.error = core::out_of_memory_text;
+            result.show_coverage = outcome.ran && outcome.show_coverage && !outcome.failed;
+            break;
+        }
+        case core::FormationMethod::best_chances:
+            if (auto refused = core::form_best_chances_package(session_, progress)) result.error = *refused;
+            break;
+    }
+    keep_step(std::move(before));
+    return result;
+}
+
+std::string WebSession::list_command(const std::string& name) {
+    if (session_.formation_running) return {};
+    auto before = snapshot();
+    std::optional<std::string> refused;
+    if (name == "coupon") session_.add_coupon();
+    else if (name == "split") refused = session_.split_into_singles();
+    else if (name == "repeats") session_.remove_repeats();
+    else if (name == "variants") refused = session_.remove_variants();
+    else if (name == "clear") session_.clear();
+    keep_step(std::move(before));
+    return refused.value_or(std::string());
+}
+
+void WebSession::memo_edited(const std::string& text) {
+    if (text == memo_.text()) return;
+    if (!typing_) {
+        session_.history.record(snapshot());
+        typing_ = true;
+    }
+    apply({text, {}, std::nullopt});
+    core::read_memo(text, session_.bets);
+}
+
+bool WebSession::undo() {
+    typing_ = false;
+    auto state = session_.history.undo(snapshot());
+    if (!state) return false;
+    apply(*state);
+    return true;
+}
+
+bool WebSession::redo() {
+    typing_ = false;
+    auto state = session_.history.redo(snapshot());
+    if (!state) return false;
+    apply(*state);
+    return true;
+}
+
+ResultsReport WebSession::check_results(const std::string& results_text) const {
+    ResultsReport report;
+    const core::ResultsParse parsed = core::parse_results(results_text);
+    if (!parsed.results) {
+        report.error = parsed.error;
+        return report;
+    }
+    report.hits = core::package_hits(session_.bets, *parsed.results);
+    report.chances = core::package_chances(session_.bets, session_.events);
+    return report;
+}
+
+std::string WebSession::text_file() const {
+    std::ostringstream out;
+    core::write_memo_text(out, memo_.text());
+    return out.str();
+}
+
+core::SpreadsheetBuild WebSession::spreadsheet(core::SheetLayout layout) const {
+    std::vector<std::string_view> lines(memo_.lines.begin(), memo_.lines.end());
+    return core::build_spreadsheet_table(lines, layout);
+}
+
+std::string WebSession::quotes_file(const std::string& caption) const {
+    std::ostringstream out;
+    core::write_quotes(out, session_.events, caption);
+    return out.str();
+}
+
+std::string WebSession::read_quotes_file(const std::string& bytes, std::string& caption) {
+    std::istringstream in(bytes);
+    const core::QuotesLoad load = core::read_quotes(in, session_.events);
+    if (!load.ok) return std::string(core::quotes_format_error);
+    caption = load.caption.value_or(std::string());
+    return {};
+}
+
+bool WebSession::drag_point(int e, int column, std::int64_t last_y, std::int64_t y, std::int64_t pixels_per_percent) {
+    return core::drag_step(session_.events, e, column, last_y, y, pixels_per_percent);
+}
+
+void WebSession::restore(const std::vector<std::uint8_t>& marks, const std::string& memo_text) {
+    if (marks.size() == static_cast<std::size_t>(core::event_count * (core::outcome_count + 1))) {
+        std::size_t at = 0;
+        for (int e = 1; e <= core::event_count; ++e) {
+            for (int o = 1; o <= core::outcome_count; ++o, ++at) {
+                session_.events.cell(e, o).mark = marks[at] != 0 ? 1 : 0;
+                session_.events.cell(e, o).yellow_mark = marks[at] == 2 ? 1 : 0;
+            }
+            const std::uint8_t start = marks[at++];
+            session_.events.event(e).start_with = start <= core::outcome_count ? start : 0;
+        }
+    }
+    apply({memo_text, {}, std::nullopt});
+    core::read_memo(memo_text, session_.bets);
+    session_.history.clear();
+    typing_ = false;
+}
+
+}  // namespace morvalen::web
