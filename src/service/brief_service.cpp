@@ -83,7 +83,19 @@ Reply BriefService::update(std::string_view name) {
     Reply reply;
     std::optional<std::string> content;
     const bool is_signature = name == version_signature_file || name == archive_signature_file;
-    if (name == version_file || name == archive_file || name == help_file || is_signature) {
+    if (name == archive_file) {
+        // Streamed from the store: a slow client holds a chunk, not the archive.
+        OpenedStream opened = open_update_file_stream(store_, name, transfers_);
+        if (opened.status == StreamOpen::busy) {
+            reply.status = 503;
+            reply.body = "too many downloads at once, try again shortly\n";
+            reply.content_type = "text/plain; charset=utf-8";
+            reply.retry_after_seconds = 10;
+            return reply;
+        }
+        if (opened.status == StreamOpen::opened) content = std::string();
+        reply.stream = std::move(opened.body);
+    } else if (name == version_file || name == help_file || is_signature) {
         content = store_.with_db([&](Database& db) { return update_file(db, name); });
     }
     if (name == version_file) {
@@ -96,7 +108,6 @@ Reply BriefService::update(std::string_view name) {
             reply.content_type = "text/plain; charset=utf-8";
             return reply;
         }
-        reply.body = std::move(*content);
         reply.content_type = "application/x-rar-compressed";
     } else if (is_signature) {
         // No signature, no update: the program refuses what it cannot verify.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "service/brief_query.h"
 #include "service/store.h"
+#include "service/streamed_body.h"
 
 namespace morvalen::service {
 
@@ -20,7 +22,14 @@ struct Reply {
     std::string content_type = "text/plain; charset=windows-1251";
     std::string cache_control = "no-store";
     std::string headers;  // further fields, each ended by CRLF
+    // Sent instead of body, read from the store while it is written (the update archive).
+    std::shared_ptr<StreamedBody> stream = {};
+    // A 503's advice when to come back; 0: none.
+    int retry_after_seconds = 0;
 };
+
+// Update archives sent at once; more are asked to come back later.
+inline constexpr std::size_t archive_transfer_cap = 16;
 
 inline constexpr std::string_view brief_path = "/sttot/getbrief.ashx";
 
@@ -52,6 +61,7 @@ private:
     std::string cached_line_page_;
     std::int64_t cached_version_ = -1;
     SystemSource system_source_;
+    TransferSlots transfers_{archive_transfer_cap};
 };
 
 Reply bad_request(std::string message);

@@ -144,6 +144,10 @@ void HttpConnection::respond(const Reply& reply, std::string_view extra_fields) 
     ConnectionAfter after = ConnectionAfter::close;
     if (keep_alive_) after = http10_ ? ConnectionAfter::keep_alive_http10 : ConnectionAfter::keep_alive;
     close_after_write_ = after == ConnectionAfter::close;
+    if (reply.stream) {
+        write_streamed(serialize_response(reply, after, extra_fields), reply.stream);
+        return;
+    }
     write(serialize_response(reply, after, extra_fields));
 }
 
@@ -163,11 +167,58 @@ void HttpConnection::write(std::string bytes) {
             return;
         }
         self->out_.clear();
-        if (self->close_after_write_) {
-            self->linger();
-        } else {
-            self->next_request();
+        self->after_write();
+    });
+}
+
+void HttpConnection::after_write() {
+    if (close_after_write_) {
+        linger();
+    } else {
+        next_request();
+    }
+}
+
+void HttpConnection::write_streamed(std::string head, std::shared_ptr<StreamedBody> body) {
+    phase_ = Phase::writing;
+    streamed_ = std::move(body);
+    streamed_offset_ = 0;
+    // The same deadline as a body held whole: the client must take the whole answer at the slowest rate.
+    const auto rate = std::max<std::size_t>(shared_.limits.slowest_read_bytes_per_second, 1);
+    arm(shared_.limits.write_timeout + std::chrono::milliseconds((head.size() + streamed_->size()) * 1000 / rate));
+    out_ = std::move(head);
+    asio::async_write(socket_, asio::buffer(out_), [self = shared_from_this()](const error_code& error, std::size_t) {
+        if (error || self->phase_ == Phase::closed) {
+            self->streamed_.reset();
+            self->close();
+            return;
         }
+        self->write_next_chunk();
+    });
+}
+
+void HttpConnection::write_next_chunk() {
+    if (streamed_offset_ == streamed_->size()) {
+        streamed_.reset();
+        out_.clear();
+        after_write();
+        return;
+    }
+    out_ = streamed_->read(streamed_offset_, streamed_chunk_bytes);
+    if (out_.empty()) {
+        // The file changed under the transfer: a short body tells the client it is incomplete.
+        streamed_.reset();
+        close();
+        return;
+    }
+    streamed_offset_ += out_.size();
+    asio::async_write(socket_, asio::buffer(out_), [self = shared_from_this()](const error_code& error, std::size_t) {
+        if (error || self->phase_ == Phase::closed) {
+            self->streamed_.reset();
+            self->close();
+            return;
+        }
+        self->write_next_chunk();
     });
 }
 

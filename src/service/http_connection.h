@@ -72,6 +72,10 @@ private:
     void respond(const Reply& reply, std::string_view extra_fields = {});
     void refuse_request(int status, std::string_view text, std::string_view extra_fields = {});
     void write(std::string bytes);
+    // The head, then the stream's chunks one after another, each read when the last was taken.
+    void write_streamed(std::string head, std::shared_ptr<StreamedBody> body);
+    void write_next_chunk();
+    void after_write();
     void linger();
     void drain();
     void arm(std::chrono::milliseconds timeout);
@@ -88,6 +92,8 @@ private:
     bool request_line_seen_ = false;
     std::string in_;   // received and not yet parsed
     std::string out_;  // the answer being written
+    std::shared_ptr<StreamedBody> streamed_;  // the streamed body, while it is being sent
+    std::size_t streamed_offset_ = 0;
     std::optional<boost::beast::http::request_parser<boost::beast::http::empty_body>> parser_;
 };
 

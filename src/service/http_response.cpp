@@ -12,7 +12,8 @@ std::string serialize_response(const Reply& reply, ConnectionAfter after, std::s
     namespace http = boost::beast::http;
     const auto reason = http::obsolete_reason(http::int_to_status(static_cast<unsigned>(reply.status)));
     std::string out;
-    out.reserve(160 + reply.body.size());
+    const std::size_t length = reply.stream ? reply.stream->size() : reply.body.size();
+    out.reserve(160 + (reply.stream ? 0 : reply.body.size()));
     out += "HTTP/1.1 ";
     out += std::to_string(reply.status);
     out += ' ';
@@ -20,16 +21,17 @@ std::string serialize_response(const Reply& reply, ConnectionAfter after, std::s
     out += "\r\nContent-Type: ";
     out += reply.content_type;
     out += "\r\nContent-Length: ";
-    out += std::to_string(reply.body.size());
+    out += std::to_string(length);
     out += "\r\nCache-Control: ";
     out += reply.cache_control;
     out += "\r\n";
     if (after == ConnectionAfter::close) out += "Connection: close\r\n";
     if (after == ConnectionAfter::keep_alive_http10) out += "Connection: keep-alive\r\n";
+    if (reply.retry_after_seconds > 0) out += "Retry-After: " + std::to_string(reply.retry_after_seconds) + "\r\n";
     out += reply.headers;
     out += extra_fields;
     out += "\r\n";
-    out += reply.body;
+    if (!reply.stream) out += reply.body;
     return out;
 }
 

@@ -11,6 +11,7 @@ import re
 import shutil
 import signal
 import socket
+import ssl
 import subprocess
 import sys
 import threading
@@ -49,10 +50,40 @@ def start_instance(service, database, page):
     fail(f"the instance on {database} did not start")
 
 
-def write_site(site_source, site_path, listen_port, upstream_ports, access_log):
+def make_certificates(work, openssl):
+    """A CA of the test's own and a certificate for the name localhost only, signed by it."""
+    def run(*arguments):
+        done = subprocess.run([openssl, *arguments], cwd=work, capture_output=True, text=True, timeout=120)
+        if done.returncode != 0:
+            fail("openssl " + " ".join(arguments) + ":\n" + done.stderr)
+    run("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Morvalen test CA",
+        "-keyout", "ca.key", "-out", "ca.pem")
+    run("req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost", "-keyout", "site.key", "-out", "site.csr")
+    with open(os.path.join(work, "site.ext"), "w", encoding="ascii") as out:
+        out.write("subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n")
+    run("x509", "-req", "-in", "site.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial", "-days", "2",
+        "-extfile", "site.ext", "-out", "site.pem")
+    return os.path.join(work, "ca.pem"), os.path.join(work, "site.pem"), os.path.join(work, "site.key")
+
+
+# Requests to nginx go over TLS, verified against the test's CA; the host name check is left to the
+# program's own client, which the test runs separately under the name on the certificate.
+TLS = {"context": None}
+
+
+def nginx_connection(port):
+    return http.client.HTTPSConnection("127.0.0.1", port, timeout=10, context=TLS["context"])
+
+
+def write_site(site_source, site_path, listen_port, upstream_ports, access_log, redirect_port, certificate, key):
     text = open(site_source, encoding="utf-8").read()
-    text = re.sub(r"^(\s*)listen \[::\]:80;\n", "", text, flags=re.M)
-    text, listens = re.subn(r"^(\s*)listen 80;", rf"\1listen 127.0.0.1:{listen_port};", text, flags=re.M)
+    text = re.sub(r"^(\s*)listen \[::\]:(80|443 ssl);\n", "", text, flags=re.M)
+    text, redirects = re.subn(r"^(\s*)listen 80;", rf"\1listen 127.0.0.1:{redirect_port};", text, flags=re.M)
+    text, listens = re.subn(r"^(\s*)listen 443 ssl;", rf"\1listen 127.0.0.1:{listen_port} ssl;", text, flags=re.M)
+    text, certificates = re.subn(r"^(\s*)ssl_certificate \S+;", rf"\1ssl_certificate {certificate};", text, flags=re.M)
+    text, keys = re.subn(r"^(\s*)ssl_certificate_key \S+;", rf"\1ssl_certificate_key {key};", text, flags=re.M)
+    if redirects != 1 or certificates != 1 or keys != 1:
+        fail("the site no longer has the redirect server and the certificate lines this test fills in")
     servers = re.findall(r"^\s*server 127\.0\.0\.1:\d+ .*;\n", text, flags=re.M)
     if listens != 1 or len(servers) < len(upstream_ports):
         fail("the site no longer has the listen line and upstream servers this test fills in")
@@ -102,8 +133,12 @@ def wait_for_port(port, seconds):
     return False
 
 
-def get(port, target, source="127.0.0.1"):
-    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=10, source_address=(source, 0))
+def get(port, target, source="127.0.0.1", tls=False):
+    if tls:
+        connection = http.client.HTTPSConnection("127.0.0.1", port, timeout=10, source_address=(source, 0),
+                                                 context=TLS["context"])
+    else:
+        connection = http.client.HTTPConnection("127.0.0.1", port, timeout=10, source_address=(source, 0))
     try:
         connection.request("GET", target)
         response = connection.getresponse()
@@ -121,7 +156,7 @@ def run_requests(port, on_halfway):
     deadline = time.monotonic() + 120
 
     def client():
-        connection = http.client.HTTPConnection("127.0.0.1", port, timeout=10)
+        connection = nginx_connection(port)
         while time.monotonic() < deadline:
             with lock:
                 index = next_index[0]
@@ -138,7 +173,7 @@ def run_requests(port, on_halfway):
             except (OSError, http.client.HTTPException) as error:
                 statuses[index] = repr(error)
                 connection.close()
-                connection = http.client.HTTPConnection("127.0.0.1", port, timeout=10)
+                connection = nginx_connection(port)
         connection.close()
 
     threads = [threading.Thread(target=client) for _ in range(CLIENTS)]
@@ -153,7 +188,7 @@ def run_requests(port, on_halfway):
 
 def main():
     parser = argparse.ArgumentParser()
-    for name in ("nginx", "service", "site", "fanout", "work"):
+    for name in ("nginx", "service", "site", "fanout", "work", "openssl", "fetch"):
         parser.add_argument("--" + name, required=True)
     args = parser.parse_args()
 
@@ -188,9 +223,13 @@ def main():
                 fail(f"instance on port {port} answered {status} {body!r} for the version")
 
         listen_port = free_port()
+        redirect_port = free_port()
         site_path = os.path.join(work, "site.conf")
         access_log = os.path.join(work, "access.log")
-        write_site(args.site, site_path, listen_port, ports, access_log)
+        ca, certificate, key = make_certificates(work, args.openssl)
+        TLS["context"] = ssl.create_default_context(cafile=ca)
+        TLS["context"].check_hostname = False
+        write_site(args.site, site_path, listen_port, ports, access_log, redirect_port, certificate, key)
         conf = write_main_conf(work, site_path)
         checked = subprocess.run([args.nginx, "-t", "-p", work, "-c", conf, "-e", os.path.join(work, "error.log")],
                                  capture_output=True, text=True, timeout=60)
@@ -220,7 +259,7 @@ def main():
                 fail(f"the instance on port {port} never answered through nginx before the stop")
 
         # The rate limit is in force for other addresses (127.0.0.2 is still the loopback).
-        limited = [get(listen_port, "/updmtz17.ini", source="127.0.0.2")[0] for _ in range(120)]
+        limited = [get(listen_port, "/updmtz17.ini", source="127.0.0.2", tls=True)[0] for _ in range(120)]
         if 429 not in limited or limited[0] != 200:
             fail(f"the request limit did not act on a burst from another address: {sorted(set(limited))}")
         # The page comes through nginx with the instances' headers and their gzip.
@@ -236,11 +275,44 @@ def main():
         if not gzip.decompress(body).startswith("<!doctype html>".encode()):
             fail("the page through nginx is not the instances' page")
         # Only GET reaches the instances.
-        connection = http.client.HTTPConnection("127.0.0.1", listen_port, timeout=10)
+        connection = nginx_connection(listen_port)
         connection.request("POST", LINE_PAGE, body=b"x")
         if connection.getresponse().status < 400:
             fail("a POST was accepted")
         connection.close()
+
+        # Plain HTTP is sent on to HTTPS; HTTPS answers carry HSTS.
+        plain = http.client.HTTPConnection("127.0.0.1", redirect_port, timeout=10)
+        plain.request("GET", LINE_PAGE, headers={"Host": "localhost"})
+        moved = plain.getresponse()
+        if moved.status != 301 or moved.getheader("Location") != "https://localhost" + LINE_PAGE:
+            fail(f"plain HTTP answered {moved.status} {moved.getheader('Location')}")
+        plain.close()
+        secure = nginx_connection(listen_port)
+        secure.request("GET", LINE_PAGE)
+        if "max-age=" not in (secure.getresponse().getheader("Strict-Transport-Security") or ""):
+            fail("the HTTPS answer has no Strict-Transport-Security")
+        secure.close()
+
+        # The program's client: the line over TLS with the test's CA named, and a refusal when the
+        # name asked for is not the certificate's (the same server as 127.0.0.1), or with no CA named.
+        # Qt keeps some allocations for the life of the process, which a sanitizer build would report.
+        quiet = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")
+        env = dict(quiet, MORVALEN_CA_FILE=ca)
+        fetched = subprocess.run([args.fetch, f"https://localhost:{listen_port}{LINE_PAGE}"], env=env,
+                                 capture_output=True, text=True, timeout=60)
+        if fetched.returncode != 0 or not fetched.stdout.startswith("status 200"):
+            fail(f"the program's client did not fetch the line over TLS: exit {fetched.returncode} {fetched.stdout} {fetched.stderr}")
+        wrong = subprocess.run([args.fetch, f"https://127.0.0.1:{listen_port}{LINE_PAGE}"], env=env,
+                               capture_output=True, text=True, timeout=60)
+        if wrong.returncode == 0 or "сертификат" not in wrong.stdout:
+            fail(f"the program's client accepted a wrong host name: {wrong.stdout} {wrong.stderr}")
+        unknown = subprocess.run([args.fetch, f"https://localhost:{listen_port}{LINE_PAGE}"],
+                                 env={k: v for k, v in quiet.items() if k != "MORVALEN_CA_FILE"},
+                                 capture_output=True, text=True, timeout=60)
+        if unknown.returncode == 0:
+            fail("the program's client trusted a CA nobody named")
+        print(f"ok: TLS line fetched by the program's client ({fetched.stdout.strip()}); wrong name: {wrong.stdout.strip()}")
         print(f"ok: {REQUESTS} requests answered 200 through nginx with one of two instances stopped halfway")
     finally:
         if nginx is not None:
