@@ -67,6 +67,13 @@ ON_DEMAND(Six7Three_G4, 4, 6, 6, 6, 6, 6, 6, 6, 3);
 ON_DEMAND(Five8_G3, 3, 5, 5, 5, 5, 5, 5, 5, 5);
 ON_DEMAND(Wide4_G5, 5, 17, 17, 17, 17, 3, 2, 1, 1);
 ON_DEMAND(Seven8_G7_AboveTheLimit, 7, 7, 7, 7, 7, 7, 7, 7, 7);
+// Above 10^6 variants the shipped uniform codes make the system: a direct sum, symbols merged.
+ON_DEMAND(Six8_G5_AboveTheLimit, 5, 6, 6, 6, 6, 6, 6, 6, 6);
+ON_DEMAND(Six8_G6_AboveTheLimit, 6, 6, 6, 6, 6, 6, 6, 6, 6);
+ON_DEMAND(Six7Five_G5_AboveTheLimit, 5, 6, 6, 6, 6, 6, 6, 6, 5);
+// Below it, merged codes and sums over blocks are candidates beside the search.
+ON_DEMAND(Five7Four_G6, 6, 5, 5, 5, 5, 5, 5, 5, 4);
+ON_DEMAND(Six6_G6_Uniform, 6, 6, 6, 6, 6, 6, 6, 1, 1);
 
 }  // namespace
 

@@ -30,13 +30,14 @@ std::uint64_t variants_of(const std::vector<int>& counts) {
     return size;
 }
 
-enum class BlockKind { whole, single, hamming, searched };
+enum class BlockKind { whole, single, hamming, searched, library };
 
 struct BlockChoice {
     BlockKind kind = BlockKind::whole;
     std::uint64_t size = UINT64_MAX;
     int field = 0;  // for Hamming blocks
     int rows = 0;
+    const std::vector<Word>* words = nullptr;  // for library blocks
 };
 
 Shape block_shape(const std::vector<int>& counts, int radius) {
@@ -72,7 +73,7 @@ std::vector<Word> searched_words(const std::vector<int>& counts, int radius) {
     return cache.emplace(key, std::move(words)).first->second;
 }
 
-BlockChoice choose_block(const std::vector<int>& counts, int radius) {
+BlockChoice choose_block(const std::vector<int>& counts, int radius, const UniformLibrary& library) {
     const int length = static_cast<int>(counts.size());
     BlockChoice best;
     if (radius >= length) return {BlockKind::single, 1};
@@ -90,6 +91,16 @@ BlockChoice choose_block(const std::vector<int>& counts, int radius) {
             for (int i = 0; i < length - rows; ++i) size *= static_cast<std::uint64_t>(q);
             if (size < best.size) best = {BlockKind::hamming, size, q, rows};
         }
+    }
+    // Merging never adds words, so a library code's size bounds the merged block's.
+    if (const auto exact = library.exact.find(signature_of(block_shape(counts, radius)));
+        exact != library.exact.end() && exact->second.size() < best.size)
+        best = {BlockKind::library, exact->second.size(), counts.front(), 0, &exact->second};
+    for (const auto& [q, codes] : library.uniform) {
+        if (q < counts.front()) continue;
+        const auto it = codes.find({length, radius});
+        if (it != codes.end() && !it->second.words.empty() && it->second.words.size() < best.size)
+            best = {BlockKind::library, it->second.words.size(), q, 0, &it->second.words};
     }
     if (variants_of(counts) <= searched_block_limit) {
         const auto size = static_cast<std::uint64_t>(searched_words(counts, radius).size());
@@ -121,6 +132,8 @@ std::vector<Word> block_words(const std::vector<int>& counts, int radius, const 
             return merge_symbols(hamming_code(GaloisField(choice.field), choice.rows), counts);
         case BlockKind::searched:
             return searched_words(counts, radius);
+        case BlockKind::library:
+            return merge_symbols(*choice.words, counts);
     }
     return {};
 }
@@ -131,7 +144,7 @@ struct Plan {
     std::vector<BlockChoice> choices;
 };
 
-Plan best_plan(const Shape& shape) {
+Plan best_plan(const Shape& shape, const UniformLibrary& library) {
     const VariantSpace space(shape);
     const int n = space.active();
     const int radius = space.radius();
@@ -144,7 +157,7 @@ Plan best_plan(const Shape& shape) {
         for (int j = i + 1; j <= n; ++j) {
             const std::vector<int> block(counts.begin() + i, counts.begin() + j);
             for (int own = 0; own <= std::min(radius, j - i); ++own) {
-                const BlockChoice choice = choose_block(block, own);
+                const BlockChoice choice = choose_block(block, own, library);
                 if (choice.size == UINT64_MAX) continue;
                 for (int r = own; r <= radius; ++r) {
                     const Plan& rest = plans[static_cast<std::size_t>(j)][static_cast<std::size_t>(r - own)];
@@ -166,8 +179,8 @@ Plan best_plan(const Shape& shape) {
 
 }  // namespace
 
-BlockPlan block_plan(const Shape& shape) {
-    const Plan plan = best_plan(shape);
+BlockPlan block_plan(const Shape& shape, const UniformLibrary& library) {
+    const Plan plan = best_plan(shape, library);
     BlockPlan result{plan.size, {}};
     int start = 0;
     for (std::size_t b = 0; b < plan.blocks.size(); ++b) {
@@ -180,14 +193,17 @@ BlockPlan block_plan(const Shape& shape) {
             case BlockKind::single: result.text += "1(" + length + ")"; break;
             case BlockKind::hamming: result.text += "H" + std::to_string(choice.field) + "(" + length + ")"; break;
             case BlockKind::searched: result.text += "S(" + length + ",r" + std::to_string(radius) + ")"; break;
+            case BlockKind::library:
+                result.text += "K" + std::to_string(choice.field) + "(" + length + ",r" + std::to_string(radius) + ")";
+                break;
         }
         start = end;
     }
     return result;
 }
 
-std::vector<Record> block_cover(const Shape& shape, std::uint64_t max_records) {
-    const Plan plan = best_plan(shape);
+std::vector<Record> block_cover(const Shape& shape, std::uint64_t max_records, const UniformLibrary& library) {
+    const Plan plan = best_plan(shape, library);
     if (plan.size > max_records || plan.blocks.empty()) return {};
     const VariantSpace space(shape);
     std::vector<int> counts;

@@ -11,7 +11,9 @@
 
 #include "briefgen/coverage_check.h"
 #include "briefgen/generator.h"
+#include "briefgen/block_construction.h"
 #include "briefgen/known_codes.h"
+#include "briefgen/record_codes.h"
 
 namespace morvalen::briefgen {
 
@@ -29,9 +31,42 @@ void add_count_vectors(Shape shape, int k, int largest, std::vector<Shape>& out)
     }
 }
 
+Shape shape_with_counts(std::initializer_list<int> counts, int guarantee) {
+    Shape shape;
+    std::copy(counts.begin(), counts.end(), shape.counts.begin());
+    shape.guarantee = guarantee;
+    return shape;
+}
+
+// The uniform codes first: the searches over their groups and small spaces are what the blocks of
+// the other shapes are made of. More symbols, larger spaces, more time.
+UniformLibrary build_library(const std::vector<std::pair<Shape, std::vector<Record>>>& previous_systems,
+                             std::chrono::milliseconds budget, std::uint64_t seed,
+                             const std::function<void(const Shape&, std::size_t)>& found) {
+    UniformLibrary library = uniform_codes_of(previous_systems);
+    for (int q = 3; q <= catalogue_uniform_max_count && budget.count() > 0; ++q) {
+        RecordOptions record;
+        record.budget = std::chrono::duration_cast<std::chrono::milliseconds>(budget * (q - 2) / 10);
+        record.seed = seed;
+        library.uniform[q] = build_uniform_codes(q, record, library.uniform[q], [&](int n, int radius, const UniformCode& code) {
+            if (found) found(uniform_shape(q, n, radius), code.words.size());
+        });
+    }
+    return library;
+}
+
+std::vector<Record> uniform_records(const UniformLibrary& library, const Shape& shape) {
+    const auto alphabet = uniform_alphabet(shape);
+    if (!alphabet) return {};
+    const auto codes = library.uniform.find(alphabet->first);
+    if (codes == library.uniform.end()) return {};
+    const auto it = codes->second.find({alphabet->second, events - shape.guarantee});
+    return it == codes->second.end() ? std::vector<Record>{} : records_of_words(it->second.words);
+}
+
 }  // namespace
 
-std::vector<Shape> catalogue_shapes(int largest) {
+std::vector<Shape> catalogue_shapes(int largest, int uniform_largest) {
     std::vector<Shape> shapes;
     for (int guarantee = 7; guarantee >= 5; --guarantee) {
         std::vector<Shape> level;
@@ -40,6 +75,15 @@ std::vector<Shape> catalogue_shapes(int largest) {
         add_count_vectors(first, 0, largest, level);
         // Fewest large counts first, as the shapes were always listed, then by the variants.
         std::reverse(level.begin(), level.end());
+        // A block of the largest mixed shapes that a short search covers badly: with the 72-word
+        // code of four six-outcome events it makes 6^7·3 at guarantee 6.
+        if (guarantee == 7 && uniform_largest >= 6 && largest < 6) level.push_back(shape_with_counts({6, 6, 6, 3}, 7));
+        for (int q = largest + 1; q <= uniform_largest; ++q) {
+            for (int n = 4; n <= events; ++n) {
+                const Shape uniform = uniform_shape(q, n, events - guarantee);
+                if (sphere_bound(uniform) <= catalogue_uniform_max_bound) level.push_back(uniform);
+            }
+        }
         std::stable_sort(level.begin(), level.end(), [](const Shape& a, const Shape& b) {
             return VariantSpace(a).size() < VariantSpace(b).size();
         });
@@ -60,8 +104,12 @@ std::vector<CatalogueEntry> build_catalogue(const std::vector<Shape>& shapes, st
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + budget;
     std::map<std::int64_t, std::vector<std::vector<Record>>> known;
-    for (const CatalogueEntry& entry : previous) known[entry.signature].push_back(entry.records);
-
+    std::vector<std::pair<Shape, std::vector<Record>>> previous_systems;
+    for (const CatalogueEntry& entry : previous) {
+        known[entry.signature].push_back(entry.records);
+        if (const auto shape = shape_from_signature(entry.signature)) previous_systems.emplace_back(*shape, entry.records);
+    }
+    UniformLibrary library = build_library(previous_systems, budget / 2, seed, {});
     // Guarantee 7 shapes are where the search keeps finding smaller systems for longest.
     auto weight_of = [](const Shape& shape) {
         return static_cast<double>(VariantSpace(shape).size()) * (shape.guarantee == 7 ? 3.0 : 1.0);
@@ -78,6 +126,8 @@ std::vector<CatalogueEntry> build_catalogue(const std::vector<Shape>& shapes, st
         const auto left = std::max(clock::duration::zero(), deadline - clock::now());
         GenerateOptions options;
         options.seed = seed + i;
+        options.library = &library;
+        if (auto uniform = uniform_records(library, shape); !uniform.empty()) options.starts.push_back(std::move(uniform));
         options.budget = std::chrono::duration_cast<std::chrono::milliseconds>(left * (weight / weight_left));
         weight_left -= weight;
         if (auto it = known.find(signature); it != known.end())
@@ -104,6 +154,54 @@ std::vector<CatalogueEntry> build_catalogue(const std::vector<Shape>& shapes, st
         GeneratedSystem system = generate_system(shape, options);
         built[signature] = system.records;
         entries.push_back({signature, std::move(system.records)});
+        if (progress) progress({i + 1, shapes.size(), shape, entries.back().records.size()});
+    }
+    return entries;
+}
+
+std::vector<CatalogueEntry> refresh_catalogue(std::chrono::milliseconds budget, std::chrono::milliseconds new_shape_budget,
+                                              std::uint64_t seed, const std::vector<CatalogueEntry>& previous,
+                                              const std::function<void(const CatalogueProgress&)>& progress,
+                                              const std::function<void(const Shape&, std::size_t)>& found) {
+    std::map<std::int64_t, const std::vector<Record>*> kept;
+    std::vector<std::pair<Shape, std::vector<Record>>> previous_systems;
+    for (const CatalogueEntry& entry : previous) {
+        kept[entry.signature] = &entry.records;
+        if (const auto shape = shape_from_signature(entry.signature)) previous_systems.emplace_back(*shape, entry.records);
+    }
+    const UniformLibrary library = build_library(previous_systems, budget, seed, found);
+    const auto shapes = catalogue_shapes();
+    std::vector<CatalogueEntry> entries;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        const Shape& shape = shapes[i];
+        const std::int64_t signature = signature_of(shape);
+        std::vector<Record> best;
+        auto consider = [&](std::vector<Record> records) {
+            std::sort(records.begin(), records.end());
+            records.erase(std::unique(records.begin(), records.end()), records.end());
+            if (records.empty() || (!best.empty() && records.size() >= best.size())) return;
+            if (check_coverage(shape, records).covers) best = std::move(records);
+        };
+        const auto previous_system = kept.find(signature);
+        if (previous_system != kept.end()) consider(*previous_system->second);
+        consider(uniform_records(library, shape));
+        const std::uint64_t variants = VariantSpace(shape).size();
+        consider(block_cover(shape, best.empty() ? variants : best.size() - 1, library));
+        if (previous_system == kept.end()) {
+            if (variants <= 1'000'000) {
+                GenerateOptions options;
+                options.seed = seed + i;
+                options.budget = new_shape_budget;
+                options.library = &library;
+                if (!best.empty()) options.starts.push_back(best);
+                consider(generate_system(shape, options).records);
+            } else if (auto system = constructed_system(shape, 200'000, 20'000'000, library)) {
+                consider(std::move(system->records));
+            }
+        }
+        if (best.empty()) throw std::runtime_error("no system for " + describe(shape));
+        require_coverage(shape, best);
+        entries.push_back({signature, std::move(best)});
         if (progress) progress({i + 1, shapes.size(), shape, entries.back().records.size()});
     }
     return entries;

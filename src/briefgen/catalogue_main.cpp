@@ -1,4 +1,6 @@
-// morvalen_catalogue --budget SECONDS [--seed N] [--previous FILE] OUT: builds the brief-system catalogue.
+// morvalen_catalogue --budget SECONDS [--seed N] [--previous FILE [--refresh]] OUT: builds the brief-system
+// catalogue; with --refresh the budget goes to the uniform codes and the previous systems are kept
+// unless those codes make them smaller.
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -13,19 +15,21 @@ int main(int argc, char** argv) {
     std::uint64_t seed = 1;
     std::string previous_path;
     std::string out_path;
+    bool refresh = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--budget" && i + 1 < argc) budget = std::strtol(argv[++i], nullptr, 10);
         else if (arg == "--seed" && i + 1 < argc) seed = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--previous" && i + 1 < argc) previous_path = argv[++i];
+        else if (arg == "--refresh") refresh = true;
         else if (out_path.empty() && arg[0] != '-') out_path = arg;
         else {
-            std::cerr << "usage: morvalen_catalogue --budget SECONDS [--seed N] [--previous FILE] OUT\n";
+            std::cerr << "usage: morvalen_catalogue --budget SECONDS [--seed N] [--previous FILE [--refresh]] OUT\n";
             return 2;
         }
     }
     if (out_path.empty() || budget < 0) {
-        std::cerr << "usage: morvalen_catalogue --budget SECONDS [--seed N] [--previous FILE] OUT\n";
+        std::cerr << "usage: morvalen_catalogue --budget SECONDS [--seed N] [--previous FILE [--refresh]] OUT\n";
         return 2;
     }
     try {
@@ -35,9 +39,15 @@ int main(int argc, char** argv) {
             if (!in) throw std::runtime_error("cannot read " + previous_path);
             previous = read_catalogue(in);
         }
-        const auto entries = build_catalogue(std::chrono::seconds(budget), seed, previous, [](const CatalogueProgress& p) {
+        const auto report = [](const CatalogueProgress& p) {
             std::cerr << p.done << '/' << p.total << ' ' << describe(p.shape) << ": " << p.size << '\n';
-        });
+        };
+        const auto entries =
+            refresh ? refresh_catalogue(std::chrono::seconds(budget), std::chrono::seconds(5), seed, previous, report,
+                                        [](const Shape& shape, std::size_t size) {
+                                            std::cerr << "uniform " << describe(shape) << ": " << size << '\n';
+                                        })
+                    : build_catalogue(std::chrono::seconds(budget), seed, previous, report);
         std::ofstream out(out_path);
         write_catalogue(out, entries);
         if (!out) throw std::runtime_error("cannot write " + out_path);

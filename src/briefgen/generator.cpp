@@ -61,7 +61,7 @@ GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& optio
         const std::uint64_t floor = good_enough_size(shape);
         if (result.records.empty() || result.records.size() > floor) {
             consider(structured_cover(shape), "structured");
-            consider(block_cover(shape, space.size()), "blocks");
+            consider(block_cover(shape, space.size(), options.library ? *options.library : shipped_uniform_codes()), "blocks");
         }
         // The player's own greedy pass is always a candidate, so nothing served is ever larger. It
         // runs beside the search; on the largest shapes it may outlast the budget, and it is
@@ -156,6 +156,18 @@ std::optional<GeneratedSystem> bound_reaching_system(const Shape& shape, std::ui
         system.records = block_cover(shape, least);
         system.start = "perfect code";
     }
+    require_coverage(shape, system.records);
+    return system;
+}
+
+std::optional<GeneratedSystem> constructed_system(const Shape& shape, std::uint64_t max_records, std::uint64_t max_variants,
+                                                  const UniformLibrary& library) {
+    if (auto perfect = bound_reaching_system(shape, max_records, max_variants)) return perfect;
+    if (!shape_problem(shape).empty() || VariantSpace(shape).size() > max_variants) return std::nullopt;
+    const BlockPlan plan = block_plan(shape, library);
+    if (plan.size > max_records) return std::nullopt;
+    GeneratedSystem system{shape, block_cover(shape, plan.size, library), plan.text};
+    if (system.records.empty()) return std::nullopt;
     require_coverage(shape, system.records);
     return system;
 }

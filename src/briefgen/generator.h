@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "briefgen/record_codes.h"
 #include "briefgen/shape.h"
 
 namespace morvalen::briefgen {
@@ -18,6 +19,7 @@ struct GenerateOptions {
     std::uint64_t max_iterations = UINT64_MAX;    // deterministic stop of the search
     std::uint64_t max_variants = 20'000'000;      // larger shapes are refused
     std::vector<std::vector<Record>> starts;      // other covers to try as a start; bad ones are ignored
+    const UniformLibrary* library = nullptr;      // codes for blocks of events; nothing: the shipped ones
 };
 
 struct GeneratedSystem {
@@ -40,6 +42,12 @@ GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& optio
 // variants to check; otherwise nothing. Nothing can be smaller, autoformation included.
 std::optional<GeneratedSystem> bound_reaching_system(const Shape& shape, std::uint64_t max_records,
                                                     std::uint64_t max_variants);
+
+// For shapes too large to search: the system above when there is one, otherwise the best direct sum
+// of the library's codes (symbols merged) and Hamming codes over blocks of events, checked
+// exhaustively, when it has at most `max_records` bets; nothing when no plan is that small.
+std::optional<GeneratedSystem> constructed_system(const Shape& shape, std::uint64_t max_records, std::uint64_t max_variants,
+                                                  const UniformLibrary& library = shipped_uniform_codes());
 
 // The size below which no search for this shape need go: the sphere bound or a proven optimum.
 std::uint64_t good_enough_size(const Shape& shape);

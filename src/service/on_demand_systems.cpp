@@ -78,7 +78,7 @@ void OnDemandSystems::work() {
                 const briefgen::Shape shape = *briefgen::shape_from_signature(signature);
                 std::optional<briefgen::GeneratedSystem> system;
                 if (briefgen::VariantSpace(shape).size() > options_.max_variants) {
-                    system = briefgen::bound_reaching_system(shape, options_.max_bound_records, options_.max_bound_variants);
+                    system = briefgen::constructed_system(shape, options_.max_bound_records, options_.max_bound_variants);
                 } else {
                     briefgen::GenerateOptions generate;
                     generate.budget = options_.search_budget;

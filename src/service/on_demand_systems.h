@@ -25,8 +25,9 @@ struct OnDemandOptions {
     // a loaded machine), the request answers "no system" and the system is stored when it is done.
     std::chrono::milliseconds wait{2900};
     std::uint64_t max_variants = 1'000'000;         // bigger shapes are searched no further
-    // Above max_variants only a construction of the sphere bound's size is served (the perfect code
-    // over GF(7) for eight seven-outcome events), when it is this small and checkable.
+    // Above max_variants only a construction is served: one of the sphere bound's size (the perfect
+    // code over GF(7) for eight seven-outcome events) or a direct sum of the shipped uniform codes
+    // (six outcomes in eight events at guarantee 5: 1,080 bets), when it is this small and checkable.
     std::uint64_t max_bound_records = 200'000;
     std::uint64_t max_bound_variants = 20'000'000;
     std::size_t max_pending = 16;                   // beyond this, requests are not queued

@@ -19,8 +19,11 @@ using testing::shape_of;
 
 TEST(Catalogue, HoldsEveryShapeWithCountsUpToFourForGuaranteesFiveToSeven) {
     const auto shapes = catalogue_shapes();
-    EXPECT_EQ(shapes.size(), 495u);  // 165 sorted count vectors of 1 to 4, three guarantees
-    EXPECT_EQ(catalogue_shapes(3).size(), 135u);
+    // 165 sorted count vectors of 1 to 4, three guarantees; 27 uniform shapes of five and six
+    // outcomes in four to eight events whose systems are small, and one block of 6^7·3.
+    EXPECT_EQ(shapes.size(), 495u + 27u + 1u);
+    EXPECT_EQ(catalogue_shapes(4, 4).size(), 495u);
+    EXPECT_EQ(catalogue_shapes(3, 3).size(), 135u);
     std::set<std::int64_t> signatures;
     for (const Shape& shape : shapes) {
         EXPECT_TRUE(shape_problem(shape).empty()) << describe(shape);
@@ -35,7 +38,7 @@ TEST(Catalogue, ARebuildWithoutTimeKeepsEveryShippedSystemAndCoversEverything) {
     const auto shipped = shipped_catalogue();
     ASSERT_EQ(shipped.size(), catalogue_shapes().size());
     // The shapes up to three outcomes keep the run short; the rest take the same road.
-    const auto shapes = catalogue_shapes(3);
+    const auto shapes = catalogue_shapes(3, 3);
     std::size_t reported = 0;
     const auto rebuilt = build_catalogue(shapes, std::chrono::milliseconds(0), 1, shipped,
                                          [&](const CatalogueProgress& progress) { reported = progress.done; });

@@ -147,13 +147,13 @@ TEST(BlockConstruction, ReachesTheTextbookSizes) {
         EXPECT_EQ(cover.size(), block_plan(shape).size) << describe(shape);
         EXPECT_TRUE(check_coverage(shape, cover).covers) << describe(shape);
     }
-    EXPECT_TRUE(block_cover(shape_of({4, 4, 4, 4, 4, 4, 4, 4}, 7), 4095).empty());
+    EXPECT_TRUE(block_cover(shape_of({4, 4, 4, 4, 4, 4, 4, 4}, 7), 4095, {}).empty());
 }
 
 TEST(BlockConstruction, SplitsTheRadiusOverBlocks) {
     // Eight ternary events: two Hamming codes of length 4 at one disagreement each.
     EXPECT_EQ(block_plan(shape_of({3, 3, 3, 3, 3, 3, 3, 3}, 6)).size, 81u);
-    EXPECT_EQ(block_plan(shape_of({3, 3, 3, 3, 3, 3, 3, 3}, 6)).text, "H3(4)+H3(4)");
+    EXPECT_EQ(block_plan(shape_of({3, 3, 3, 3, 3, 3, 3, 3}, 6), {}).text, "H3(4)+H3(4)");
     // A block as long as its radius needs one bet: the two large events go free, the ternary four
     // take the Hamming code.
     EXPECT_EQ(block_plan(shape_of({17, 17, 3, 3, 3, 3, 1, 1}, 5)).size, 9u);

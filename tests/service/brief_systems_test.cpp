@@ -88,7 +88,7 @@ TEST(OnDemandSystems, RefusesWhatItCannotOrMustNotGenerate) {
     Store store("");
     OnDemandSystems on_demand(store, fast_options());
     // Too many variants, counts not sorted, a guarantee outside 1 to 8, not a signature at all.
-    EXPECT_FALSE(on_demand.request(core::signature_of(7, {9, 9, 9, 9, 1, 1, 1, 1})).has_value());
+    EXPECT_FALSE(on_demand.request(core::signature_of(7, {17, 17, 17, 17, 17, 17, 17, 1})).has_value());
     std::int64_t unsorted = 7;
     for (int count : {2, 3, 1, 1, 1, 1, 1, 1}) unsorted = unsorted * 17 + count;
     EXPECT_FALSE(on_demand.request(unsorted).has_value());
@@ -97,7 +97,7 @@ TEST(OnDemandSystems, RefusesWhatItCannotOrMustNotGenerate) {
     EXPECT_FALSE(on_demand.request(-17).has_value());
 }
 
-TEST(OnDemandSystems, AboveTheSearchLimitOnlyAPerfectCodeIsServed) {
+TEST(OnDemandSystems, AboveTheSearchLimitOnlyAConstructionIsServed) {
     Store store("");
     OnDemandOptions options = fast_options();
     options.max_variants = 500;
@@ -108,8 +108,16 @@ TEST(OnDemandSystems, AboveTheSearchLimitOnlyAPerfectCodeIsServed) {
     ASSERT_TRUE(payload.has_value());
     EXPECT_EQ(decoded(*payload).size(), 64u);
     expect_covers(perfect, *payload);
-    // Six of them have no perfect code: no system rather than a large one.
-    EXPECT_FALSE(on_demand.request(core::signature_of(7, {4, 4, 4, 4, 4, 4, 1, 1})).has_value());
+    // Six of them have no perfect code: the shipped code of four outcomes in six events, checked.
+    const auto uniform = core::signature_of(7, {4, 4, 4, 4, 4, 4, 1, 1});
+    const auto constructed = on_demand.request(uniform);
+    ASSERT_TRUE(constructed.has_value());
+    EXPECT_LE(decoded(*constructed).size(), 256u);
+    expect_covers(uniform, *constructed);
+    // Too many bets for the limit: no system rather than a large one.
+    options.max_bound_records = 100;
+    OnDemandSystems strict(store, options);
+    EXPECT_FALSE(strict.request(core::signature_of(7, {4, 4, 4, 4, 4, 3, 1, 1})).has_value());
 }
 
 TEST(OnDemandSystems, ARequestThatStopsWaitingFindsItsSystemStoredLater) {

@@ -1,0 +1,45 @@
+// Covers that are unions of cosets of a subgroup of Z_q^n (or of (Z_2 × Z_2)^n): the matrix method
+// over finite abelian groups, so that six outcomes (Z_2 × Z_3) have it as well as the prime powers.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "briefgen/qary_codes.h"
+#include "core/random_source.h"
+
+namespace morvalen::briefgen {
+
+// A syndrome map: the group G = Z_m1 × … × Z_mr (every m_i divides q) and, for each of the n events,
+// where each of its q outcomes goes. A word's syndrome is the sum over its events; one disagreement
+// moves it by the difference of two outcomes' images.
+struct SyndromeMap {
+    int q = 2;
+    std::vector<int> moduli;                  // m_1 … m_r
+    std::vector<std::vector<int>> images;     // images[event][outcome], elements in mixed radix
+    std::vector<int> syndromes;               // the chosen set S
+};
+
+struct GroupCodeOptions {
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    int largest_group = 16384;            // syndrome groups beyond this are not tried
+    std::uint64_t steps_per_try = 20000;  // tabu steps before new columns are drawn
+    std::uint64_t max_tries = UINT64_MAX; // draws of columns in all: a deterministic stop for tests
+};
+
+// The smallest code found of fewer than `below` words of length n over q symbols within `radius` of
+// every word, as the syndrome map it comes from (empty syndromes when none was found). Columns are
+// drawn at random with every outcome of an event landing apart; the set S is searched by tabu over
+// the group, whose size is the variants divided by the coset size.
+SyndromeMap search_group_code(int q, int n, int radius, std::size_t below, core::RandomSource& random,
+                              const GroupCodeOptions& options);
+
+// The words x whose syndrome lies in S, in ascending order of x read with the first event fastest.
+std::vector<Word> group_code_words(const SyndromeMap& map);
+
+// "Z2^3xZ3^2" and the like, for reports.
+std::string describe_group(const SyndromeMap& map);
+
+}  // namespace morvalen::briefgen
