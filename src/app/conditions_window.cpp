@@ -290,8 +290,8 @@ void ConditionsWindow::edit_current() {
     c->kind = kind;
     const std::string low = low_->text().trimmed().toStdString();
     const std::string high = high_->text().trimmed().toStdString();
-    const auto low_value = core::read_decimal(low);
-    const auto high_value = high == "*" ? std::optional<double>() : core::read_decimal(high);
+    const auto low_value = core::read_plain_decimal(low);
+    const auto high_value = high == "*" ? std::optional<double>() : core::read_plain_decimal(high);
     const bool count = kind == core::ConditionKind::count;
     const auto is_count = [](const std::optional<double>& v) { return v && *v >= 0 && *v <= 8 && *v == std::floor(*v); };
     const bool low_ok = count ? is_count(low_value) : low_value.has_value();

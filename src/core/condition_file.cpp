@@ -129,11 +129,11 @@ LineRead read_line(const std::vector<std::string_view>& words) {
     else if (keyword == "value") condition.kind = ConditionKind::value;
     else return refuse("errors, count, probability, popularity или value", keyword), read;
     if (!needs(3, ("\"" + std::string(keyword) + " LO HI\"").c_str())) return read;
-    const auto low = read_decimal(words[1]);
+    const auto low = read_plain_decimal(words[1]);
     if (!low) return refuse("число LO с точкой", words[1]), read;
     condition.low = *low;
     if (words[2] != "*") {
-        const auto high = read_decimal(words[2]);
+        const auto high = read_plain_decimal(words[2]);
         if (!high) return refuse("число HI с точкой или *", words[2]), read;
         condition.high = *high;
     }
@@ -143,7 +143,7 @@ LineRead read_line(const std::vector<std::string_view>& words) {
 
 }  // namespace
 
-std::optional<double> read_decimal(std::string_view word) {
+std::optional<double> read_plain_decimal(std::string_view word) {
     std::string_view digits = word;
     if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
     bool any_digit = false;

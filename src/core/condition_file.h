@@ -37,6 +37,6 @@ bool read_group(std::string_view word, Condition& condition);
 // A decimal with "." in its shortest form that reads back exactly ("0.5", "12", "*" for none).
 std::string decimal_text(std::optional<double> value);
 // Reads a decimal with "." (optional sign, no exponent); nullopt otherwise.
-std::optional<double> read_decimal(std::string_view word);
+std::optional<double> read_plain_decimal(std::string_view word);
 
 }  // namespace morvalen::core

@@ -92,7 +92,8 @@ std::string formation_foresight(const ForesightInput& input) {
         return "Купонов " + std::to_string(count.coupons) + ", ставок " + bets_at_stake(count.bets, s.stake);
     }
     case FormationMethod::random_distribution:
-    case FormationMethod::best_chances: return "Будет ставок " + bets_at_stake(s.repeat_count, s.stake);
+    case FormationMethod::best_chances:
+    case FormationMethod::return_maximising: return "Будет ставок " + bets_at_stake(s.repeat_count, s.stake);
     case FormationMethod::autoformation: {
         const std::int64_t uncovered = input.uncovered.value_or(variants);
         if (uncovered <= 0) return "Список уже покрывает все варианты с гарантией " + std::to_string(s.guarantee);
