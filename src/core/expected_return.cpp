@@ -297,7 +297,7 @@ ReturnReport expected_return(const BetList& list, const EventTable& table, const
         }
         problem.entries.push_back(entry);
     }
-    if (rules.lowest_tier() > 0 && !problem.entries.empty() && problem.entries.size() <= entry_mask) {
+    if (rules.lowest_tier() > 0 && !problem.entries.empty() && static_cast<std::uint64_t>(problem.entries.size()) <= entry_mask) {
         problem.radius = event_count - rules.lowest_tier();
         out.seed = options.seed;
         PackageReturn exact = out;

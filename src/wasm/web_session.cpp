@@ -53,7 +53,7 @@ std::string WebSession::apply_settings(const core::FormationSettings& settings, 
     return {};
 }
 
-core::PackageSnapshot WebSession::snapshot() const { return {memo_.text(), session_.bets, std::nullopt}; }
+core::PackageSnapshot WebSession::snapshot() const { return {memo_.text(), session_.bets, std::nullopt, std::nullopt}; }
 
 void WebSession::apply(const core::PackageSnapshot& state) {
     memo_.lines.clear();
@@ -115,6 +115,8 @@ FormationResult WebSession::form(core::FormationMethod method, std::optional<std
         case core::FormationMethod::best_chances:
             if (auto refused = core::form_best_chances_package(session_, progress)) result.error = *refused;
             break;
+        // The page does not offer the return-maximising method yet.
+        case core::FormationMethod::return_maximising: break;
     }
     keep_step(std::move(before));
     return result;
@@ -139,7 +141,7 @@ void WebSession::memo_edited(const std::string& text) {
         session_.history.record(snapshot());
         typing_ = true;
     }
-    apply({text, {}, std::nullopt});
+    apply({text, {}, std::nullopt, std::nullopt});
     core::read_memo(text, session_.bets);
 }
 
@@ -212,7 +214,7 @@ void WebSession::restore(const std::vector<std::uint8_t>& marks, const std::stri
             session_.events.event(e).start_with = start <= core::outcome_count ? start : 0;
         }
     }
-    apply({memo_text, {}, std::nullopt});
+    apply({memo_text, {}, std::nullopt, std::nullopt});
     core::read_memo(memo_text, session_.bets);
     session_.history.clear();
     typing_ = false;
