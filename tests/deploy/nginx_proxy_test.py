@@ -263,7 +263,7 @@ def main():
         if 429 not in limited or limited[0] != 200:
             fail(f"the request limit did not act on a burst from another address: {sorted(set(limited))}")
         # The page comes through nginx with the instances' headers and their gzip.
-        connection = http.client.HTTPConnection("127.0.0.1", listen_port, timeout=10)
+        connection = nginx_connection(listen_port)
         connection.request("GET", "/", headers={"Accept-Encoding": "gzip"})
         response = connection.getresponse()
         body = response.read()
