@@ -99,6 +99,16 @@ std::optional<BetEntry> try_parse_bet_line(std::string_view line) {
 
 BetEntry parse_bet_line(std::string_view line) { return try_parse_bet_line(line).value_or(BetEntry{}); }
 
+std::vector<std::string_view> split_at(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    while (true) {
+        const auto at = text.find(separator);
+        parts.push_back(text.substr(0, at));
+        if (at == std::string_view::npos) return parts;
+        text.remove_prefix(at + 1);
+    }
+}
+
 std::vector<std::string_view> memo_lines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;

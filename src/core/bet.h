@@ -41,6 +41,9 @@ BetEntry parse_bet_line(std::string_view line);
 // Removes blanks and control characters (every byte up to the blank) at both ends.
 std::string_view trim_blanks(std::string_view text);
 
+// Every part between separators, empty ones included: "a;;b" gives "a", "", "b".
+std::vector<std::string_view> split_at(std::string_view text, char separator);
+
 // The memo's lines: split on LF (a CR before it is dropped); a break at the very end adds no line.
 std::vector<std::string_view> memo_lines(std::string_view text);
 

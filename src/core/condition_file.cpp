@@ -1,6 +1,8 @@
 // Reading and writing conditions files, with the line number and what was expected on a refusal.
 #include "core/condition_file.h"
 
+#include "core/bet.h"
+
 #include "core/decimal_text.h"
 
 #include <array>
@@ -36,16 +38,6 @@ std::vector<std::string_view> words_of(std::string_view line) {
     return words;
 }
 
-std::vector<std::string_view> split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    while (true) {
-        const auto at = text.find(separator);
-        parts.push_back(text.substr(0, at));
-        if (at == std::string_view::npos) return parts;
-        text.remove_prefix(at + 1);
-    }
-}
-
 std::optional<int> read_count(std::string_view word) {
     int value = 0;
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
@@ -56,7 +48,7 @@ std::optional<int> read_count(std::string_view word) {
 
 bool read_cells(std::string_view word, Condition& condition) {
     std::array<OutcomeSet, event_count> cells{};
-    for (const std::string_view group : split(word, ';')) {
+    for (const std::string_view group : split_at(word, ';')) {
         if (group.size() < 4 || group[1] != '-' || group[2] != '(' || group.back() != ')') return false;
         int first = 1;
         int last = event_count;
@@ -64,7 +56,7 @@ bool read_cells(std::string_view word, Condition& condition) {
             if (group[0] < '1' || group[0] > '8') return false;
             first = last = group[0] - '0';
         }
-        for (const std::string_view label : split(group.substr(3, group.size() - 4), ',')) {
+        for (const std::string_view label : split_at(group.substr(3, group.size() - 4), ',')) {
             const int column = outcome_column(label);
             if (column == 0) return false;
             for (int e = first; e <= last; ++e) cells[static_cast<std::size_t>(e - 1)].add(column);
@@ -216,7 +208,7 @@ ConditionFileRead read_condition_file(std::string_view text) {
     bool errors_seen = false;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     int number = 0;
-    for (std::string_view line : split(text, '\n')) {
+    for (std::string_view line : split_at(text, '\n')) {
         ++number;
         bool off = false;
         if (line.substr(0, off_marker.size()) == off_marker) {

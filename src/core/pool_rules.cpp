@@ -13,13 +13,8 @@ namespace morvalen::core {
 namespace {
 
 std::vector<std::string_view> split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    while (true) {
-        const auto at = text.find(separator);
-        parts.push_back(trim_blanks(text.substr(0, at)));
-        if (at == std::string_view::npos) break;
-        text.remove_prefix(at + 1);
-    }
+    std::vector<std::string_view> parts = split_at(text, separator);
+    for (std::string_view& part : parts) part = trim_blanks(part);
     return parts;
 }
 

@@ -2,23 +2,10 @@
 #include "core/results_check.h"
 
 namespace morvalen::core {
-namespace {
-
-std::vector<std::string_view> split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    while (true) {
-        const auto at = text.find(separator);
-        parts.push_back(text.substr(0, at));
-        if (at == std::string_view::npos) return parts;
-        text.remove_prefix(at + 1);
-    }
-}
-
-}  // namespace
 
 ResultsParse parse_results(std::string_view text) {
     ResultsParse parse;
-    const auto parts = split(text, ';');
+    const auto parts = split_at(text, ';');
     if (parts.size() != static_cast<std::size_t>(event_count)) {
         parse.error = "нужны результаты всех 8 событий через \";\", получено " + std::to_string(parts.size());
         return parse;
