@@ -253,11 +253,7 @@ void MainWindow::show_stats(bool with_coverage) {
     menu_.filter_by_conditions->setEnabled(core::conditions_in_force(session_.conditions) && view.totals.package_bets > 0);
     show_unread_lines();
     if (!result_summary_->text().isEmpty() && session_.bets != result_list_) result_summary_->clear();
-    // The summary is recomputed on every edit: a large package gets a quick estimate instead.
-    core::ReturnOptions quick;
-    quick.exact_pair_limit = 4'000'000;
-    quick.samples = 20000;
-    quick.sample_work_limit = std::uint64_t{1} << 22;
+    const core::ReturnOptions quick = core::summary_return_options();
     return_summary_->setText(session_.pool_rules ? QString::fromStdString(core::return_summary_line(core::expected_return(
                                                        session_.bets, session_.events, *session_.pool_rules, session_.settings.stake.currency(), quick)))
                                                  : QString());

@@ -18,6 +18,7 @@
 #include "core/formation_foresight.h"
 #include "core/line_refresh.h"
 #include "core/list_page.h"
+#include "core/nearest_systems.h"
 #include "core/page_text.h"
 #include "core/service_request.h"
 
@@ -136,19 +137,8 @@ void MainWindow::request_system_list() {
                                          nearest_second_, to_local(QDateTime::currentDateTime())));
 }
 
-namespace {
-
-// The two largest marked counts, as a brief-system request orders the events.
-std::pair<int, int> two_largest_counts(const core::EventTable& events) {
-    core::MarkedCounts counts = core::marked_counts(events);
-    std::sort(counts.begin(), counts.end(), std::greater<>());
-    return {counts[0], counts[1]};
-}
-
-}  // namespace
-
 void MainWindow::request_nearest_to_marks() {
-    const auto [first, second] = two_largest_counts(session_.events);
+    const auto [first, second] = core::two_largest_marked_counts(session_.events);
     nearest_first_ = first;
     nearest_second_ = second;
     // Without a service the list is empty: the window says so instead of staying away.
@@ -167,7 +157,7 @@ void MainWindow::compare_with_brief_system() {
     const std::int64_t signature = core::signature_of(session_.settings.guarantee, core::marked_counts(session_.events));
     if (signature == compared_signature_) return;
     autoformed_bets_ = core::package_totals(session_.bets).package_bets;
-    const auto [first, second] = two_largest_counts(session_.events);
+    const auto [first, second] = core::two_largest_marked_counts(session_.events);
     request_page(PageRequest::system_comparison,
                  core::list_page_address(options_.service_url.toStdString(), std::to_string(session_.settings.guarantee),
                                          first, second, to_local(QDateTime::currentDateTime())));

@@ -310,4 +310,12 @@ ReturnReport expected_return(const BetList& list, const EventTable& table, const
     return report;
 }
 
+ReturnOptions summary_return_options() {
+    ReturnOptions quick;
+    quick.exact_pair_limit = 4'000'000;
+    quick.samples = 20000;
+    quick.sample_work_limit = std::uint64_t{1} << 22;
+    return quick;
+}
+
 }  // namespace morvalen::core

@@ -59,6 +59,9 @@ std::optional<std::string> pool_share_refusal(const EventTable& table);
 ReturnReport expected_return(const BetList& list, const EventTable& table, const PoolRules& rules, Currency stake,
                              const ReturnOptions& options = {});
 
+// The summary line's options: it is recomputed on every edit, so a large package gets a quick estimate.
+ReturnOptions summary_return_options();
+
 // "Ожидаемый возврат: X (Y % стоимости)", X an estimate "≈X ± E" when sampled; the refusal otherwise.
 std::string return_summary_line(const ReturnReport& report);
 

@@ -1,6 +1,11 @@
 // Formulas and the choice of nearest brief systems.
 #include "core/nearest_systems.h"
 
+#include <algorithm>
+#include <functional>
+
+#include "core/signature.h"
+
 namespace morvalen::core {
 
 std::string system_formula(const MarkedCounts& counts) {
@@ -19,6 +24,12 @@ std::string system_formula(const MarkedCounts& counts) {
         formula += std::to_string(number) + " по " + std::to_string(value);
     }
     return formula;
+}
+
+std::pair<int, int> two_largest_marked_counts(const EventTable& table) {
+    MarkedCounts counts = marked_counts(table);
+    std::sort(counts.begin(), counts.end(), std::greater<>());
+    return {counts[0], counts[1]};
 }
 
 std::vector<std::pair<std::string, std::string>> nearest_system_rows(const BriefSystemList& list, int m1, int m2) {

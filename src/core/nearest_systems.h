@@ -6,11 +6,15 @@
 #include <vector>
 
 #include "core/brief_system_list.h"
+#include "core/event_table.h"
 
 namespace morvalen::core {
 
 // "2 по 3 + 3 по 2" for the counts 3, 3, 2, 2, 2, 1, 1, 1; single-outcome events are not named.
 std::string system_formula(const MarkedCounts& counts);
+
+// The two largest marked counts of the line, as a brief-system request orders the events.
+std::pair<int, int> two_largest_marked_counts(const EventTable& table);
 
 // The grid: the header ("Формула", "Ставок"), then every system whose two largest counts are m1 and
 // m2 in list order; when fewer than 4 match, every system with m1 and another second count follows.

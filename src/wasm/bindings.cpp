@@ -1,10 +1,14 @@
 // The session as the page's worker sees it: plain JavaScript values in, one view object out.
+#include <cmath>
+
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
 #include "core/distribution_table.h"
+#include "core/condition_file.h"
 #include "core/event_table.h"
 #include "core/outcomes.h"
+#include "core/percent_text.h"
 #include "core/page_text.h"
 #include "core/probability_drag.h"
 #include "core/service_request.h"
@@ -129,6 +133,11 @@ public:
         out.set("stake", session.settings.stake.currency().to_string());
         out.set("startWithCaption", core::start_with_caption(session.events, start_with_ticked));
         out.set("acceptanceNote", session.events.acceptance_note);
+        out.set("returnLine", web_.return_line());
+        out.set("poolRules", session.pool_rules ? core::format_pool_rules(*session.pool_rules) : std::string());
+        out.set("conditionsEnabled", session.conditions.enabled);
+        out.set("conditionsText", core::write_condition_file(session.conditions));
+        enabled.set("filterByConditions", core::conditions_in_force(session.conditions) && stats.totals.package_bets > 0);
         return out;
     }
 
@@ -205,6 +214,62 @@ public:
         core::apply_preset(web_.session().events, e, static_cast<core::ProbabilityPreset>(preset));
     }
 
+    std::string set_pool_rules(const std::string& text) { return web_.set_pool_rules(text); }
+    void clear_pool_rules() { web_.clear_pool_rules(); }
+    std::string set_conditions(const std::string& text) { return web_.set_conditions(text); }
+    void set_conditions_enabled(bool on) { web_.set_conditions_enabled(on); }
+
+    // The conditions window's cost table: a row per condition in order, then the set's row.
+    val condition_costs() const {
+        const core::CostTable table = web_.condition_costs();
+        const core::ConditionSet& set = web_.session().conditions;
+        val out = val::object();
+        out.set("refusal", table.refusal);
+        out.set("markedVariants", static_cast<double>(table.marked_variants));
+        out.set("markedPercent", core::six_digit_percent(table.marked_percent));
+        out.set("samples", static_cast<double>(table.samples));
+        const double variants = static_cast<double>(table.marked_variants);
+        const auto row_of = [&](const std::string& name, const core::CostRow& cost) {
+            val row = val::object();
+            row.set("name", name);
+            row.set("exact", cost.exact);
+            row.set("keptVariants", static_cast<double>(std::llround(cost.kept_variants)));
+            row.set("variantsError", static_cast<double>(std::llround(cost.variants_error)));
+            row.set("sharePercent", core::six_digit_percent(variants > 0 ? cost.kept_variants * 100 / variants : 0));
+            row.set("shareError", core::six_digit_percent(variants > 0 ? cost.variants_error * 100 / variants : 0));
+            row.set("keptPercent", core::six_digit_percent(cost.kept_percent));
+            row.set("percentError", core::six_digit_percent(cost.percent_error));
+            return row;
+        };
+        val rows = val::array();
+        const bool ready = table.refusal.empty() && table.marked_variants > 0;
+        for (std::size_t j = 0; ready && j < table.conditions.size(); ++j)
+            rows.call<void>("push", row_of(core::condition_line(set.conditions[j]), table.conditions[j]));
+        if (ready) rows.call<void>("push", row_of("", table.set));
+        out.set("rows", rows);
+        out.set("allowedErrors", set.allowed_errors);
+        return out;
+    }
+
+    std::string nearest_systems_address() { return web_.nearest_systems_address(); }
+    // The window's grid after the list page is read; the error when a field did not convert.
+    val read_system_list(const std::string& body, const std::string& content_type) {
+        const std::string error = web_.read_system_list(core::page_text(body, content_type));
+        val out = val::object();
+        out.set("error", error);
+        val rows = val::array();
+        for (const auto& [formula, bets] : web_.nearest_rows()) {
+            val row = val::array();
+            row.call<void>("push", formula);
+            row.call<void>("push", bets);
+            rows.call<void>("push", row);
+        }
+        out.set("rows", rows);
+        out.set("first", web_.nearest_counts().first);
+        out.set("second", web_.nearest_counts().second);
+        return out;
+    }
+
     void restore(const val& marks, const std::string& memo_text) {
         const std::string bytes = string_of_bytes(marks);
         web_.restore(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), memo_text);
@@ -264,6 +329,13 @@ EMSCRIPTEN_BINDINGS(morvalen_core) {
         .function("readQuotesFile", &PageSession::read_quotes_file)
         .function("dragPoint", &PageSession::drag_point)
         .function("applyPreset", &PageSession::apply_preset)
+        .function("setPoolRules", &PageSession::set_pool_rules)
+        .function("clearPoolRules", &PageSession::clear_pool_rules)
+        .function("setConditions", &PageSession::set_conditions)
+        .function("setConditionsEnabled", &PageSession::set_conditions_enabled)
+        .function("conditionCosts", &PageSession::condition_costs)
+        .function("nearestSystemsAddress", &PageSession::nearest_systems_address)
+        .function("readSystemList", &PageSession::read_system_list)
         .function("restore", &PageSession::restore)
         .function("marks", &PageSession::marks);
 }

@@ -6,13 +6,19 @@
 #include "core/autoformation.h"
 #include "core/best_chances.h"
 #include "core/brief_expansion.h"
+#include "core/condition_file.h"
+#include "core/expected_return.h"
 #include "core/line_page.h"
 #include "core/line_refresh.h"
+#include "core/list_page.h"
+#include "core/nearest_systems.h"
 #include "core/payload.h"
 #include "core/probability_drag.h"
 #include "core/quotes_file.h"
 #include "core/random_distribution.h"
+#include "core/return_maximising_package.h"
 #include "core/sensations.h"
+#include "core/service_request.h"
 
 namespace morvalen::web {
 
@@ -115,8 +121,10 @@ FormationResult WebSession::form(core::FormationMethod method, std::optional<std
         case core::FormationMethod::best_chances:
             if (auto refused = core::form_best_chances_package(session_, progress)) result.error = *refused;
             break;
-        // The page does not offer the return-maximising method yet.
-        case core::FormationMethod::return_maximising: break;
+        case core::FormationMethod::return_maximising:
+            if (!session_.pool_rules) result.error = "Задайте правила тотализатора: Пакет → Правила тотализатора";
+            else if (auto refused = core::form_return_maximising_package(session_, *session_.pool_rules, progress)) result.error = *refused;
+            break;
     }
     keep_step(std::move(before));
     return result;
@@ -131,6 +139,7 @@ std::string WebSession::list_command(const std::string& name) {
     else if (name == "repeats") session_.remove_repeats();
     else if (name == "variants") refused = session_.remove_variants();
     else if (name == "clear") session_.clear();
+    else if (name == "filter" && core::conditions_in_force(session_.conditions)) refused = session_.filter_by_conditions(memo_.lines);
     keep_step(std::move(before));
     return refused.value_or(std::string());
 }
@@ -200,6 +209,43 @@ std::string WebSession::read_quotes_file(const std::string& bytes, std::string& 
 
 bool WebSession::drag_point(int e, int column, std::int64_t last_y, std::int64_t y, std::int64_t pixels_per_percent) {
     return core::drag_step(session_.events, e, column, last_y, y, pixels_per_percent);
+}
+
+std::string WebSession::set_pool_rules(const std::string& text) {
+    const core::PoolRulesParse parse = core::parse_pool_rules(text);
+    if (!parse.rules) return parse.error;
+    session_.pool_rules = *parse.rules;
+    return {};
+}
+
+std::string WebSession::return_line() const {
+    if (!session_.pool_rules) return {};
+    return core::return_summary_line(core::expected_return(session_.bets, session_.events, *session_.pool_rules,
+                                                           session_.settings.stake.currency(), core::summary_return_options()));
+}
+
+std::string WebSession::set_conditions(const std::string& text) {
+    core::ConditionFileRead read = core::read_condition_file(text);
+    if (!read.set) return read.error;
+    read.set->enabled = session_.conditions.enabled;
+    session_.conditions = std::move(*read.set);
+    return {};
+}
+
+core::CostTable WebSession::condition_costs() const { return core::condition_costs(session_.events, session_.conditions); }
+
+std::string WebSession::nearest_systems_address() {
+    nearest_counts_ = core::two_largest_marked_counts(session_.events);
+    return core::list_page_address("", std::to_string(session_.settings.guarantee), nearest_counts_.first,
+                                   nearest_counts_.second, core::local_now());
+}
+
+std::string WebSession::read_system_list(const std::string& page_text) {
+    return core::read_list_page(page_text, session_.brief_systems).error;
+}
+
+std::vector<std::pair<std::string, std::string>> WebSession::nearest_rows() const {
+    return core::nearest_system_rows(session_.brief_systems, nearest_counts_.first, nearest_counts_.second);
 }
 
 void WebSession::restore(const std::vector<std::uint8_t>& marks, const std::string& memo_text) {

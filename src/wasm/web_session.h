@@ -5,8 +5,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/condition_costs.h"
 #include "core/package_chances.h"
 #include "core/results_check.h"
 #include "core/session.h"
@@ -62,7 +64,7 @@ public:
     FormationResult form(core::FormationMethod method, std::optional<std::int64_t> start_index,
                          const CaptionSink& caption, const StopProbe& stop);
 
-    // "coupon", "split", "repeats", "variants", "clear": one undo step each.
+    // "coupon", "split", "repeats", "variants", "clear", "filter": one undo step each.
     std::string list_command(const std::string& name);
     // The player typed in the memo: the text is read back into the list; the first edit after
     // another command opens one undo step for the typing.
@@ -79,6 +81,25 @@ public:
     std::string read_quotes_file(const std::string& bytes, std::string& caption);
     bool drag_point(int e, int column, std::int64_t last_y, std::int64_t y, std::int64_t pixels_per_percent);
 
+    // The rules dialog's text ("tickets=…;payout=…;tiers=…;jackpot=…"): the error, or empty once set.
+    std::string set_pool_rules(const std::string& text);
+    void clear_pool_rules() { session_.pool_rules.reset(); }
+    // "Ожидаемый возврат: …" once the rules are set, empty before.
+    std::string return_line() const;
+
+    // The conditions in the file's grammar: the error ("строка 3: …"), or empty once the set is taken.
+    std::string set_conditions(const std::string& text);
+    void set_conditions_enabled(bool on) { session_.conditions.enabled = on; }
+    core::CostTable condition_costs() const;
+
+    // The service's list page for the nearest systems of the present marks and guarantee.
+    std::string nearest_systems_address();
+    // The list page read into the session; the error text when a field did not convert.
+    std::string read_system_list(const std::string& page_text);
+    // The grid of the window "Ближайшие бриф-системы" for the counts of the last address.
+    std::vector<std::pair<std::string, std::string>> nearest_rows() const;
+    std::pair<int, int> nearest_counts() const { return nearest_counts_; }
+
     // Marks and memo put back from the page's stored working state.
     void restore(const std::vector<std::uint8_t>& marks, const std::string& memo_text);
 
@@ -91,6 +112,7 @@ private:
     core::Session session_;
     LineMemo memo_;
     bool typing_ = false;
+    std::pair<int, int> nearest_counts_{};
 };
 
 }  // namespace morvalen::web

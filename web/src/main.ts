@@ -3,7 +3,9 @@ import { CoreClient } from "./core_client";
 import { chartMarkup, chartMaximum, pixelsPerPercent } from "./chart";
 import { pickFile, saveBlob, saveBytes, workbookBlob } from "./files";
 import { LongPress } from "./long_press";
-import type { Answer, PanelSettings, Request, ResultsReport, SessionView, SheetBuild } from "./protocol";
+import type { Answer, NearestSystems, PanelSettings, Request, ResultsReport, SessionView, SheetBuild } from "./protocol";
+import { costTableRows, type CostTableView } from "./conditions_table";
+import { rulesFields, rulesText } from "./pool_rules_form";
 import { resultsText, hitRows } from "./results";
 import { captionTime } from "./caption_time";
 import { commandOfKey, memoKeepsKey } from "./shortcuts";
@@ -11,7 +13,7 @@ import { loadState, saveState } from "./storage";
 import {
   actionsMenu, closeCaption, distributionTitle, checkCaption, copiedText, editorTexts, errorCaption, escHint, eventsHeader, fileMenu,
   labelText, lineMissingText, methodNames, noSystemText, packageMenu, panelTexts, resultsTexts, startCaption,
-  stoppedWorkerText,
+  stoppedWorkerText, conditionsTexts, poolRulesTexts, nearestTexts,
 } from "./texts";
 
 const $ = <T extends HTMLElement>(id: string) => document.getElementById(id) as T;
@@ -65,6 +67,7 @@ async function request(req: Request): Promise<Answer> {
     const answer = await client.call(req);
     if (answer.view) draw(answer.view);
     if (answer.error && answer.error !== "stopped") await showMessage(answer.error);
+    if (conditionsDialog.open && costsFollow.has(req.op)) refreshCosts();
     return answer;
   } finally {
     setBusy(-1);
@@ -126,16 +129,16 @@ function panelSettings(): PanelSettings {
 }
 
 function showControlsOf(chosen: number): void {
-  const [brief, sensations, random, auto, best] = [0, 1, 2, 3, 4].map((m) => m === chosen);
+  const [brief, sensations, random, auto, best, maxReturn] = [0, 1, 2, 3, 4, 5].map((m) => m === chosen);
   const show = (id: string, visible: boolean) => ($(id).hidden = !visible);
   show("start_with_label", brief);
   show("guarantee", brief || auto || best);
   show("guarantee_caption", brief || auto || best);
-  show("edit_probabilities_link", random || best);
+  show("edit_probabilities_link", random || best || maxReturn);
   show("upsets", sensations);
   show("upsets_caption", sensations);
-  show("repeat_count", random || auto || best);
-  show("repeat_caption", random || auto || best);
+  show("repeat_count", random || auto || best || maxReturn);
+  show("repeat_caption", random || auto || best || maxReturn);
 }
 
 // The check shows at once how much of the present list covers the marks with the guarantee.
@@ -170,7 +173,9 @@ async function runFormation(settings: PanelSettings): Promise<void> {
   setBusy(1);
   $("stop_button").hidden = false;
   const before = { marks: await currentMarks(), memo: memo.value };
-  stopRestore = [{ op: "restore", marks: before.marks, memo: before.memo }, { op: "settings", panel: settings }];
+  stopRestore = [{ op: "restore", marks: before.marks, memo: before.memo }, { op: "settings", panel: settings },
+    { op: "poolRules", text: view?.poolRules || null }, { op: "conditions", text: view?.conditionsText ?? "" },
+    { op: "conditionsEnabled", on: view?.conditionsEnabled ?? false }];
   try {
     const answer = await request({
       op: "form",
@@ -180,7 +185,10 @@ async function runFormation(settings: PanelSettings): Promise<void> {
     });
     if (answer.error === "stopped") await showMessage(stoppedWorkerText, startCaption);
     const result = answer.result as { noSystem?: boolean } | undefined;
-    if (result?.noSystem) await showMessage(noSystemText, startCaption);
+    if (result?.noSystem) {
+      await showMessage(noSystemText, startCaption);
+      await openNearestSystems();
+    }
   } finally {
     running = false;
     setBusy(-1);
@@ -249,6 +257,7 @@ function draw(next: SessionView): void {
   $("variants_summary").textContent = next.variantsLine;
   $("package_summary").textContent = next.packageLine;
   $("coverage_summary").textContent = next.coverageLine;
+  $("return_summary").textContent = next.returnLine;
   $("add_to_list_link").hidden = !next.enabled.formingLink;
   $("start_with_caption").textContent = labelText(next.startWithCaption);
   if (memo.value !== next.memo && !memoDirty) memo.value = next.memo;
@@ -257,6 +266,7 @@ function draw(next: SessionView): void {
     remove_variants: next.enabled.removeVariants,
     undo: next.enabled.undo,
     redo: next.enabled.redo,
+    filter_by_conditions: next.enabled.filterByConditions,
   };
   for (const id of ["split_into_singles", "remove_repeats", "clear_list", "copy_for_transfer", "save_text", "export_by_columns", "export_by_rows"])
     enabled[id] = next.enabled.listCommands;
@@ -264,6 +274,9 @@ function draw(next: SessionView): void {
     const item = document.getElementById(`menu_${id}`) as HTMLButtonElement | null;
     if (item) item.disabled = !on;
   }
+  $("menu_conditions_enabled").setAttribute("aria-checked", String(next.conditionsEnabled));
+  const enabledBox = document.getElementById("conditions_enabled") as HTMLInputElement | null;
+  if (enabledBox) enabledBox.checked = next.conditionsEnabled;
   if (editorOpen()) drawEditor();
 }
 
@@ -350,6 +363,13 @@ async function runCommand(id: string): Promise<void> {
     case "refresh_line": return loadLine();
     case "check_results": return openResults();
     case "show_distribution": return openDistribution();
+    case "filter_by_conditions": return list("filter");
+    case "show_conditions": return openConditions();
+    case "conditions_enabled":
+      await request({ op: "conditionsEnabled", on: !(view?.conditionsEnabled ?? false) });
+      return keepState();
+    case "show_nearest_systems": return openNearestSystems();
+    case "pool_rules": return openPoolRules();
   }
 }
 
@@ -431,6 +451,132 @@ function openResults(): void {
   };
 }
 
+// ---- Conditions ----
+const conditionsDialog = $<HTMLDialogElement>("conditions_window");
+// Requests after which the cost table is counted again while the window is open.
+const costsFollow = new Set<Request["op"]>(["selectCell", "conditions", "conditionsEnabled", "restore", "preset", "dragPoint", "readQuotesFile"]);
+let conditionTimer: number | undefined;
+
+function openConditions(): void {
+  conditionsDialog.innerHTML = `<h3>${conditionsTexts.title}</h3>
+    <label><input type="checkbox" id="conditions_enabled"> ${conditionsTexts.enabled}</label>
+    <p class="grammar">${conditionsTexts.grammar}</p>
+    <textarea id="condition_text" spellcheck="false" wrap="off"></textarea>
+    <div id="condition_error"></div>
+    <div class="buttons"><button type="button" id="save_conditions">${conditionsTexts.save}</button><button type="button" id="load_conditions">${conditionsTexts.load}</button><button type="button" id="conditions_close">${closeCaption}</button></div>
+    <div class="scroll"><table id="cost_table"></table></div><p id="cost_note"></p>`;
+  const text = $<HTMLTextAreaElement>("condition_text");
+  text.value = view?.conditionsText ?? "";
+  const enabledBox = $<HTMLInputElement>("conditions_enabled");
+  enabledBox.checked = view?.conditionsEnabled ?? false;
+  enabledBox.onchange = async () => {
+    await request({ op: "conditionsEnabled", on: enabledBox.checked });
+    keepState();
+  };
+  text.addEventListener("input", () => {
+    clearTimeout(conditionTimer);
+    conditionTimer = window.setTimeout(() => takeConditions(text.value), 300);
+  });
+  $("save_conditions").onclick = async () => {
+    if (!(await takeConditions(text.value))) return;
+    saveBytes(new TextEncoder().encode(view?.conditionsText ?? ""), "conditions.usl", "text/plain; charset=utf-8");
+  };
+  $("load_conditions").onclick = async () => {
+    const file = await pickFile(".usl,.txt");
+    if (!file) return;
+    text.value = new TextDecoder("utf-8").decode(await file.arrayBuffer());
+    await takeConditions(text.value);
+  };
+  $("conditions_close").onclick = async () => {
+    await takeConditions(text.value);
+    conditionsDialog.close();
+  };
+  conditionsDialog.showModal();
+  refreshCosts();
+}
+
+// The set the text holds is taken at once; a text the grammar refuses leaves the last set in force.
+async function takeConditions(text: string): Promise<boolean> {
+  clearTimeout(conditionTimer);
+  const answer = await request({ op: "conditions", text });
+  const error = typeof answer.result === "string" ? answer.result : "";
+  const shown = document.getElementById("condition_error");
+  if (shown) shown.textContent = error;
+  keepState();
+  return error === "";
+}
+
+async function refreshCosts(): Promise<void> {
+  const answer = await client.call({ op: "conditionCosts" });
+  const table = answer.result as CostTableView;
+  const { rows, note } = costTableRows(table);
+  const grid = document.getElementById("cost_table");
+  if (!grid) return;
+  grid.innerHTML = `<tr>${conditionsTexts.costHeaders.map((h) => `<th>${h}</th>`).join("")}</tr>` +
+    rows.map((row) => `<tr>${row.map((c) => `<td>${escapeHtml(c)}</td>`).join("")}</tr>`).join("");
+  $("cost_note").textContent = note;
+}
+
+function escapeHtml(text: string): string {
+  return text.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
+}
+
+// ---- Rules of the pool ----
+function openPoolRules(): void {
+  const dialog = $<HTMLDialogElement>("pool_rules_dialog");
+  const fields = rulesFields(view?.poolRules || poolRulesTexts.defaults);
+  const field = (id: string, caption: string, value: string) =>
+    `<label for="${id}">${caption}</label><input id="${id}" type="text" value="${escapeHtml(value)}">`;
+  dialog.innerHTML = `<h3>${poolRulesTexts.title}</h3><div class="fields">
+    ${field("pool_tickets", poolRulesTexts.tickets, fields.tickets)}${field("pool_payout", poolRulesTexts.payout, fields.payout)}
+    ${field("pool_tiers", poolRulesTexts.tiers, fields.tiers)}${field("pool_jackpot", poolRulesTexts.jackpot, fields.jackpot)}</div>
+    <div id="pool_rules_error"></div>
+    <div class="buttons"><button type="button" id="pool_rules_ok">${poolRulesTexts.ok}</button><button type="button" id="pool_rules_clear">${poolRulesTexts.clear}</button><button type="button" id="pool_rules_cancel">${poolRulesTexts.cancel}</button></div>`;
+  dialog.showModal();
+  const value = (id: string) => $<HTMLInputElement>(id).value;
+  $("pool_rules_ok").onclick = async () => {
+    const text = rulesText({ tickets: value("pool_tickets"), payout: value("pool_payout"), tiers: value("pool_tiers"), jackpot: value("pool_jackpot") });
+    if (text === null) {
+      $("pool_rules_error").textContent = poolRulesTexts.separators;
+      return;
+    }
+    // The core's refusal stays in the dialog, as the desktop's does.
+    const answer = await client.call({ op: "poolRules", text });
+    if (answer.error) {
+      $("pool_rules_error").textContent = answer.error;
+      return;
+    }
+    if (answer.view) draw(answer.view);
+    dialog.close();
+    keepState();
+  };
+  $("pool_rules_clear").onclick = async () => {
+    await request({ op: "poolRules", text: null });
+    dialog.close();
+    keepState();
+  };
+  $("pool_rules_cancel").onclick = () => dialog.close();
+}
+
+// ---- Nearest brief systems ----
+async function openNearestSystems(): Promise<void> {
+  await request({ op: "settings", panel: panelSettings() });
+  const answer = await request({ op: "nearestSystems" });
+  const list = answer.result as NearestSystems | undefined;
+  if (!list) return;
+  if (list.error) await showMessage(list.error);
+  const dialog = $<HTMLDialogElement>("nearest_systems_window");
+  const none = list.rows.length === 2 && list.rows[1][0] === "";
+  const [header, ...rows] = list.rows;
+  dialog.innerHTML = `<h3>${nearestTexts.title}</h3>
+    <p id="nearest_systems_note"${none ? "" : " hidden"}>${nearestTexts.none(list.first, list.second)}</p>
+    <div class="scroll"><table id="systems_grid"><tr><th>${header[0]}</th><th>${header[1]}</th></tr>${rows
+      .map(([formula, bets]) => `<tr><td>${escapeHtml(formula)}</td><td>${escapeHtml(bets)}</td></tr>`).join("")}</table></div>
+    <div class="buttons"><button type="button" id="nearest_systems_close">${closeCaption}</button></div>`;
+  if (!dialog.open) dialog.showModal();
+  $("nearest_systems_close").onclick = () => dialog.close();
+}
+
 // ---- Probability editor ----
 const editor = $<HTMLDialogElement>("probability_editor_window");
 let editorEvent = 1;
@@ -508,7 +654,10 @@ function keepState(): void {
   clearTimeout(keepTimer);
   keepTimer = window.setTimeout(async () => {
     try {
-      await saveState({ marks: await currentMarks(), memo: memo.value, panel: panelSettings() });
+      await saveState({
+        marks: await currentMarks(), memo: memo.value, panel: panelSettings(),
+        poolRules: view?.poolRules ?? "", conditions: view?.conditionsText ?? "", conditionsEnabled: view?.conditionsEnabled ?? false,
+      });
     } catch {
       // A browser without storage (a private window) simply starts afresh next time.
     }
@@ -542,6 +691,9 @@ async function start(): Promise<void> {
     stake.value = saved.panel.stake;
     showControlsOf(saved.panel.method);
     await request({ op: "restore", marks: saved.marks, memo: saved.memo });
+    if (saved.poolRules) await request({ op: "poolRules", text: saved.poolRules });
+    if (saved.conditions) await request({ op: "conditions", text: saved.conditions });
+    if (saved.conditionsEnabled) await request({ op: "conditionsEnabled", on: true });
   } else if (view) {
     stake.value = view.stake;
   }

@@ -24,6 +24,7 @@ export interface EnabledCommands {
   listCommands: boolean;
   undo: boolean;
   redo: boolean;
+  filterByConditions: boolean;
 }
 
 export interface SessionView {
@@ -36,6 +37,17 @@ export interface SessionView {
   stake: string;
   startWithCaption: string;
   acceptanceNote: string;
+  returnLine: string; // "Ожидаемый возврат: …" once the rules are set
+  poolRules: string; // the rules' text form, empty while unset
+  conditionsEnabled: boolean;
+  conditionsText: string; // the set in the conditions file's grammar
+}
+
+export interface NearestSystems {
+  error: string;
+  rows: [string, string][]; // the header ("Формула", "Ставок") first
+  first: number;
+  second: number;
 }
 
 // The formation panel as the core's settings read it; method in the panel's order.
@@ -84,7 +96,12 @@ export type Request =
   | { op: "dragPoint"; event: number; column: number; lastY: number; y: number; pixelsPerPercent: number }
   | { op: "preset"; event: number; preset: number }
   | { op: "restore"; marks: Uint8Array; memo: string }
-  | { op: "marks" };
+  | { op: "marks" }
+  | { op: "poolRules"; text: string | null } // null: "Не учитывать"
+  | { op: "conditions"; text: string }
+  | { op: "conditionsEnabled"; on: boolean }
+  | { op: "conditionCosts" }
+  | { op: "nearestSystems" };
 
 // Every answer carries the view after the command, and the command's own result.
 export interface Answer {

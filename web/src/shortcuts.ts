@@ -1,5 +1,5 @@
 // The menu's keys: which command a key press means, as the desktop menu binds them.
-import { actionsMenu, fileMenu, type MenuCommand } from "./texts";
+import { actionsMenu, fileMenu, packageMenu, type MenuCommand } from "./texts";
 
 export interface KeyPress {
   key: string;
@@ -25,7 +25,7 @@ function matches(keys: string, press: KeyPress): boolean {
   return press.key === main;
 }
 
-const menuCommands: MenuCommand[] = [...fileMenu.commands, ...actionsMenu.commands];
+const menuCommands: MenuCommand[] = [...fileMenu.commands, ...actionsMenu.commands, ...packageMenu.commands];
 
 export function commandOfKey(press: KeyPress): string | null {
   for (const command of menuCommands) if (command.keys && matches(command.keys, press)) return command.id;

@@ -3,6 +3,10 @@
 export interface WorkingState {
   marks: Uint8Array; // 8 × (17 marks, 0 / 1 / 2 for yellow, then the start-with column)
   memo: string;
+  // The rules of the pool and the conditions in their text forms; absent in a state kept before them.
+  poolRules?: string;
+  conditions?: string;
+  conditionsEnabled?: boolean;
   panel: { method: number; guarantee: number; repeatCount: number; yellowMin: number; yellowMax: number; startWith: boolean; stake: string };
 }
 

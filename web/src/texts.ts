@@ -10,6 +10,7 @@ export const methodNames = [
   "Случ. распределение",
   "Автоформирование",
   "Максимум шансов",
+  "Максимум выигрыша",
 ];
 
 export const panelTexts = {
@@ -51,6 +52,7 @@ export const actionsMenu = {
     { id: "remove_repeats", caption: "Убрать повторы", keys: "Ctrl+W" },
     { id: "remove_variants", caption: "Изъять варианты из списка", keys: "Ctrl+Y" },
     { id: "clear_list", caption: "Очистить список ставок ", keys: "Ctrl+X" },
+    { id: "filter_by_conditions", caption: "Отбор по условиям", keys: "Ctrl+F" },
     { id: "undo", caption: "Отменить", keys: "Ctrl+Z" },
     { id: "redo", caption: "Повторить", keys: "Ctrl+Shift+Z" },
   ] as MenuCommand[],
@@ -61,6 +63,10 @@ export const packageMenu = {
   commands: [
     { id: "show_distribution", caption: "Распределение по исходам" },
     { id: "check_results", caption: "Проверка по результатам" },
+    { id: "show_conditions", caption: "Условия", keys: "Ctrl+U" },
+    { id: "conditions_enabled", caption: "Условия включены" },
+    { id: "show_nearest_systems", caption: "Ближайшие бриф-системы" },
+    { id: "pool_rules", caption: "Правила тотализатора" },
   ] as MenuCommand[],
 };
 
@@ -89,6 +95,38 @@ export const editorTexts = {
   quotesSeries: "Котировки",
   settingSeries: "Установка",
   axis: "Вероятность, %",
+};
+
+export const conditionsTexts = {
+  title: "Условия",
+  enabled: "Условия включены",
+  grammar: "Одно условие в строке: errors E; count ОТ ДО ГРУППА; probability ОТ ДО; popularity ОТ ДО; value ОТ ДО (# — комментарий, * — без верхней границы)",
+  save: "Сохранить…",
+  load: "Загрузить…",
+  costHeaders: ["Условие", "Остаётся вариантов", "Доля, %", "Вероятность, %"],
+  setRow: "Все включённые, ошибок не более ",
+  markAll: "Отметьте исходы во всех событиях",
+  estimate: (samples: number) => `Оценка по ${samples} случайным вариантам, после ± стандартная ошибка`,
+  exact: (variants: number, percent: string) => `Точный расчёт по ${variants} вариантам; вероятность отмеченных ${percent}%`,
+};
+
+export const poolRulesTexts = {
+  title: "Правила тотализатора",
+  tickets: "Ставок остальных игроков",
+  payout: "Доля выплат",
+  tiers: "Разряды (совпадений:доля)",
+  jackpot: "Джекпот",
+  ok: "ОК",
+  clear: "Не учитывать",
+  cancel: "Отмена",
+  separators: "Правила тотализатора: знаки \";\" и \"=\" в полях не допускаются",
+  defaults: "tickets=100000;payout=0.65;tiers=8:0.5,7:0.3,6:0.2;jackpot=0",
+};
+
+export const nearestTexts = {
+  title: "Ближайшие бриф-системы",
+  none: (first: number, second: number) =>
+    `Готовой бриф-системы рядом с отметками нет (в двух самых широких событиях отмечено ${first} и ${second} исходов)`,
 };
 
 export const escHint = "  Для остановки нажмите клавишу \"Esc\"";

@@ -48,6 +48,13 @@ async function formBriefSystem(answer: Answer): Promise<void> {
   if (outcome.error) answer.error = outcome.error;
 }
 
+// A list page that cannot be fetched is read as the empty list it brings, as the desktop reads it.
+async function nearestSystems(): Promise<unknown> {
+  const address: string = session.nearestSystemsAddress();
+  const page = await fetchBytes(address).catch(() => ({ bytes: new Uint8Array(), contentType: "" }));
+  return session.readSystemList(page.bytes, page.contentType);
+}
+
 async function handle(request: Request, answer: Answer): Promise<void> {
   switch (request.op) {
     case "start":
@@ -141,6 +148,25 @@ async function handle(request: Request, answer: Answer): Promise<void> {
       break;
     case "marks":
       answer.result = session.marks();
+      break;
+    case "poolRules":
+      if (request.text === null) session.clearPoolRules();
+      else answer.error = session.setPoolRules(request.text) || undefined;
+      break;
+    case "conditions":
+      // The window shows the reading error beside the text; no message box for every key typed.
+      answer.result = session.setConditions(request.text);
+      withCoverage = false;
+      break;
+    case "conditionsEnabled":
+      session.setConditionsEnabled(request.on);
+      withCoverage = false;
+      break;
+    case "conditionCosts":
+      answer.result = session.conditionCosts();
+      break;
+    case "nearestSystems":
+      answer.result = await nearestSystems();
       break;
   }
 }
