@@ -541,7 +541,8 @@ function openPoolRules(): void {
       return;
     }
     // The core's refusal stays in the dialog, as the desktop's does.
-    const answer = await client.call({ op: "poolRules", text });
+    setBusy(1);
+    const answer = await client.call({ op: "poolRules", text }).finally(() => setBusy(-1));
     if (answer.error) {
       $("pool_rules_error").textContent = answer.error;
       return;

@@ -150,6 +150,121 @@ try {
     const text = await formByClicks(4, { guarantee: 7, repeat_count: 12 });
     expectEqual(lines(text), lines(pack("best", [...common, "--guarantee", "7", "--steps", "12", "--probabilities", probabilities])), "best");
   });
+  // The set probabilities and the pool shares as the batch tool's --probabilities and --pool read them.
+  const shares = (state, field) => state.events.map((event) => event.cells.map((cell) => (cell[field] / 10000).toFixed(4)).join(",")).join(";");
+
+  await step("a point of the probability chart dragged up raises its outcome and the formation follows it", async () => {
+    await page.selectOption("#method", "2");
+    await idle();
+    await page.click("#edit_probabilities_link");
+    await page.waitForSelector("#chart_view");
+    const before = (await view()).events[0].cells;
+    const column = marked[0][0];
+    const point = page.locator(`#chart_view .setting_point[data-column="${column}"]`);
+    const box = await point.boundingBox();
+    const x = box.x + box.width / 2;
+    const y = box.y + box.height / 2;
+    await page.mouse.move(x, y);
+    await page.mouse.down();
+    for (let dy = 6; dy <= 36; dy += 6) await page.mouse.move(x, y - dy);
+    await page.mouse.up();
+    await idle();
+    const after = (await view()).events[0].cells;
+    if (!(after[column - 1].setting > before[column - 1].setting)) throw new Error(`the point did not rise: ${before[column - 1].setting} → ${after[column - 1].setting}`);
+    const moved = after.filter((cell, i) => i !== column - 1 && before[i].setting > 0 && cell.setting < before[i].setting).length;
+    if (moved === 0) throw new Error("the other outcomes were not rescaled");
+    const total = after.reduce((sum, cell) => sum + cell.setting, 0);
+    if (Math.abs(total - 1_000_000) > 17) throw new Error(`the 17 settings make ${total / 10000} %`);
+    const label = await page.textContent(`#chart_view`);
+    if (!label.includes(after[column - 1].settingMark)) throw new Error("the chart does not show the new value");
+    await page.click("#editor_close");
+    const text = await formByClicks(2, { repeat_count: 40 });
+    expectEqual(lines(text), lines(pack("random", [...common, "--steps", "40", "--probabilities", shares(await view(), "setting")])), "random after the drag");
+  });
+
+  const rules = "tickets=50000;payout=0.65;tiers=8:0.5,7:0.3,6:0.2;jackpot=1000";
+  await step("the rules of the pool set in their dialog give the batch tool's expected return", async () => {
+    const text = await formByClicks(4, { guarantee: 7, repeat_count: 12 });
+    await page.click("summary:has-text('Пакет')");
+    await page.click("#menu_pool_rules");
+    await page.fill("#pool_tickets", "50000");
+    await page.fill("#pool_payout", "0.65");
+    await page.fill("#pool_tiers", "8:0.5,7:0.3,6:0.2");
+    await page.fill("#pool_jackpot", "1000");
+    await page.click("#pool_rules_ok");
+    await idle();
+    const state = await view();
+    expectEqual(state.poolRules, rules, "the rules kept");
+    const value = pack("value", ["--probabilities", shares(state, "setting"), "--pool", shares(state, "pool"), "--rules", rules, "--stake", stake], text + "\n");
+    const expected = /^expected_return\t(.*)$/m.exec(value)[1];
+    const summary = await page.textContent("#return_summary");
+    const shown = /^Ожидаемый возврат: ([^ ]+) \(/.exec(summary);
+    if (!shown || shown[1] !== expected) throw new Error(`summary "${summary}", the batch tool's expected_return ${expected}`);
+  });
+
+  await step("\"Максимум выигрыша\" equals the batch tool's value-best", async () => {
+    const text = await formByClicks(5, { repeat_count: 10 });
+    const state = await view();
+    expectEqual(lines(text), lines(pack("value-best", [...common, "--steps", "10", "--probabilities", shares(state, "setting"),
+      "--pool", shares(state, "pool"), "--rules", rules])), "value-best");
+    if (lines(text).length !== 10) throw new Error(`${lines(text).length} bets`);
+  });
+
+  const conditionFile = join(scratch, "road.usl");
+  const conditionText = "# the road's conditions\nerrors 1\ncount 3 8 draws\ncount 0 4 home\nprobability 0.0001 *\n";
+  writeFileSync(conditionFile, conditionText);
+  await step("conditions typed in their window: the cost table, the filter and autoformation equal the batch tool", async () => {
+    await page.click("body");
+    await page.keyboard.press("Control+KeyU");
+    await page.waitForSelector("#condition_text");
+    await page.fill("#condition_text", conditionText);
+    await page.check("#conditions_enabled");
+    await idle();
+    await page.waitForFunction(() => document.querySelectorAll("#cost_table tr").length === 5 && document.getElementById("condition_error").textContent === "");
+    await idle();
+    const state = await view();
+    const withShares = [...common, "--conditions", conditionFile, "--probabilities", shares(state, "setting"), "--pool", shares(state, "pool")];
+    const table = await page.$$eval("#cost_table tr", (rows) => rows.slice(1).map((row) => [...row.cells].map((cell) => cell.textContent)));
+    const costs = lines(pack("conditions", withShares)).map((line) => line.split("\t"));
+    expectEqual(table.map((row) => [row[1], row[3]]), costs.map((row) => [row[0], row[2]]), "cost table");
+    await page.click("#conditions_close");
+    if (!(await page.textContent("#variants_summary")).includes("(по условиям " + costs[costs.length - 1][0] + ")"))
+      throw new Error("variants line: " + (await page.textContent("#variants_summary")));
+
+    await page.click("#package_summary");
+    await page.keyboard.press("Control+KeyX");
+    await idle();
+    await page.keyboard.press("Control+KeyD");
+    await idle();
+    const coupon = await memo();
+    await page.keyboard.press("Control+KeyF");
+    await idle();
+    expectEqual(lines(await memo()), lines(pack("filter", withShares, coupon + "\n")), "filter");
+
+    const text = await formByClicks(3, { guarantee: 6, repeat_count: 30 });
+    expectEqual(lines(text), lines(pack("auto", [...withShares, "--guarantee", "6", "--steps", "30", "--start-index", String(startIndex)])), "auto with conditions");
+    await page.click("summary:has-text('Пакет')");
+    await page.click("#menu_conditions_enabled");
+    await idle();
+    if ((await view()).conditionsEnabled) throw new Error("the conditions stay on");
+  });
+
+  await step("the nearest brief systems come from the service's list page", async () => {
+    await page.selectOption("#method", "0");
+    await page.selectOption("#guarantee", "6");
+    await idle();
+    await page.click("summary:has-text('Пакет')");
+    await page.click("#menu_show_nearest_systems");
+    await idle();
+    await page.waitForSelector("#systems_grid");
+    const rows = await page.$$eval("#systems_grid tr", (all) => all.map((row) => [...row.cells].map((cell) => cell.textContent)));
+    expectEqual(rows[0], ["Формула", "Ставок"], "header");
+    if (rows.length < 2) throw new Error("no row under the header");
+    const none = await page.isVisible("#nearest_systems_note");
+    if (!none && !rows.slice(1).every((row) => /^\d+$/.test(row[1]))) throw new Error(`rows: ${JSON.stringify(rows)}`);
+    await page.click("#nearest_systems_close");
+  });
+
   let briefText = "";
   await step("a brief system from the service equals the batch tool's expansion of the same body", async () => {
     briefRequests.length = 0;
