@@ -65,3 +65,14 @@ TEST(NearestSystems, TwoPassChoice) {
     ASSERT_EQ(five.size(), 6u);
     EXPECT_EQ(five.back().second, "22");
 }
+
+TEST(NearestSystems, TwoLargestCountsWhereverTheEventsStand) {
+    EventTable table;
+    EXPECT_EQ(two_largest_marked_counts(table), (std::pair<int, int>{0, 0}));
+    morvalen::test::mark(table, 2, {1, 2});
+    morvalen::test::mark(table, 7, {1, 2, 3, 4, 5});
+    morvalen::test::mark(table, 5, {4, 5});
+    EXPECT_EQ(two_largest_marked_counts(table), (std::pair<int, int>{5, 2}));
+    morvalen::test::mark(table, 1, {9, 10, 11, 12, 13});
+    EXPECT_EQ(two_largest_marked_counts(table), (std::pair<int, int>{5, 5}));
+}
