@@ -1,4 +1,5 @@
-// The README's pictures of the browser page: a marked line and a formed package, on a desktop and on
+// The README's pictures of the browser page: a marked line, the pool's rules, a condition and the
+// package "Максимум выигрыша" forms, on a desktop and on
 // a 360-pixel phone, in headless Chromium. node tools/page_screenshots.mjs [binary dir]
 import { resolve, join } from "node:path";
 import { launchChromium } from "../web/tests/road/browser.mjs";
@@ -19,13 +20,22 @@ try {
     await page.click(`#cell_${e}_${o}`);
     await idle();
   }
-  await page.selectOption("#method", "3");
+  // The rules of the pool, so the summary shows the expected return, and one condition in force.
+  await page.click("summary:has-text('Пакет')");
+  await page.click("#menu_pool_rules");
+  await page.click("#pool_rules_ok");
   await idle();
-  await page.selectOption("#guarantee", "6");
-  await page.dispatchEvent("#guarantee", "change");
+  await page.keyboard.press("Control+KeyU");
+  await page.fill("#condition_text", "count 2 8 draws\n");
+  await page.check("#conditions_enabled");
   await idle();
-  await page.fill("#repeat_count", "40");
+  await page.click("#conditions_close");
+  await idle();
+  await page.selectOption("#method", "5");
+  await idle();
+  await page.fill("#repeat_count", "30");
   await page.dispatchEvent("#repeat_count", "change");
+  await idle();
   await page.click("#add_to_list_link");
   await idle();
   await page.screenshot({ path: join(root, "docs/page-desktop.png") });
