@@ -1,6 +1,6 @@
 // The browser page's budgets: its download with gzip, its first screen on the loopback, and
 // autoformation in the worker against the native batch tool. Run after scripts/build-web:
-//   node bench/web_budgets.mjs [--release-dir build/release] [--service-dir DIR] [--steps 1000]
+//   node bench/web_budgets.mjs [--release-dir build/release] [--service-dir DIR] [--steps 100000]
 import { execFileSync } from "node:child_process";
 import { existsSync, readdirSync, statSync } from "node:fs";
 import { join, relative, resolve } from "node:path";
@@ -55,7 +55,8 @@ try {
 
   // 3. Autoformation, 5 marks in every event at guarantee 6, to the end, in the worker and natively.
   const columns = [1, 2, 3, 7, 8];
-  const STEPS = argument("--steps", "1000");
+  // Steps enough for the whole cover (2,604 bets on this line), so the run ends when every variant is covered.
+  const STEPS = argument("--steps", "100000");
   const page = await browser.context.newPage();
   await page.goto(`${service.address}/?seed=5&start=0`);
   await page.waitForSelector("body[data-ready='1']");
