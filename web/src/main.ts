@@ -11,7 +11,7 @@ import { captionTime } from "./caption_time";
 import { commandOfKey, memoKeepsKey } from "./shortcuts";
 import { loadState, saveState } from "./storage";
 import {
-  actionsMenu, closeCaption, distributionTitle, checkCaption, copiedText, editorTexts, errorCaption, escHint, eventsHeader, fileMenu,
+  actionsMenu, closeCaption, distributionTitle, checkCaption, copiedText, editorTexts, errorCaption, eventsHeader, fileMenu,
   labelText, lineMissingText, methodNames, noSystemText, packageMenu, panelTexts, resultsTexts, startCaption,
   stoppedWorkerText, conditionsTexts, poolRulesTexts, nearestTexts,
 } from "./texts";
@@ -29,7 +29,8 @@ let keyHeld = false;
 let lineCaption = startCaption;
 
 const client = new CoreClient(() => new Worker(new URL("./worker.ts", import.meta.url), { type: "module" }), {
-  caption: (text) => showCaption(text + escHint),
+  // The core's captions carry the Esc hint where Esc stops the run, as the window shows them.
+  caption: (text) => showCaption(text),
 });
 
 function showCaption(text: string): void {

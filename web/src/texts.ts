@@ -129,7 +129,6 @@ export const nearestTexts = {
     `Готовой бриф-системы рядом с отметками нет (в двух самых широких событиях отмечено ${first} и ${second} исходов)`,
 };
 
-export const escHint = "  Для остановки нажмите клавишу \"Esc\"";
 export const stopCaption = "Стоп";
 export const closeCaption = "Закрыть";
 export const checkCaption = "Проверить";
