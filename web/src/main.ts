@@ -4,7 +4,9 @@ import { chartMarkup, chartMaximum, pixelsPerPercent } from "./chart";
 import { pickFile, saveBlob, saveBytes, workbookBlob } from "./files";
 import { LongPress } from "./long_press";
 import type { Answer, NearestSystems, PanelSettings, Request, ResultsReport, SessionView, SheetBuild } from "./protocol";
-import { costTableRows, type CostTableView } from "./conditions_table";
+import {
+  appendCondition, conditionGroups, conditionKinds, conditionLine, costTableRows, withAllowedErrors, type CostTableView,
+} from "./conditions_table";
 import { rulesFields, rulesText } from "./pool_rules_form";
 import { resultsText, hitRows } from "./results";
 import { captionTime } from "./caption_time";
@@ -462,6 +464,12 @@ function openConditions(): void {
   conditionsDialog.innerHTML = `<h3>${conditionsTexts.title}</h3>
     <label><input type="checkbox" id="conditions_enabled"> ${conditionsTexts.enabled}</label>
     <p class="grammar">${conditionsTexts.grammar}</p>
+    <div class="builder"><select id="condition_kind">${conditionKinds.map(([word, name]) => `<option value="${word}">${name}</option>`).join("")}</select>
+      <label>${conditionsTexts.from} <input id="range_low" type="text" inputmode="decimal" value="0" size="6"></label>
+      <label>${conditionsTexts.to} <input id="range_high" type="text" inputmode="decimal" value="*" size="6"></label>
+      <select id="group_preset">${conditionGroups.map(([word, name]) => `<option value="${word}">${name}</option>`).join("")}</select>
+      <button type="button" id="add_condition">${conditionsTexts.add}</button>
+      <label>${conditionsTexts.errors} <input id="allowed_errors" type="number" min="0" max="64" value="0"></label></div>
     <textarea id="condition_text" spellcheck="false" wrap="off"></textarea>
     <div id="condition_error"></div>
     <div class="buttons"><button type="button" id="save_conditions">${conditionsTexts.save}</button><button type="button" id="load_conditions">${conditionsTexts.load}</button><button type="button" id="conditions_close">${closeCaption}</button></div>
@@ -473,6 +481,20 @@ function openConditions(): void {
   enabledBox.onchange = async () => {
     await request({ op: "conditionsEnabled", on: enabledBox.checked });
     keepState();
+  };
+  const kind = $<HTMLSelectElement>("condition_kind");
+  const errors = $<HTMLInputElement>("allowed_errors");
+  errors.value = /^\s*errors\s+(\d+)/m.exec(text.value)?.[1] ?? "0";
+  kind.onchange = () => ($("group_preset").hidden = kind.value !== "count");
+  $("add_condition").onclick = () => {
+    const line = conditionLine(kind.value, $<HTMLInputElement>("range_low").value, $<HTMLInputElement>("range_high").value,
+      $<HTMLSelectElement>("group_preset").value);
+    text.value = appendCondition(text.value, line);
+    takeConditions(text.value);
+  };
+  errors.onchange = () => {
+    text.value = withAllowedErrors(text.value, Math.max(0, Math.floor(Number(errors.value) || 0)));
+    takeConditions(text.value);
   };
   text.addEventListener("input", () => {
     clearTimeout(conditionTimer);
@@ -508,7 +530,8 @@ async function takeConditions(text: string): Promise<boolean> {
 }
 
 async function refreshCosts(): Promise<void> {
-  const answer = await client.call({ op: "conditionCosts" });
+  setBusy(1);
+  const answer = await client.call({ op: "conditionCosts" }).finally(() => setBusy(-1));
   const table = answer.result as CostTableView;
   const { rows, note } = costTableRows(table);
   const grid = document.getElementById("cost_table");

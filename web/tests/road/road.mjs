@@ -211,13 +211,23 @@ try {
   });
 
   const conditionFile = join(scratch, "road.usl");
-  const conditionText = "# the road's conditions\nerrors 1\ncount 3 8 draws\ncount 0 4 home\nprobability 0.0001 *\n";
+  // Two conditions typed, one built by clicks, the allowed errors by their field.
+  const conditionText = "errors 1\n# the road's conditions\ncount 0 4 home\nprobability 0.0001 *\ncount 3 8 draws\n";
   writeFileSync(conditionFile, conditionText);
-  await step("conditions typed in their window: the cost table, the filter and autoformation equal the batch tool", async () => {
+  await step("conditions built in their window: the cost table, the filter and autoformation equal the batch tool", async () => {
     await page.click("body");
     await page.keyboard.press("Control+KeyU");
     await page.waitForSelector("#condition_text");
-    await page.fill("#condition_text", conditionText);
+    await page.fill("#condition_text", "# the road's conditions\ncount 0 4 home\nprobability 0.0001 *");
+    await page.selectOption("#condition_kind", "count");
+    await page.fill("#range_low", "3");
+    await page.fill("#range_high", "8");
+    await page.selectOption("#group_preset", "draws");
+    await page.click("#add_condition");
+    await page.fill("#allowed_errors", "1");
+    await page.dispatchEvent("#allowed_errors", "change");
+    await idle();
+    expectEqual(await page.inputValue("#condition_text"), conditionText, "the conditions' text");
     await page.check("#conditions_enabled");
     await idle();
     await page.waitForFunction(() => document.querySelectorAll("#cost_table tr").length === 5 && document.getElementById("condition_error").textContent === "");
@@ -395,6 +405,8 @@ print(json.dumps({"name": sheet.title, "rows": [[c for c in row] for row in shee
     await idle();
     const after = await view();
     expectEqual(after.memo, before.memo, "memo");
+    expectEqual([after.poolRules, after.conditionsText, after.conditionsEnabled], [before.poolRules, before.conditionsText, before.conditionsEnabled], "rules and conditions");
+    if (before.poolRules === "" || !before.conditionsText.includes("draws")) throw new Error("the road set no rules or conditions before");
     expectEqual(after.events.map((e) => e.cells.map((c) => c.mark + c.yellow)), before.events.map((e) => e.cells.map((c) => c.mark + c.yellow)), "marks");
   });
 

@@ -1,6 +1,6 @@
 // The rules dialog's text form and the conditions window's cost table, as the core's figures arrive.
 import { describe, expect, it } from "vitest";
-import { costTableRows, type CostTableView } from "../../src/conditions_table";
+import { appendCondition, conditionLine, costTableRows, withAllowedErrors, type CostTableView } from "../../src/conditions_table";
 import { rulesFields, rulesText } from "../../src/pool_rules_form";
 import { commandOfKey } from "../../src/shortcuts";
 
@@ -52,5 +52,25 @@ describe("conditions shortcuts", () => {
   it("opens the conditions by Ctrl+U and filters by Ctrl+F, on any layout", () => {
     expect(commandOfKey({ key: "u", code: "KeyU", ctrlKey: true, shiftKey: false })).toBe("show_conditions");
     expect(commandOfKey({ key: "а", code: "KeyF", ctrlKey: true, shiftKey: false })).toBe("filter_by_conditions");
+  });
+});
+
+describe("conditions builder", () => {
+  it("writes a count with its group, the other kinds without, and * for an empty upper bound", () => {
+    expect(conditionLine("count", "0", "2", "away")).toBe("count 0 2 away");
+    expect(conditionLine("value", "1.5", "", "away")).toBe("value 1.5 *");
+    expect(conditionLine("probability", " ", "0.5", "home")).toBe("probability 0 0.5");
+  });
+
+  it("appends a line whether or not the text ends its last line", () => {
+    expect(appendCondition("", "count 0 2 away")).toBe("count 0 2 away\n");
+    expect(appendCondition("errors 1", "value 1 *")).toBe("errors 1\nvalue 1 *\n");
+    expect(appendCondition("errors 1\n", "value 1 *")).toBe("errors 1\nvalue 1 *\n");
+  });
+
+  it("keeps one errors line: replaced where it stood, put first when absent", () => {
+    expect(withAllowedErrors("count 0 2 away\n", 2)).toBe("errors 2\ncount 0 2 away\n");
+    expect(withAllowedErrors("# mine\nerrors 1\ncount 0 2 away\nerrors 3\n", 0)).toBe("# mine\nerrors 0\ncount 0 2 away\n");
+    expect(withAllowedErrors("count 1 8 draws\n# errors are comments here", 1)).toBe("errors 1\ncount 1 8 draws\n# errors are comments here");
   });
 });
