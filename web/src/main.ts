@@ -188,10 +188,8 @@ async function runFormation(settings: PanelSettings): Promise<void> {
     });
     if (answer.error === "stopped") await showMessage(stoppedWorkerText, startCaption);
     const result = answer.result as { noSystem?: boolean } | undefined;
-    if (result?.noSystem) {
-      await showMessage(noSystemText, startCaption);
-      await openNearestSystems();
-    }
+    // As the desktop does: without a system for the signature, the nearest ones the service has.
+    if (result?.noSystem) await openNearestSystems(noSystemText);
   } finally {
     running = false;
     setBusy(-1);
@@ -584,7 +582,7 @@ function openPoolRules(): void {
 }
 
 // ---- Nearest brief systems ----
-async function openNearestSystems(): Promise<void> {
+async function openNearestSystems(reason = ""): Promise<void> {
   await request({ op: "settings", panel: panelSettings() });
   const answer = await request({ op: "nearestSystems" });
   const list = answer.result as NearestSystems | undefined;
@@ -593,7 +591,7 @@ async function openNearestSystems(): Promise<void> {
   const dialog = $<HTMLDialogElement>("nearest_systems_window");
   const none = list.rows.length === 2 && list.rows[1][0] === "";
   const [header, ...rows] = list.rows;
-  dialog.innerHTML = `<h3>${nearestTexts.title}</h3>
+  dialog.innerHTML = `<h3>${nearestTexts.title}</h3>${reason ? `<p id="nearest_systems_reason">${reason}</p>` : ""}
     <p id="nearest_systems_note"${none ? "" : " hidden"}>${nearestTexts.none(list.first, list.second)}</p>
     <div class="scroll"><table id="systems_grid"><tr><th>${header[0]}</th><th>${header[1]}</th></tr>${rows
       .map(([formula, bets]) => `<tr><td>${escapeHtml(formula)}</td><td>${escapeHtml(bets)}</td></tr>`).join("")}</table></div>

@@ -410,6 +410,23 @@ print(json.dumps({"name": sheet.title, "rows": [[c for c in row] for row in shee
     expectEqual(after.events.map((e) => e.cells.map((c) => c.mark + c.yellow)), before.events.map((e) => e.cells.map((c) => c.mark + c.yellow)), "marks");
   });
 
+  await step("without a system for the signature the nearest systems window opens and says so", async () => {
+    for (let e = 1; e <= 8; ++e) await page.click(`#event_${e}`);
+    await page.selectOption("#method", "0");
+    await page.selectOption("#guarantee", "7");
+    await idle();
+    const before = await memo();
+    await page.click("#add_to_list_link");
+    await idle();
+    await page.waitForSelector("#nearest_systems_window[open]");
+    expectEqual(await page.textContent("#nearest_systems_reason"), "Бриф-системы с такой подписью на сервере нет", "reason");
+    if (!(await page.textContent("#nearest_systems_note")).includes("отмечено 17 и 17 исходов")) throw new Error(await page.textContent("#nearest_systems_note"));
+    expectEqual(await memo(), before, "the memo");
+    await page.click("#nearest_systems_close");
+    for (let e = 1; e <= 8; ++e) await page.click(`#event_${e}`);
+    await idle();
+  });
+
   await step("a long autoformation shows its progress in the caption and Esc stops it with what it found", async () => {
     await page.click("body");
     await page.keyboard.press("Control+KeyX");
@@ -429,7 +446,10 @@ print(json.dumps({"name": sheet.title, "rows": [[c for c in row] for row in shee
     await idle();
     await page.click("#add_to_list_link");
     // A loaded machine may take a while to the first caption; the stop itself must be quick.
-    await page.waitForFunction(() => document.getElementById("window_caption").textContent.includes("Esc"), null, { timeout: 60_000 });
+    await page.waitForFunction(() => document.getElementById("window_caption").textContent.includes("Esc"), null, { timeout: 60_000 })
+      .catch(async (error) => {
+        throw new Error(`${error.message}; caption "${await page.textContent("#window_caption")}", busy ${await page.evaluate(() => document.body.dataset.busy)}, message ${await page.isVisible("#message_box") ? await page.textContent("#message_text") : "none"}`);
+      });
     if (!(await page.isVisible("#stop_button"))) throw new Error("no stop button while the run goes");
     const running = await page.textContent("#window_caption");
     if (running.split("Esc").length !== 2) throw new Error(`caption: ${running}`);
