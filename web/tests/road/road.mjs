@@ -214,7 +214,7 @@ try {
   // Two conditions typed, one built by clicks, the allowed errors by their field.
   const conditionText = "errors 1\n# the road's conditions\ncount 0 4 home\nprobability 0.0001 *\ncount 3 8 draws\n";
   writeFileSync(conditionFile, conditionText);
-  await step("conditions built in their window: the cost table, the filter and autoformation equal the batch tool", async () => {
+  await step("conditions built in their window: the cost table, the filter, autoformation, random distribution and best chances equal the batch tool", async () => {
     await page.click("body");
     await page.keyboard.press("Control+KeyU");
     await page.waitForSelector("#condition_text");
@@ -253,6 +253,10 @@ try {
 
     const text = await formByClicks(3, { guarantee: 6, repeat_count: 30 });
     expectEqual(lines(text), lines(pack("auto", [...withShares, "--guarantee", "6", "--steps", "30", "--start-index", String(startIndex)])), "auto with conditions");
+    const random = await formByClicks(2, { repeat_count: 40 });
+    expectEqual(lines(random), lines(pack("random", [...withShares, "--steps", "40"])), "random with conditions");
+    const best = await formByClicks(4, { guarantee: 7, repeat_count: 12 });
+    expectEqual(lines(best), lines(pack("best", [...withShares, "--guarantee", "7", "--steps", "12"])), "best with conditions");
     await page.click("summary:has-text('Пакет')");
     await page.click("#menu_conditions_enabled");
     await idle();
