@@ -482,7 +482,8 @@ function openConditions(): void {
   };
   const kind = $<HTMLSelectElement>("condition_kind");
   const errors = $<HTMLInputElement>("allowed_errors");
-  errors.value = /^\s*errors\s+(\d+)/m.exec(text.value)?.[1] ?? "0";
+  const showErrors = () => (errors.value = /^\s*errors\s+(\d+)/m.exec(text.value)?.[1] ?? "0");
+  showErrors();
   kind.onchange = () => ($("group_preset").hidden = kind.value !== "count");
   $("add_condition").onclick = () => {
     const line = conditionLine(kind.value, $<HTMLInputElement>("range_low").value, $<HTMLInputElement>("range_high").value,
@@ -495,6 +496,7 @@ function openConditions(): void {
     takeConditions(text.value);
   };
   text.addEventListener("input", () => {
+    showErrors();
     clearTimeout(conditionTimer);
     conditionTimer = window.setTimeout(() => takeConditions(text.value), 300);
   });
@@ -506,6 +508,7 @@ function openConditions(): void {
     const file = await pickFile(".usl,.txt");
     if (!file) return;
     text.value = new TextDecoder("utf-8").decode(await file.arrayBuffer());
+    showErrors();
     await takeConditions(text.value);
   };
   $("conditions_close").onclick = async () => {
