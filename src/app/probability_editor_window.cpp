@@ -214,6 +214,7 @@ void ProbabilityEditorWindow::apply_preset(core::ProbabilityPreset preset) {
     if (e < 0) return;
     core::apply_preset(events_, e + 1, preset);
     on_event_chosen();
+    Q_EMIT set_probabilities_changed();
 }
 
 void ProbabilityEditorWindow::begin_drag(int point_index, int y) {
@@ -227,6 +228,7 @@ void ProbabilityEditorWindow::drag_to(int y) {
     if (!core::drag_step(events_, e + 1, drag_point_ + 1, drag_last_y_, y, pixels_per_percent())) return;
     drag_last_y_ = y;
     refresh_set_curve(e);
+    Q_EMIT set_probabilities_changed();
 }
 
 void ProbabilityEditorWindow::refresh_set_curve(int event_index) {

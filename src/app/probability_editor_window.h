@@ -56,6 +56,10 @@ public:
     const QValueAxis& vertical_axis() const { return *vertical_axis_; }
     const QBarCategoryAxis& outcome_axis() const { return *outcome_axis_; }
 
+Q_SIGNALS:
+    // A drag or a preset wrote set probabilities of the table.
+    void set_probabilities_changed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
