@@ -245,8 +245,10 @@ TEST(PoolValue, OnRequestTheGridTintsWhatTheCrowdUnderratesAndOverrates) {
 
     // The set probabilities decide: "По пулу" in the editor makes event 1 fair at once, and the
     // expected return follows the editor as well.
+    h.memo_edit()->setPlainText(QStringLiteral("3|1-(1:0);2-(1:0);3-(1:0);4-(1:0);5-(1:0);6-(1:0);7-(1:0);8-(1:0)#"));
     set_rules(h, "100000", "8:0.5,7:0.3,6:0.2");
     const QString before = h.find<QLabel>("return_summary")->text();
+    ASSERT_NE(before, "Ожидаемый возврат: 0 (0 % стоимости)");
     auto* editor = h.window->findChild<ProbabilityEditorWindow*>();
     ASSERT_NE(editor, nullptr);
     editor->show();
