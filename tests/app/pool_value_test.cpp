@@ -255,10 +255,10 @@ TEST(PoolValue, OnRequestTheGridTintsWhatTheCrowdUnderratesAndOverrates) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
     editor->select_event(0);
     QTest::mouseClick(editor->findChild<LinkLabel*>(QStringLiteral("pool_preset")), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.find<QLabel>("return_summary")->text() != before; }, 3000));
     EXPECT_EQ(grid->cell_rating(1, 1), core::CrowdRating::fair);
     EXPECT_EQ(grid->cell_rating(2, 1), core::CrowdRating::fair);
     EXPECT_EQ(grid->cell_rating(1, 2), core::CrowdRating::underrated);
-    EXPECT_NE(h.find<QLabel>("return_summary")->text(), before);
     editor->hide();
 
     tint->trigger();
