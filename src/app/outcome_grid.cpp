@@ -33,9 +33,9 @@ constexpr int tint_frame = 3;
 constexpr int legend_gap = 3;
 const core::ValueTintOptions tint_bounds;
 
+// The label's rich text draws no borders on a span: the sample carries the fill, its letters the frame.
 QString swatch(const QColor& fill, const QColor& frame) {
-    return QStringLiteral("<span style=\"background-color:%1; border:2px solid %2\">&nbsp;&nbsp;&nbsp;&nbsp;</span>")
-        .arg(fill.name(), frame.name());
+    return QStringLiteral("<span style=\"background-color:%1; color:%2\">&nbsp;■&nbsp;</span>").arg(fill.name(), frame.name());
 }
 
 QString ratio_text(double value) { return QString::number(value, 'g', 3); }
