@@ -1,6 +1,7 @@
 // Draws the main window with a marked line and a formed package and saves it as a PNG (for the docs):
 // main_window_shot FILE.png [best-chances|max-return]; the package comes from autoformation unless
-// "best-chances", or "max-return" (the rules of the pool as the dialog offers them).
+// "best-chances", or "max-return" (the rules of the pool as the dialog offers them, the grid tinted
+// by the crowd's misjudgements).
 #include <QApplication>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
         window.findChild<QAction*>(QStringLiteral("pool_rules"))->trigger();
         auto* ok = window.findChild<QPushButton*>(QStringLiteral("pool_rules_ok"));
         QTest::mouseClick(ok, Qt::LeftButton, {}, ok->rect().center());
+        window.findChild<QAction*>(QStringLiteral("value_tint"))->trigger();
     }
     window.findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(max_return ? 5 : best_chances ? 4 : 3);
     window.findChild<QSpinBox*>(QStringLiteral("guarantee"))->setValue(6);

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
             continue;
         }
         const auto gain = [&](double base) { return base > 0 ? 100 * (p.expected_return / base - 1) : 0.0; };
-        std::printf("| %llu | %d | %lld | `%s` | %.4f | %.4f | %.4f | %+.2f %% | %+.2f %% |\n", static_cast<unsigned long long>(c.seed), c.marks,
+        std::printf("| %llu | %d | %lld | `%s` | %.6g | %.6g | %.6g | %+.2f %% | %+.2f %% |\n", static_cast<unsigned long long>(c.seed), c.marks,
                     static_cast<long long>(c.bets), c.rules, p.best_alone_return, p.likeliest_return, p.expected_return,
                     gain(p.best_alone_return), gain(p.likeliest_return));
         std::fflush(stdout);

@@ -55,6 +55,10 @@ MainMenu build_main_menu(QMainWindow& window) {
     menu.pool_rules = add(package, "pool_rules", QStringLiteral("Правила тотализатора"), nullptr);
     menu.pool_rules->setToolTip(QStringLiteral("Сколько ставят остальные, какая доля идёт на выигрыши и какие разряды платят: "
                                                "по ним считается ожидаемый возврат пакета"));
+    menu.value_tint = add(package, "value_tint", QStringLiteral("Подсветить ценность исходов"), nullptr);
+    menu.value_tint->setCheckable(true);
+    menu.value_tint->setToolTip(QStringLiteral("Исходы, которые толпа недооценивает (заданная вероятность заметно выше доли "
+                                               "пула), подсвечиваются синим, переоценённые — красным"));
     menu.show_information = add(nullptr, "show_information", QStringLiteral("Информация"), nullptr);
     return menu;
 }

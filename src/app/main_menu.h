@@ -31,6 +31,7 @@ struct MainMenu {
     QAction* conditions_enabled = nullptr;  // checkable
     QAction* show_nearest_systems = nullptr;
     QAction* pool_rules = nullptr;
+    QAction* value_tint = nullptr;  // checkable
     // On the bar itself.
     QAction* show_information = nullptr;
 };

@@ -112,6 +112,11 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent) : QMainWindow(par
     qApp->installEventFilter(this);
     initialise();
     probability_editor_ = create_probability_editor(session_, this);
+    // The tint of the grid and the expected return follow the set probabilities as they are dragged.
+    connect(probability_editor_, &ProbabilityEditorWindow::set_probabilities_changed, this, [this] {
+        outcome_grid_->update();
+        if (session_.pool_rules) show_stats(false);
+    });
     nearest_systems_ = create_nearest_systems_window(session_, this);
     distribution_ = create_distribution_window(session_, this);
     conditions_ = new ConditionsWindow(session_, options_.platform, this);
@@ -218,6 +223,7 @@ void MainWindow::connect_commands() {
     for (auto signal : {&FormationPanel::settings_changed, &FormationPanel::method_changed})
         connect(formation_panel_, signal, this, [this] { show_foresight(); });
     connect(menu_.pool_rules, &QAction::triggered, this, &MainWindow::open_pool_rules);
+    connect(menu_.value_tint, &QAction::toggled, outcome_grid_, &OutcomeGrid::set_value_tint);
 }
 
 void MainWindow::initialise() {

@@ -102,6 +102,7 @@ void MainWindow::restore_saved_state() {
     formation_panel_->show_settings(settings);
     core::restore_conditions(saved, session_.conditions);
     if (conditions_) conditions_->refresh();
+    session_.pool_rules = saved.pool_rules;
     if (keeper_) keeper_->hold_marks(saved);
     saved_state_.reset();
     restore_saved_marks();
@@ -137,6 +138,7 @@ core::WorkingState MainWindow::capture_state() {
     if (!running_ && !session_.formation_running) formation_panel_->peek_into(settings);
     core::WorkingState state = core::capture_working_state(session_.events, settings, bet_memo_->utf8_text().toStdString());
     core::keep_conditions(session_.conditions, state);
+    state.pool_rules = session_.pool_rules;
     return state;
 }
 

@@ -2,12 +2,14 @@
 #include "app/outcome_grid.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QHelpEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QToolTip>
 
 namespace morvalen::app {
@@ -22,6 +24,26 @@ const QColor green_colour(0, 255, 0);
 // A yellow mark the chosen method does not use: still told apart from a plain mark.
 const QColor dimmed_yellow_colour(214, 255, 150);
 const QColor line_colour(Qt::black);
+// The crowd's misjudgements: an unmarked cell is filled light, a marked one framed strong.
+const QColor underrated_fill(190, 220, 255);
+const QColor underrated_frame(0, 90, 230);
+const QColor overrated_fill(255, 205, 205);
+const QColor overrated_frame(210, 30, 30);
+constexpr int tint_frame = 3;
+constexpr int legend_gap = 3;
+const core::ValueTintOptions tint_bounds;
+
+// The label's rich text draws no borders on a span: the sample carries the fill, its letters the frame.
+QString swatch(const QColor& fill, const QColor& frame) {
+    return QStringLiteral("<span style=\"background-color:%1; color:%2\">&nbsp;■&nbsp;</span>").arg(fill.name(), frame.name());
+}
+
+QString ratio_text(double value) { return QString::number(value, 'g', 3); }
+
+QString value_hint(double value) {
+    if (std::isinf(value)) return QStringLiteral("бесконечна (доля пула 0)");
+    return QString::number(value, 'f', 2);
+}
 
 QFont cell_font(const QFont& base, bool bold) {
     QFont font = base;
@@ -44,6 +66,19 @@ OutcomeGrid::OutcomeGrid(const core::EventTable& table, QWidget* parent) : QWidg
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
+    value_legend_ = new QLabel(this);
+    value_legend_->setObjectName(QStringLiteral("value_legend"));
+    value_legend_->setTextFormat(Qt::RichText);
+    value_legend_->setText(
+        swatch(underrated_fill, underrated_frame) +
+        QStringLiteral(" толпа недооценивает: вероятность не меньше %1 доли пула&nbsp;&nbsp;&nbsp;").arg(ratio_text(tint_bounds.underrated_from)) +
+        swatch(overrated_fill, overrated_frame) +
+        QStringLiteral(" переоценивает: не больше %1 доли пула; рамка — у отмеченных").arg(ratio_text(tint_bounds.overrated_to)));
+    value_legend_->setToolTip(QStringLiteral("Вероятность — заданная (редактор вероятностей), доля пула — доля ставок всех "
+                                             "игроков на исход; обе нормированы по 17 исходам события. Недооценённый исход "
+                                             "выигрывает больше, когда сбывается: выигрыш делят меньше ставок."));
+    value_legend_->adjustSize();
+    value_legend_->hide();
     update_size();
 }
 
@@ -57,6 +92,23 @@ void OutcomeGrid::set_column_width(int column, int width) {
     widths_[column] = std::max(width, 0);
     update_size();
     update();
+}
+
+void OutcomeGrid::set_value_tint(bool on) {
+    value_tint_ = on;
+    value_legend_->setVisible(on);
+    update_size();
+    update();
+}
+
+core::CrowdRating OutcomeGrid::cell_rating(int column, int row) const {
+    if (!value_tint_ || row < 1 || row >= row_count || column < 1 || column >= column_count) return core::CrowdRating::fair;
+    return core::crowd_rating(core::crowd_values(table_), row, column, tint_bounds);
+}
+
+int OutcomeGrid::rows_height() const {
+    const QRect last = cell_rect(column_count - 1, row_count - 1);
+    return last.bottom() + 1 + line_width;
 }
 
 void OutcomeGrid::set_yellow_visible(bool visible) {
@@ -86,13 +138,16 @@ std::pair<int, int> OutcomeGrid::cell_at(QPoint point) const {
 
 QSize OutcomeGrid::sizeHint() const {
     const QRect last = cell_rect(column_count - 1, row_count - 1);
-    return {last.right() + 1 + line_width, last.bottom() + 1 + line_width};
+    const int width = last.right() + 1 + line_width;
+    if (!value_tint_) return {width, rows_height()};
+    return {std::max(width, value_legend_->sizeHint().width() + 4), rows_height() + legend_gap + value_legend_->sizeHint().height()};
 }
 
 void OutcomeGrid::update_size() {
     const QSize size = sizeHint();
     setMinimumSize(size);
     resize(size);
+    if (value_legend_) value_legend_->move(2, rows_height() + legend_gap);
 }
 
 // A column grows to its widest text plus 4 at the cell font, as the drawing of each cell demands.
@@ -125,6 +180,12 @@ QString OutcomeGrid::cell_hint(int column, int row) const {
     if (column == 0) return QStringLiteral("Щелчок по названию отмечает все исходы события или снимает их");
     const core::OutcomeCell& cell = table_.cell(row, column);
     QString hint = QString::fromStdString(core::outcome_cell_hint(table_, row, column));
+    if (value_tint_) {
+        hint += QStringLiteral("\nЦенность (вероятность / доля пула): ") + value_hint(core::outcome_value(core::crowd_values(table_), row, column));
+        const core::CrowdRating rating = cell_rating(column, row);
+        if (rating == core::CrowdRating::underrated) hint += QStringLiteral(" — толпа недооценивает исход");
+        if (rating == core::CrowdRating::overrated) hint += QStringLiteral(" — толпа переоценивает исход");
+    }
     if (cell.yellow_mark != 0 && cell.mark != 0)
         hint += yellow_visible_ ? QStringLiteral("\nЖёлтая отметка: сенсация")
                                 : QStringLiteral("\nЖёлтая отметка (учитывается способом «По \"сенсациям\"»)");
@@ -148,13 +209,29 @@ bool OutcomeGrid::event(QEvent* event) {
 void OutcomeGrid::paintEvent(QPaintEvent*) {
     widen_columns_to_texts();
     QPainter painter(this);
-    const QSize size = sizeHint();
-    painter.fillRect(QRect(QPoint(0, 0), size), line_colour);
+    const QRect last = cell_rect(column_count - 1, row_count - 1);
+    painter.fillRect(QRect(0, 0, last.right() + 1 + line_width, rows_height()), line_colour);
     painter.setPen(Qt::black);
+    const core::CrowdValues values = value_tint_ ? core::crowd_values(table_) : core::CrowdValues{};
     for (int row = 0; row < row_count; ++row) {
         for (int column = 0; column < column_count; ++column) {
             const QRect r = cell_rect(column, row);
             painter.fillRect(r, cell_colour(column, row));
+            const core::CrowdRating rating = value_tint_ && row > 0 && column > 0
+                                                 ? core::crowd_rating(values, row, column, tint_bounds)
+                                                 : core::CrowdRating::fair;
+            if (rating != core::CrowdRating::fair) {
+                const bool under = rating == core::CrowdRating::underrated;
+                if (table_.cell(row, column).mark == 0) {
+                    painter.fillRect(r, under ? underrated_fill : overrated_fill);
+                } else {
+                    // The mark's colour stays inside; the frame says what the crowd thinks of it.
+                    QPainterPath frame;
+                    frame.addRect(r);
+                    frame.addRect(r.adjusted(tint_frame, tint_frame, -tint_frame, -tint_frame));
+                    painter.fillPath(frame, under ? underrated_frame : overrated_frame);
+                }
+            }
             const QString& text = cells_[row][column];
             const bool header = row == 0;
             const QFont font = cell_font(this->font(), header);

@@ -4,9 +4,11 @@
 #include <array>
 #include <functional>
 
+#include <QLabel>
 #include <QString>
 #include <QWidget>
 
+#include "core/crowd_value.h"
 #include "core/event_table.h"
 
 namespace morvalen::app {
@@ -28,6 +30,11 @@ public:
     // Yellow marks are drawn in full while the sensations method is selected, dimmed otherwise.
     void set_yellow_visible(bool visible);
     bool yellow_visible() const { return yellow_visible_; }
+    // On request the outcomes the crowd underrates or overrates are tinted, with a legend under the rows.
+    void set_value_tint(bool on);
+    bool value_tint() const { return value_tint_; }
+    // The tint of an outcome cell (none while the tint is off or for a fair outcome).
+    core::CrowdRating cell_rating(int column, int row) const;
     // The keys held at the last click in the grid: any of them gives the yellow mark.
     Qt::KeyboardModifiers click_modifiers() const { return click_modifiers_; }
     // The colour a cell is filled with (the grid lines between the cells stay black).
@@ -63,11 +70,14 @@ private:
     void update_size();
     void move_current(int column, int row);
     int border_at(QPoint point) const;
+    int rows_height() const;
 
     const core::EventTable& table_;
     std::array<std::array<QString, column_count>, row_count> cells_{};
     std::array<int, column_count> widths_{};
     bool yellow_visible_ = false;
+    bool value_tint_ = false;
+    QLabel* value_legend_ = nullptr;
     Qt::KeyboardModifiers click_modifiers_;
     int current_column_ = 0;
     int current_row_ = 1;

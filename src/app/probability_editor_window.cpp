@@ -54,6 +54,9 @@ ProbabilityEditorWindow::ProbabilityEditorWindow(core::EventTable& events, QWidg
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     // Wide enough that the 17 value marks over the set curve stand apart.
     resize(1000, 420);
+    changed_.setSingleShot(true);
+    changed_.setInterval(120);
+    connect(&changed_, &QTimer::timeout, this, &ProbabilityEditorWindow::set_probabilities_changed);
 
     side_panel_ = new QWidget(this);
     side_panel_->setObjectName(QStringLiteral("side_panel"));
@@ -214,6 +217,7 @@ void ProbabilityEditorWindow::apply_preset(core::ProbabilityPreset preset) {
     if (e < 0) return;
     core::apply_preset(events_, e + 1, preset);
     on_event_chosen();
+    changed_.start();
 }
 
 void ProbabilityEditorWindow::begin_drag(int point_index, int y) {
@@ -227,6 +231,7 @@ void ProbabilityEditorWindow::drag_to(int y) {
     if (!core::drag_step(events_, e + 1, drag_point_ + 1, drag_last_y_, y, pixels_per_percent())) return;
     drag_last_y_ = y;
     refresh_set_curve(e);
+    changed_.start();
 }
 
 void ProbabilityEditorWindow::refresh_set_curve(int event_index) {

@@ -10,6 +10,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QGroupBox>
 #include <QLineSeries>
+#include <QTimer>
 #include <QValueAxis>
 #include <QWidget>
 
@@ -56,12 +57,18 @@ public:
     const QValueAxis& vertical_axis() const { return *vertical_axis_; }
     const QBarCategoryAxis& outcome_axis() const { return *outcome_axis_; }
 
+Q_SIGNALS:
+    // A drag or a preset wrote set probabilities of the table; a drag is heard once it rests a moment.
+    void set_probabilities_changed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void build_chart();
+    // A drag writes at every mouse move: listeners, who may recompute much, hear once a burst ends.
+    QTimer changed_;
     // Loads the three curves of the 0-based event.
     void show_event_curves(int event_index);
     void on_event_chosen();

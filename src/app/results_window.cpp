@@ -1,4 +1,5 @@
-// The results window: choosers_, the two hit tables and the chances line, painted like the distribution window.
+// The results window: choosers_, the two hit tables, the chances line and the tiers' prizes, painted
+// like the distribution window.
 #include "app/results_window.h"
 
 #include <algorithm>
@@ -18,6 +19,8 @@ namespace morvalen::app {
 namespace {
 
 constexpr int hit_columns = core::event_count + 1;  // 8 down to 0
+constexpr int value_column = hit_columns + 1;       // of the memo lines, before the line itself
+constexpr int line_column = value_column + 1;
 
 QString label_of(int column) {
     const std::string_view label = core::outcome_label(column);
@@ -52,6 +55,23 @@ QString plain_decimal(double value) {
 }
 
 QString chance_percent(double probability) { return plain_decimal(probability * 100.0); }
+
+QString value_text(const core::ValueRange& range) {
+    const auto one = [](double value) { return std::isinf(value) ? QStringLiteral("∞") : plain_decimal(value); };
+    if (one(range.lowest) == one(range.highest)) return one(range.lowest);
+    return one(range.lowest) + QStringLiteral(" – ") + one(range.highest);
+}
+
+QString return_text(const core::ReturnReport& report) {
+    if (!report.value) return QString::fromStdString(core::return_summary_line(report));
+    const core::PackageReturn& value = *report.value;
+    QString text = QString::fromStdString(core::return_summary_line(report)) +
+                   QStringLiteral("; вероятность хоть какого-то выигрыша %1 %").arg(chance_percent(value.any_prize));
+    if (!value.exact) text += QStringLiteral(" ± ") + chance_percent(value.any_prize_error);
+    text += value.exact ? QStringLiteral(" (точный расчёт)")
+                        : QStringLiteral(" (оценка по %1 случайным розыгрышам)").arg(value.samples);
+    return text;
+}
 
 QString chances_text(const core::ChancesReport& report) {
     if (!report.chances) return QStringLiteral("Шансы пакета не рассчитаны: ") + QString::fromStdString(report.refusal);
@@ -120,13 +140,18 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner, std::
     package_hits_->set_cell(hit_columns + 1, 0, QStringLiteral("Всего"));
     package_hits_->set_column_width(0, 80);
 
-    // Columns: the line number, 8 to 0 hits, the line itself.
-    line_hits_ = make_grid("line_hits", hit_columns + 2, 1);
+    // Columns: the line number, 8 to 0 hits, the value, the line itself.
+    line_hits_ = make_grid("line_hits", line_column + 1, 1);
     line_hits_->set_cell(0, 0, QStringLiteral("Строка"));
     for (int k = core::event_count; k >= 0; --k) line_hits_->set_cell(column_of_hits(k, 1), 0, QString::number(k));
-    line_hits_->set_cell(hit_columns + 1, 0, QStringLiteral("Ставка"));
+    line_hits_->set_cell(value_column, 0, QStringLiteral("Ценность"));
+    line_hits_->set_cell(line_column, 0, QStringLiteral("Ставка"));
     line_hits_->set_column_width(0, 80);
-    line_hits_->set_column_width(hit_columns + 1, 360);
+    line_hits_->set_column_width(value_column, 90);
+    line_hits_->set_column_width(line_column, 360);
+    line_hits_->setToolTip(QStringLiteral("Ценность ставки — её вероятность по заданным вероятностям, делённая на "
+                                          "популярность (произведение долей пула); у купона — от наименьшей до наибольшей "
+                                          "ценности его одиночных ставок. Выше 1 — толпа ставку недооценивает."));
 
     // Columns: the row caption, at least 8 down to at least 2 hits.
     chances_ = make_grid("chances", core::event_count, 2);
@@ -135,6 +160,21 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner, std::
     for (int k = core::event_count; k >= 2; --k) chances_->set_cell(column_of_hits(k, 1), 0, QString::number(k));
     chances_->set_default_column_width(60);
     chances_->set_column_width(0, 100);
+
+    // Columns: the row caption, then the paying tiers from the highest, set once the rules are known.
+    tier_returns_ = make_grid("tier_returns", 1, 3);
+    tier_returns_->set_cell(0, 0, QStringLiteral("Совпадений"));
+    tier_returns_->set_cell(0, 1, QStringLiteral("Вероятность выигрыша, %"));
+    tier_returns_->set_cell(0, 2, QStringLiteral("Ожидаемая сумма"));
+    tier_returns_->set_default_column_width(80);
+    tier_returns_->set_column_width(0, 150);
+    returns_caption_ = new QLabel(QStringLiteral("Выигрыш пакета по разрядам тотализатора: вероятность выиграть в разряде "
+                                                 "и ожидаемая сумма выигрыша в нём"), this);
+    returns_caption_->setObjectName(QStringLiteral("returns_caption"));
+    return_note_ = new QLabel(this);
+    return_note_->setObjectName(QStringLiteral("return_note"));
+    return_note_->setWordWrap(true);
+    return_note_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     missing_results_hint_ = new QLabel(this);
     missing_results_hint_->setObjectName(QStringLiteral("missing_results_hint"));
@@ -166,6 +206,9 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner, std::
                                                 "менее k событий"), this));
     layout->addWidget(chances_, 0, Qt::AlignLeft);
     layout->addWidget(chances_note_);
+    layout->addWidget(returns_caption_);
+    layout->addWidget(tier_returns_, 0, Qt::AlignLeft);
+    layout->addWidget(return_note_);
     hide();
 }
 
@@ -185,6 +228,7 @@ void ResultsWindow::show_current() {
     show_event_captions();
     show_hits();
     show_chances_if_changed();
+    show_returns_if_changed();
 }
 
 void ResultsWindow::open() {
@@ -214,6 +258,9 @@ void ResultsWindow::show_hits() {
     missing_results_hint_->setVisible(!complete);
     std::optional<core::PackageHits> hits;
     if (complete) hits = core::package_hits(whole, results);
+    // Values need both figures of every event; without a line there is nothing to compare.
+    const bool values_known = !core::probability_refusal(session_.events, {}) && !core::pool_share_refusal(session_.events);
+    const core::CrowdValues values = core::crowd_values(session_.events);
 
     for (int k = core::event_count; k >= 0; --k) {
         const int column = column_of_hits(k, 1);
@@ -234,7 +281,10 @@ void ResultsWindow::show_hits() {
         unread_rows_[static_cast<std::size_t>(row)] = !read_whole && unread.lines > 0 && bets[i] != core::BetEntry{};
         QString line = QString::fromStdString(core::format_bet(bets[i]));
         if (!read_whole && memo_line_) line = memo_line_(static_cast<int>(i));
-        line_hits_->set_cell(hit_columns + 1, row, line);
+        line_hits_->set_cell(line_column, row, line);
+        const std::optional<core::ValueRange> value =
+            values_known && read_whole ? core::entry_value_range(bets[i], values) : std::nullopt;
+        line_hits_->set_cell(value_column, row, value ? value_text(*value) : QString());
     }
     unread_note_->setText(unread.lines == 0 ? QString()
                                             : QStringLiteral("Не прочитаны целиком строк: %1 (в главном окне в них %2 "
@@ -250,6 +300,7 @@ bool ResultsWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
         show_hits();
         show_chances_if_changed();
+        show_returns_if_changed();
     }
     return QWidget::event(event);
 }
@@ -280,6 +331,62 @@ void ResultsWindow::show_chances() {
     }
     chances_->update();
     chances_note_->setText(chances_text(report));
+}
+
+void ResultsWindow::show_returns_if_changed() {
+    ReturnInputs inputs{session_.bets, {}, session_.pool_rules, session_.settings.stake.currency()};
+    inputs.figures.reserve(2 * core::event_count * core::outcome_count);
+    for (int e = 1; e <= core::event_count; ++e)
+        for (int o = 1; o <= core::outcome_count; ++o) {
+            inputs.figures.push_back(session_.events.cell(e, o).setting_probability);
+            inputs.figures.push_back(session_.events.cell(e, o).pool_probability);
+        }
+    if (returns_shown_ == inputs) return;
+    returns_shown_ = std::move(inputs);
+    show_returns();
+}
+
+void ResultsWindow::show_returns() {
+    const std::optional<core::PoolRules>& rules = session_.pool_rules;
+    tier_returns_->setVisible(rules.has_value());
+    if (!rules) {
+        tier_returns_->set_column_count(1);
+        return_note_->setText(QStringLiteral("Ожидаемый возврат не рассчитан: задайте правила тотализатора "
+                                             "(Пакет → Правила тотализатора)"));
+        return;
+    }
+    // Every entry counts, as in the main window's line. Beyond a few thousand bets an estimate keeps
+    // the window quick; it says so.
+    core::ReturnOptions options;
+    options.exact_pair_limit = 20'000'000;
+    const core::ReturnReport report =
+        core::expected_return(session_.bets, session_.events, *rules, session_.settings.stake.currency(), options);
+    std::vector<int> tiers;
+    for (int k = core::event_count; k >= core::lowest_paying_tier; --k)
+        if (rules->tier_listed[static_cast<std::size_t>(k)]) tiers.push_back(k);
+    const bool estimated = report.value && !report.value->exact;
+    tier_returns_->set_column_count(static_cast<int>(tiers.size()) + 1);
+    tier_returns_->set_row_count(estimated ? 5 : 3);
+    if (estimated) {
+        tier_returns_->set_cell(0, 3, QStringLiteral("Погрешность вероятности, %"));
+        tier_returns_->set_cell(0, 4, QStringLiteral("Погрешность суммы"));
+    }
+    for (std::size_t i = 0; i < tiers.size(); ++i) {
+        const int column = static_cast<int>(i) + 1;
+        const auto k = static_cast<std::size_t>(tiers[i]);
+        tier_returns_->set_cell(column, 0, QString::number(tiers[i]));
+        const core::PackageReturn* value = report.value ? &*report.value : nullptr;
+        tier_returns_->set_cell(column, 1, value ? chance_percent(value->tier_chance[k]) : QString());
+        tier_returns_->set_cell(column, 2,
+                                value ? QString::fromStdString(core::Currency::from_floating(value->tier_amount[k]).to_string()) : QString());
+        if (estimated) {
+            tier_returns_->set_cell(column, 3, chance_percent(value->tier_chance_error[k]));
+            tier_returns_->set_cell(column, 4, QString::fromStdString(core::Currency::from_floating(value->tier_amount_error[k]).to_string()));
+        }
+    }
+    tier_returns_->update();
+    return_note_->setText(tiers.empty() ? QStringLiteral("Ни один разряд не платит: в правилах тотализатора нет разрядов")
+                                        : return_text(report));
 }
 
 void ResultsWindow::draw_cell(StringGrid& grid, QPainter& painter, int column, int row, const QRect& rect) {

@@ -1,5 +1,6 @@
 // The check by results: the draw's 8 results chosen per event, the package's single bets by
-// number of hits, the hits of every memo line, and the package's chances under the set probabilities.
+// number of hits, the hits and the value of every memo line, the package's chances under the set
+// probabilities, and what it is expected to win per tier of the pool.
 #pragma once
 
 #include <array>
@@ -12,6 +13,8 @@
 #include <QWidget>
 
 #include "app/string_grid.h"
+#include "core/crowd_value.h"
+#include "core/expected_return.h"
 #include "core/package_chances.h"
 #include "core/results_check.h"
 #include "core/session.h"
@@ -44,6 +47,10 @@ private:
     // The chances when the list or the set probabilities differ from the ones last shown.
     void show_chances_if_changed();
     void show_chances();
+    // The expected return and the per-tier table when the package, the line, the rules or the stake
+    // differ from the ones last shown.
+    void show_returns_if_changed();
+    void show_returns();
     void draw_cell(StringGrid& grid, QPainter& painter, int column, int row, const QRect& rect);
 
     void show_event_captions();
@@ -63,7 +70,26 @@ private:
     core::BetList chances_bets_;
     std::vector<core::Currency> chances_probabilities_;
     bool chances_shown_ = false;
+    QLabel* returns_caption_ = nullptr;
+    StringGrid* tier_returns_ = nullptr;        // per paying tier: the chance of a prize, its expected amount
+    QLabel* return_note_ = nullptr;             // the expected return, or why it is not computed
+    // What the return shown was computed from.
+    struct ReturnInputs {
+        core::BetList bets;
+        std::vector<core::Currency> figures;  // set probabilities and pool shares
+        std::optional<core::PoolRules> rules;
+        core::Currency stake;
+        bool operator==(const ReturnInputs&) const = default;
+    };
+    std::optional<ReturnInputs> returns_shown_;
 };
+
+// The value column of a memo line: its single bet's value, or from the lowest to the highest value
+// of a coupon's single bets; "∞" where the crowd does not play an outcome.
+QString value_text(const core::ValueRange& range);
+// The line under the tier table: the expected return, its share of the cost, the chance of any
+// prize and how it was found.
+QString return_text(const core::ReturnReport& report);
 
 // The line under the chances table: the expected number of bets with 8 hits and how the chances
 // were found, or why they cannot be computed.

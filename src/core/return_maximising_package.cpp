@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/condition_space.h"
 #include "core/draw_space.h"
 #include "core/expected_return.h"
 #include "core/package_chances.h"
@@ -92,10 +93,23 @@ struct Run {
     std::uint64_t work = 0;
     std::vector<VariantPattern> earlier;
     std::vector<std::int64_t> current;  // the package while a phase runs; after a stop, the answer
+    std::optional<ConditionCheck> check;  // the conditions, when they are in force
+    MarkedColumns marked;
+
+    // A variant the conditions let be chosen.
+    bool allowed(std::int64_t variant) const {
+        if (!check) return true;
+        const VariantPattern digits = space.digits(variant);
+        VariantColumns columns{};
+        for (int d = 0; d < event_count; ++d)
+            columns[static_cast<std::size_t>(d)] = marked.columns[static_cast<std::size_t>(d)][static_cast<std::size_t>(digits[static_cast<std::size_t>(d)])];
+        return check->passes(columns);
+    }
 
     Run(const EventTable& table, const BetList& list, const PoolRules& r, const ReturnMaximisingSettings& s,
         const std::function<void(const std::string&)>& progress, std::stop_token stop)
-        : settings(s), rules(r), poll(s, progress, std::move(stop)), space(table) {
+        : settings(s), rules(r), poll(s, progress, std::move(stop)), space(table), marked(table) {
+        if (conditions_in_force(s.conditions)) check.emplace(s.conditions, table);
         const Probabilities p = normalised_over_outcomes(table);
         const CrowdShares crowd = crowd_shares(table);
         for (int e = 0; e < event_count; ++e) {
@@ -278,6 +292,7 @@ struct Run {
         poll.caption = [&] { return "Максимум выигрыша: оценка вариантов " + std::to_string(done) + " из " + std::to_string(space.size()); };
         for (std::int64_t v = 0; v < space.size(); ++v, ++done) {
             poll.tick();
+            if (!allowed(v)) continue;
             by_probability.push_back({variant_probability(v), v});
             // Out of time, the variants not yet valued wait outside the pool.
             if (!poll.out_of_time()) alone.push_back({gain(space.digits(v)), v});
@@ -360,7 +375,7 @@ struct Run {
                 double best_gain = -1;
                 std::int64_t best = out;
                 const auto consider = [&](std::int64_t variant) {
-                    if (variant == out) return;
+                    if (variant == out || !allowed(variant)) return;
                     const double g = gain(space.digits(variant));
                     if (g > best_gain || (g == best_gain && variant < best)) {
                         best_gain = g;
@@ -425,6 +440,10 @@ ReturnMaximisingPackage return_maximising_package(const EventTable& table, const
         return result;
     }
     Run run(table, earlier, rules, settings, progress, std::move(stop));
+    if (run.check && !run.check->refusal().empty()) {
+        result.refusal = run.check->refusal();
+        return result;
+    }
     const std::uint64_t counters = run.draws * std::max<std::size_t>(1, run.tiers());
     if (counters > return_maximising_state_limit) {
         result.refusal = "Слишком много сочетаний исходов для расчёта выигрыша: " + std::to_string(run.draws) +
@@ -476,6 +495,7 @@ ReturnMaximisingPackage return_maximising_package(const EventTable& table, const
                 }
             }
         }
+        if (best.empty() && run.check) result.refusal = "Ни один вариант по отмеченным исходам не проходит условия";
     } catch (const StopSearch&) {
         result.stopped = true;
         // Stopped amid the greedy pass, the better start stands; amid the ranking there is none.
@@ -498,6 +518,7 @@ std::optional<std::string> form_return_maximising_package(Session& session, cons
     settings.generator = session.rng;
     settings.time_budget = time_budget;
     settings.clock = hooks.clock;
+    settings.conditions = session.conditions;
     session.rng.seed(session.rng.next());
     std::stop_source stop;
     const std::function<void(const std::string&)> progress = [&](const std::string& caption) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/bet.h"
+#include "core/conditions.h"
 #include "core/event_table.h"
 #include "core/pool_rules.h"
 #include "core/progress.h"
@@ -34,6 +35,8 @@ struct ReturnMaximisingSettings {
     // seeded run gives the same package on any machine fast enough to stay within the time budget.
     std::uint64_t search_work_limit = 400'000'000;
     std::function<std::chrono::steady_clock::time_point()> clock;  // steady_clock when empty
+    // While they are in force, only the variants that pass them are chosen.
+    ConditionSet conditions;
 };
 
 struct ReturnMaximisingPackage {
@@ -52,7 +55,9 @@ struct ReturnMaximisingPackage {
 // package (the earlier entries that are single bets over the marks count; every earlier amount adds
 // to the funds). Starts from the better of the N variants with the highest return each on its own
 // and the N likeliest, or the greedy pass when that is better, then exchanges one bet for another
-// while that raises the return. `progress` hears a caption about once a second.
+// while that raises the return. `progress` hears a caption about once a second. With conditions in
+// force only passing variants are chosen (the earlier bets count whatever they are); refused when
+// none passes.
 ReturnMaximisingPackage return_maximising_package(const EventTable& table, const BetList& earlier, const PoolRules& rules,
                                                   const ReturnMaximisingSettings& settings,
                                                   const std::function<void(const std::string&)>& progress, std::stop_token stop);

@@ -66,6 +66,10 @@ public:
         return true;
     }
     bool at_end() const { return rest_.empty(); }
+    // The next line starts with "key ": a section that older files do not have.
+    bool next_is(std::string_view key) const {
+        return rest_.size() > key.size() && rest_.substr(0, key.size()) == key && rest_[key.size()] == ' ';
+    }
 
 private:
     std::string_view rest_;
@@ -156,8 +160,8 @@ WorkingStateRead read_body(std::string_view body) {
         !reader.block(memo_size, text))
         return refuse("bad memo");
     state.memo_text = text;
-    // Files written before conditions existed end with the memo.
-    if (!reader.at_end()) {
+    // Files written before conditions or the pool rules existed end with the memo or the conditions.
+    if (!reader.at_end() && !reader.next_is("pool-rules")) {
         std::array<std::size_t, 2> row{};
         if (!reader.field("conditions", text) || !integer_row<std::size_t>(text, row, 0, body.size()) || row[0] > 1 ||
             !reader.block(row[1], text))
@@ -165,7 +169,13 @@ WorkingStateRead read_body(std::string_view body) {
         state.conditions_on = row[0] == 1;
         state.conditions_file = text;
     }
-    if (!reader.at_end()) return refuse("unexpected text after the conditions");
+    if (!reader.at_end()) {
+        if (!reader.field("pool-rules", text)) return refuse("unexpected text after the conditions");
+        PoolRulesParse rules = parse_pool_rules(text);
+        if (!rules.rules) return refuse("bad pool rules");
+        state.pool_rules = rules.rules;
+    }
+    if (!reader.at_end()) return refuse("unexpected text after the pool rules");
     return {std::move(state), {}};
 }
 
@@ -176,7 +186,7 @@ bool WorkingState::operator==(const WorkingState& other) const {
            guarantee == other.guarantee && repeat_count == other.repeat_count && yellow_min == other.yellow_min &&
            yellow_max == other.yellow_max && start_with_box == other.start_with_box &&
            stake.value == other.stake.value && conditions_file == other.conditions_file &&
-           conditions_on == other.conditions_on;
+           conditions_on == other.conditions_on && pool_rules == other.pool_rules;
 }
 
 void write_working_state(std::ostream& out, const WorkingState& state) {
@@ -213,6 +223,7 @@ void write_working_state(std::ostream& out, const WorkingState& state) {
         line("conditions", std::string(state.conditions_on ? "1 " : "0 ") + std::to_string(state.conditions_file.size()));
         body.append(state.conditions_file).append("\n");
     }
+    if (state.pool_rules) line("pool-rules", format_pool_rules(*state.pool_rules));
     char crc[16];
     std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(crc_of(body)));
     out.write(body.data(), static_cast<std::streamsize>(body.size()));
@@ -244,6 +255,7 @@ WorkingStateRead read_working_state(std::istream& in, std::size_t max_bytes) {
 WorkingState capture_working_state(const Session& session, std::string memo_text) {
     WorkingState state = capture_working_state(session.events, session.settings, std::move(memo_text));
     keep_conditions(session.conditions, state);
+    state.pool_rules = session.pool_rules;
     return state;
 }
 

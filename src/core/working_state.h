@@ -13,6 +13,7 @@
 #include "core/event_table.h"
 #include "core/list_operations.h"
 #include "core/outcomes.h"
+#include "core/pool_rules.h"
 
 namespace morvalen::core {
 
@@ -42,6 +43,8 @@ struct WorkingState {
     // The conditions as their file holds them, and whether they act ("Условия включены").
     std::string conditions_file;
     bool conditions_on = false;
+    // The rules of the pool, once the player has set them.
+    std::optional<PoolRules> pool_rules;
 
     bool operator==(const WorkingState& other) const;
 };
@@ -66,7 +69,7 @@ WorkingStateRead read_working_state(std::istream& in, std::size_t max_bytes = wo
 void restore_conditions(const WorkingState& state, ConditionSet& set);
 // Keeps the set in the state.
 void keep_conditions(const ConditionSet& set, WorkingState& state);
-// The state of a session with the given memo text.
+// The state of a session with the given memo text (its conditions and pool rules included).
 WorkingState capture_working_state(const Session& session, std::string memo_text);
 // The same with the settings given apart (as the panel shows them).
 WorkingState capture_working_state(const EventTable& events, const FormationSettings& settings, std::string memo_text);

@@ -94,7 +94,7 @@ TEST(FirstEvening, ALineCutShortIsTintedAndEveryWindowCountsTheSame) {
     EXPECT_EQ(hits->cell(10, 1), "1");  // only the whole bet is checked
     EXPECT_TRUE(find_in<QLabel>(*results, "unread_note")->isVisible());
     auto* lines = find_in<StringGrid>(*results, "line_hits");
-    EXPECT_EQ(lines->cell(10, 2), "50|1-(1:0);2-(9:9);3-(1:1)#");  // as the player wrote it
+    EXPECT_EQ(lines->cell(11, 2), "50|1-(1:0);2-(9:9);3-(1:1)#");  // as the player wrote it
 
     h.action("show_distribution")->trigger();
     auto* counts = find_in<StringGrid>(*h.window, "counts_grid");

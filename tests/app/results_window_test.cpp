@@ -64,7 +64,7 @@ TEST(ResultsWindow, CountsSingleBetsByHitsForThePackageAndEachLine) {
     EXPECT_EQ(per_line.cell(2, 2), "3");
     EXPECT_EQ(per_line.cell(3, 2), "2");
     EXPECT_EQ(per_line.cell(9, 3), "1");
-    EXPECT_TRUE(per_line.cell(10, 2).startsWith(QStringLiteral("3.1|1-(1:0,2:0,2:1);2-(0:0,1:1)")));
+    EXPECT_TRUE(per_line.cell(11, 2).startsWith(QStringLiteral("3.1|1-(1:0,2:0,2:1);2-(0:0,1:1)")));
 
     // Equal chances of 1/17 per outcome: the chances of at least k hits grow as k falls.
     const StringGrid& chances = *find_in<StringGrid>(*window, "chances");

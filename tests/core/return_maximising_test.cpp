@@ -2,6 +2,7 @@
 // the same bets for a seed, and a stop that keeps a whole package.
 #include <gtest/gtest.h>
 
+#include "core/condition_space.h"
 #include "core/expected_return.h"
 #include "core/return_maximising_package.h"
 #include "core/session.h"
@@ -141,6 +142,73 @@ TEST(ReturnMaximising, TheSessionAppendsTheBetsAtTheStake) {
     ASSERT_EQ(session.bets.size(), 12U);
     EXPECT_EQ(session.bets[0].amount, session.settings.stake.currency());
     EXPECT_FALSE(session.formation_running);
+}
+
+// Home wins in two to four events, or a draw in none; a yet narrower set passes nothing.
+ConditionSet home_wins(int low, int high) {
+    ConditionSet set;
+    set.enabled = true;
+    Condition home;
+    home.count_low = low;
+    home.count_high = high;
+    set.conditions = {home};
+    return set;
+}
+
+VariantColumns columns_of(const BetEntry& bet) {
+    VariantColumns columns{};
+    for (int e = 1; e <= event_count; ++e) bet.set(e).for_each_column([&](int c) { columns[static_cast<std::size_t>(e - 1)] = c; });
+    return columns;
+}
+
+TEST(ReturnMaximising, WithConditionsInForceOnlyPassingVariantsAreChosen) {
+    RandomSource rng(31);
+    EventTable table = random_line(rng, 0);
+    // "1:0" and "0:0" marked in every event: a variant's home wins are its "1:0"s.
+    for (int e = 1; e <= event_count; ++e)
+        for (int c : {1, 7}) table.cell(e, c).mark = 1;
+    const PoolRules rules = *parse_pool_rules("tickets=200000;payout=0.65;tiers=8:0.5,7:0.3,6:0.2").rules;
+    ReturnMaximisingSettings settings = settings_for(25, 3);
+    settings.search_work_limit = 300'000;
+    const ReturnMaximisingPackage free = return_maximising_package(table, {}, rules, settings, quiet, {});
+    ASSERT_EQ(free.refusal, "");
+    settings.conditions = home_wins(2, 4);
+    const ConditionCheck check(settings.conditions, table);
+    std::size_t passing_in_free = 0;
+    for (const BetEntry& bet : free.bets) passing_in_free += check.passes(columns_of(bet)) ? 1 : 0;
+    ASSERT_LT(passing_in_free, free.bets.size()) << "the conditions must bite for the case to say anything";
+
+    const ReturnMaximisingPackage held = return_maximising_package(table, {}, rules, settings, quiet, {});
+    ASSERT_EQ(held.refusal, "");
+    ASSERT_EQ(held.bets.size(), 25U);
+    for (const BetEntry& bet : held.bets) EXPECT_TRUE(check.passes(columns_of(bet))) << format_bet(bet);
+    // Its starts are passing packages too, and it is not below them; the free run can only do better.
+    EXPECT_GE(held.expected_return, held.best_alone_return * (1 - 1e-12));
+    EXPECT_GE(held.expected_return, held.likeliest_return * (1 - 1e-12));
+    EXPECT_LE(held.best_alone_return, free.best_alone_return * (1 + 1e-12));
+    EXPECT_LE(held.expected_return, free.expected_return * (1 + 1e-9));
+    const PackageReturn exact = *expected_return(staked(held.bets), table, rules, Currency::from_units(3)).value;
+    EXPECT_NEAR(exact.expected_return, held.expected_return, 1e-9 * exact.expected_return);
+
+    // Switched off, they are not in force and change nothing.
+    settings.conditions.enabled = false;
+    EXPECT_EQ(return_maximising_package(table, {}, rules, settings, quiet, {}).bets, free.bets);
+    // Nothing passes: refused, nothing formed.
+    settings.conditions = home_wins(8, 8);
+    for (int e = 1; e <= event_count; ++e) table.cell(e, 1).mark = 0;
+    const ReturnMaximisingPackage none = return_maximising_package(table, {}, rules, settings, quiet, {});
+    EXPECT_EQ(none.refusal, "Ни один вариант по отмеченным исходам не проходит условия");
+    EXPECT_TRUE(none.bets.empty());
+
+    // The window's and the batch tool's run takes the session's conditions.
+    Session session(7);
+    session.events = table;
+    for (int e = 1; e <= event_count; ++e) session.events.cell(e, 1).mark = 1;
+    session.settings.repeat_count = 10;
+    session.conditions = home_wins(2, 4);
+    EXPECT_EQ(form_return_maximising_package(session, rules, {}, std::chrono::milliseconds(1000)), std::nullopt);
+    ASSERT_EQ(session.bets.size(), 10U);
+    for (const BetEntry& bet : session.bets) EXPECT_TRUE(check.passes(columns_of(bet))) << format_bet(bet);
 }
 
 }  // namespace

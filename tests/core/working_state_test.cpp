@@ -223,3 +223,47 @@ TEST(WorkingState, TheConditionsAreKeptAndOlderFilesStillRead) {
     EXPECT_FALSE(read_text(with_checksum(body + "conditions 2 3\nabc\n")).state);
     EXPECT_FALSE(read_text(with_checksum(body + "conditions 1 30\nabc\n")).state);
 }
+
+TEST(WorkingState, ThePoolRulesAreKeptBesideTheConditionsAndOlderFilesStillRead) {
+    Session session;
+    session.pool_rules = parse_pool_rules("tickets=1234567;payout=0.655;tiers=8:0.45,7:0.3333,5:0.1;jackpot=2500.75").rules;
+    ASSERT_TRUE(session.pool_rules);
+    const WorkingState without_conditions = capture_working_state(session, "memo\n");
+    ASSERT_TRUE(without_conditions.pool_rules);
+    const WorkingStateRead read = read_text(written(without_conditions));
+    ASSERT_TRUE(read.state) << read.error;
+    EXPECT_EQ(read.state->pool_rules, session.pool_rules);
+    EXPECT_EQ(*read.state, without_conditions);
+
+    // With the conditions before them; rules without a listed tier come back as they were.
+    session.conditions.enabled = true;
+    session.conditions.conditions = {Condition{}};
+    session.pool_rules = parse_pool_rules("tickets=0;payout=1;tiers=").rules;
+    ASSERT_TRUE(session.pool_rules);
+    const WorkingState both = capture_working_state(session, "");
+    const WorkingStateRead both_read = read_text(written(both));
+    ASSERT_TRUE(both_read.state) << both_read.error;
+    EXPECT_EQ(both_read.state->pool_rules, session.pool_rules);
+    EXPECT_TRUE(both_read.state->conditions_on);
+    EXPECT_EQ(*both_read.state, both);
+
+    // A file of the time before the rules, with or without conditions, reads with no rules; a state
+    // without rules writes no such line.
+    const WorkingState plain = sample_state();
+    EXPECT_EQ(written(plain).find("pool-rules"), std::string::npos);
+    const WorkingStateRead older = read_text(written(plain));
+    ASSERT_TRUE(older.state) << older.error;
+    EXPECT_FALSE(older.state->pool_rules);
+    WorkingState with_conditions_only = both;
+    with_conditions_only.pool_rules.reset();
+    ASSERT_TRUE(read_text(written(with_conditions_only)).state);
+    EXPECT_FALSE(read_text(written(with_conditions_only)).state->pool_rules);
+
+    // Rules that do not read, a second rules line or text after them refuse the file.
+    const std::string body = body_of(written(plain));
+    EXPECT_TRUE(read_text(with_checksum(body + "pool-rules tickets=5;payout=0.5;tiers=8:1\n")).state);
+    EXPECT_FALSE(read_text(with_checksum(body + "pool-rules tickets=5;payout=2;tiers=8:1\n")).state);
+    EXPECT_FALSE(read_text(with_checksum(body + "pool-rules tickets=5;payout=0.5;tiers=8:1\npool-rules tickets=5;payout=0.5;tiers=8:1\n")).state);
+    EXPECT_FALSE(read_text(with_checksum(body + "pool-rules tickets=5;payout=0.5;tiers=8:1\nconditions 0 0\n\n")).state);
+    EXPECT_FALSE(read_text(with_checksum(body + "pool-rules\n")).state);
+}
