@@ -8,6 +8,7 @@
 #include <boost/asio/write.hpp>
 #include <boost/beast/http/error.hpp>
 
+#include "service/client_address.h"
 #include "service/http_response.h"
 #include "service/page_files.h"
 
@@ -120,10 +121,21 @@ void HttpConnection::parse() {
             return;
         }
     }
-    dispatch(std::string(request.target()));
+    dispatch(std::string(request.target()), client_of(request));
 }
 
-void HttpConnection::dispatch(std::string target) {
+std::string HttpConnection::client_of(const boost::beast::http::request<boost::beast::http::empty_body>& request) {
+    error_code error;
+    const auto peer = socket_.remote_endpoint(error);
+    std::string_view forwarded;
+    if (!shared_.forwarded_client_field.empty()) {
+        const auto field = request[shared_.forwarded_client_field];
+        forwarded = std::string_view(field.data(), field.size());
+    }
+    return client_key(error ? std::string() : peer.address().to_string(), forwarded);
+}
+
+void HttpConnection::dispatch(std::string target, std::string client) {
     // The hot request is answered here: two thread hand-overs would cost more than the answer.
     if (auto reply = shared_.answer_at_once(target)) {
         respond(*reply);
@@ -132,8 +144,9 @@ void HttpConnection::dispatch(std::string target) {
     phase_ = Phase::handling;
     // The handler's time is bounded by the handlers themselves (on-demand generation waits a fixed time).
     deadline_.cancel();
-    asio::post(*shared_.handlers, [self = shared_from_this(), target = std::move(target)]() mutable {
-        Reply reply = self->shared_.answer(target);
+    asio::post(*shared_.handlers, [self = shared_from_this(), target = std::move(target),
+                                   client = std::move(client)]() mutable {
+        Reply reply = self->shared_.answer(target, client);
         auto executor = self->socket_.get_executor();
         asio::post(executor, [self = std::move(self), reply = std::move(reply)] { self->respond(reply); });
     });

@@ -39,12 +39,14 @@ struct ConnectionLimits {
 struct ConnectionShared {
     ConnectionLimits limits;
     boost::asio::thread_pool* handlers = nullptr;
-    // Called on a handler thread; never throws.
-    std::function<Reply(std::string_view target)> answer;
+    // Called on a handler thread with the client the request counts against; never throws.
+    std::function<Reply(std::string_view target, std::string_view client)> answer;
     // Called on the event loop; never throws and never waits. nullopt: ask the handler thread.
     std::function<std::optional<Reply>(std::string_view target)> answer_at_once;
     // The browser page's files, answered on the event loop from memory; may be empty.
     std::function<std::optional<Reply>(std::string_view target, bool accepts_gzip)> page;
+    // The field in which the local proxy names the client it forwards; empty: none is believed.
+    std::string forwarded_client_field;
 };
 
 // All of a connection's own work runs on the server's single event-loop thread; only the answer is
@@ -68,7 +70,8 @@ private:
     void next_request();
     void read_more();
     void parse();
-    void dispatch(std::string target);
+    std::string client_of(const boost::beast::http::request<boost::beast::http::empty_body>& request);
+    void dispatch(std::string target, std::string client);
     void respond(const Reply& reply, std::string_view extra_fields = {});
     void refuse_request(int status, std::string_view text, std::string_view extra_fields = {});
     void write(std::string bytes);

@@ -31,6 +31,9 @@ struct ServerOptions {
     // 503 answers in flight at once; beyond them a connection is closed without one.
     std::size_t max_refusals = 64;
     std::size_t max_head_bytes = 8192;
+    // The field in which nginx on this machine names the player it forwards (the deployment's site
+    // sets it); it is believed only from a loopback peer. Empty: every client is its peer address.
+    std::string forwarded_client_field = "X-Real-IP";
     // The browser page served at "/"; must outlive the server. Null serves none.
     const PageFiles* page_files = nullptr;
 };
