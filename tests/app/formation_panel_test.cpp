@@ -124,6 +124,19 @@ TEST(FormationPanel, CorruptBriefSystemIsAnUnexpectedErrorAndTheMemoComesBack) {
     EXPECT_FALSE(h.window->formation_running());
 }
 
+TEST(FormationPanel, ABriefSystemWithMoreBetsThanItsShapeHasVariantsIsRefusedWhole) {
+    Harness h;
+    h.mark_every_event({1, 7});  // 2^8 = 256 variants
+    h.fetcher->immediate[QStringLiteral("signat")] = {core::encode_payload(std::vector<std::uint64_t>(257, 0)),
+                                                      "application/octet-stream", true};
+    h.add_to_list();
+    ASSERT_EQ(h.boxes.boxes.size(), 1U);
+    EXPECT_TRUE(h.boxes.boxes[0].text.contains(QStringLiteral("more bets than its shape has variants")))
+        << h.boxes.boxes[0].text.toStdString();
+    EXPECT_TRUE(h.window->session().bets.empty());
+    EXPECT_FALSE(h.window->formation_running());
+}
+
 TEST(FormationPanel, SecondClickDuringADownloadStartsNoSecondRun) {
     Harness h;
     h.mark_every_event({1});
