@@ -82,6 +82,7 @@ std::optional<SourcedSystem> OnDemandSystems::refusal_for_new_job(std::string_vi
             return not_now(options_.keep_recent - (now - oldest.served),
                            "every generated system kept is in use; try again later");
     }
+    if (!options_.ration_clients) return std::nullopt;
     // A new client starts with its whole burst; each job moves its due time one refill on.
     const auto refill = std::chrono::duration_cast<Clock::duration>(options_.client_refill);
     const auto tolerance = refill * static_cast<Clock::rep>(std::max<std::size_t>(options_.client_burst, 1) - 1);

@@ -46,6 +46,7 @@ struct OnDemandOptions {
     // Asking for a system already being generated costs nothing.
     std::size_t client_burst = 6;
     std::chrono::seconds client_refill{60};
+    bool ration_clients = true;  // false: no budget (the desktop's own service, one player)
     // Clients whose budget is remembered; beyond them the one closest to a full budget is forgotten.
     std::size_t max_clients = 10'000;
     // Generated systems kept in the store; beyond it the least recently served is dropped, unless

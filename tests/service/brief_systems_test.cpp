@@ -183,6 +183,10 @@ TEST(OnDemandSystems, EachClientHasABudgetOfNewSystemsThatRefillsWithTime) {
     clock.advance(std::chrono::seconds(15));
     EXPECT_TRUE(on_demand.request(small_shape(3), "192.0.2.1").payload.has_value());
     EXPECT_EQ(on_demand.request(small_shape(4), "192.0.2.1").retry_after_seconds, 60);
+    // The desktop's own service rations nobody.
+    options.ration_clients = false;
+    OnDemandSystems own(store, options);
+    for (const int shape : {4, 5, 0}) EXPECT_TRUE(own.request(small_shape(shape), "127.0.0.1").payload.has_value());
 }
 
 TEST(OnDemandSystems, ForgottenClientsAreThoseClosestToAFullBudget) {
