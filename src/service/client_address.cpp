@@ -1,6 +1,7 @@
 // Addresses read with Asio's parser; IPv4 mapped into IPv6 is the IPv4 address it carries.
 #include "service/client_address.h"
 
+#include <algorithm>
 #include <optional>
 
 #include <boost/asio/ip/address.hpp>
@@ -28,13 +29,18 @@ std::string key_of(const ip::address& address) {
 
 }  // namespace
 
-std::string client_key(std::string_view peer, std::string_view forwarded) {
+std::string client_key(std::string_view peer, std::string_view forwarded, const std::vector<std::string>& proxies) {
     const auto from = parsed(peer);
     if (!from) return "unknown";
-    if (from->is_loopback() && !forwarded.empty()) {
+    const bool trusted = from->is_loopback() || std::any_of(proxies.begin(), proxies.end(), [&](const std::string& proxy) {
+                             return parsed(proxy) == from;
+                         });
+    if (trusted && !forwarded.empty()) {
         if (const auto behind = parsed(forwarded)) return key_of(*behind);
     }
     return key_of(*from);
 }
+
+bool is_address(std::string_view text) { return parsed(text).has_value(); }
 
 }  // namespace morvalen::service

@@ -132,7 +132,7 @@ std::string HttpConnection::client_of(const boost::beast::http::request<boost::b
         const auto field = request[shared_.forwarded_client_field];
         forwarded = std::string_view(field.data(), field.size());
     }
-    return client_key(error ? std::string() : peer.address().to_string(), forwarded);
+    return client_key(error ? std::string() : peer.address().to_string(), forwarded, shared_.trusted_proxies);
 }
 
 void HttpConnection::dispatch(std::string target, std::string client) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -45,8 +46,9 @@ struct ConnectionShared {
     std::function<std::optional<Reply>(std::string_view target)> answer_at_once;
     // The browser page's files, answered on the event loop from memory; may be empty.
     std::function<std::optional<Reply>(std::string_view target, bool accepts_gzip)> page;
-    // The field in which the local proxy names the client it forwards; empty: none is believed.
+    // The field in which a trusted proxy names the client it forwards; empty: none is believed.
     std::string forwarded_client_field;
+    std::vector<std::string> trusted_proxies;
 };
 
 // All of a connection's own work runs on the server's single event-loop thread; only the answer is

@@ -51,6 +51,7 @@ struct HttpServer::Transport {
         shared.limits.max_head_bytes = options.max_head_bytes;
         shared.handlers = &handlers;
         shared.forwarded_client_field = options.forwarded_client_field;
+        shared.trusted_proxies = options.trusted_proxies;
         shared.answer = [&service](std::string_view target, std::string_view client) {
             try {
                 return answer_request(service, target, client);

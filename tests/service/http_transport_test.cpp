@@ -256,6 +256,11 @@ TEST(ClientKeyTest, TheProxysFieldIsBelievedFromTheLoopbackOnlyAndIpv6CountsByIt
     EXPECT_EQ(client_key("2001:db8:1:2:3:4:5:6", ""), "2001:db8:1:2::/64");
     EXPECT_EQ(client_key("127.0.0.1", "2001:db8:1:2:ffff::1"), "2001:db8:1:2::/64");
     EXPECT_EQ(client_key("", ""), "unknown");
+    // nginx on another machine, named by the operator.
+    EXPECT_EQ(client_key("10.0.0.5", "198.51.100.1", {"10.0.0.5"}), "198.51.100.1");
+    EXPECT_EQ(client_key("10.0.0.6", "198.51.100.1", {"10.0.0.5"}), "10.0.0.6");
+    EXPECT_TRUE(is_address("fe80::1"));
+    EXPECT_FALSE(is_address("nginx.local"));
 }
 
 TEST(OpenFileLimitTest, IsRaisedToTheHardLimit) {
