@@ -121,26 +121,24 @@ void HttpConnection::parse() {
             return;
         }
     }
-    dispatch(std::string(request.target()), client_of(request));
+    std::string forwarded;
+    if (!shared_.forwarded_client_field.empty()) forwarded = std::string(request[shared_.forwarded_client_field]);
+    dispatch(std::string(request.target()), forwarded);
 }
 
-std::string HttpConnection::client_of(const boost::beast::http::request<boost::beast::http::empty_body>& request) {
-    error_code error;
-    const auto peer = socket_.remote_endpoint(error);
-    std::string_view forwarded;
-    if (!shared_.forwarded_client_field.empty()) {
-        const auto field = request[shared_.forwarded_client_field];
-        forwarded = std::string_view(field.data(), field.size());
-    }
-    return client_key(error ? std::string() : peer.address().to_string(), forwarded, shared_.trusted_proxies);
-}
-
-void HttpConnection::dispatch(std::string target, std::string client) {
+void HttpConnection::dispatch(std::string target, std::string_view forwarded) {
     // The hot request is answered here: two thread hand-overs would cost more than the answer.
     if (auto reply = shared_.answer_at_once(target)) {
         respond(*reply);
         return;
     }
+    // Who the request counts against; the peer of a connection stays what it was.
+    if (peer_.empty()) {
+        error_code error;
+        const auto endpoint = socket_.remote_endpoint(error);
+        peer_ = error ? std::string("?") : endpoint.address().to_string();
+    }
+    std::string client = client_key(peer_, forwarded, shared_.trusted_proxies);
     phase_ = Phase::handling;
     // The handler's time is bounded by the handlers themselves (on-demand generation waits a fixed time).
     deadline_.cancel();

@@ -72,8 +72,8 @@ private:
     void next_request();
     void read_more();
     void parse();
-    std::string client_of(const boost::beast::http::request<boost::beast::http::empty_body>& request);
-    void dispatch(std::string target, std::string client);
+    // forwarded: what the request's forwarded-client field says, if anything.
+    void dispatch(std::string target, std::string_view forwarded);
     void respond(const Reply& reply, std::string_view extra_fields = {});
     void refuse_request(int status, std::string_view text, std::string_view extra_fields = {});
     void write(std::string bytes);
@@ -97,6 +97,7 @@ private:
     bool request_line_seen_ = false;
     std::string in_;   // received and not yet parsed
     std::string out_;  // the answer being written
+    std::string peer_;  // the peer's address, once a request needed it
     std::shared_ptr<StreamedBody> streamed_;  // the streamed body, while it is being sent
     std::size_t streamed_offset_ = 0;
     std::optional<boost::beast::http::request_parser<boost::beast::http::empty_body>> parser_;
