@@ -31,7 +31,7 @@ void run_request(benchmark::State& state, std::int64_t signature) {
         service::Store store("");
         service::OnDemandSystems on_demand(store);
         const auto start = clock_type::now();
-        const auto first = on_demand.request(signature);
+        const auto first = on_demand.request(signature).payload;
         const double first_s = std::chrono::duration<double>(clock_type::now() - start).count();
         state.SetIterationTime(first_s);
         std::optional<std::string> stored;
@@ -40,7 +40,7 @@ void run_request(benchmark::State& state, std::int64_t signature) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         state.counters["stored_s"] = std::chrono::duration<double>(clock_type::now() - start).count();
         const auto again = clock_type::now();
-        const auto repeat = on_demand.request(signature);
+        const auto repeat = on_demand.request(signature).payload;
         state.counters["repeat_ms"] = std::chrono::duration<double, std::milli>(clock_type::now() - again).count();
         state.counters["answered"] = first.has_value() ? 1 : 0;
         if (repeat) state.counters["bets"] = static_cast<double>(core::decode_payload(*repeat, 64 << 20).records.size());

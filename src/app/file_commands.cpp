@@ -60,10 +60,12 @@ void export_sheet(const FileCommandTarget& target, core::SheetLayout layout) {
     if (chosen.isEmpty()) return;
     const core::SpreadsheetBuild build = core::build_spreadsheet_table(lines, layout);
     if (!build.table) throw std::runtime_error(build.error);
-    const std::string path = exporter::xlsx_file_name(chosen.toStdString());
-    if (const auto failed = exporter::write_xlsx(*build.table, path)) throw std::runtime_error(*failed);
+    const exporter::XlsxWorkbook workbook = exporter::xlsx_workbook(*build.table);
+    if (!workbook.error.empty()) throw std::runtime_error(workbook.error);
+    const QString path = QString::fromStdString(exporter::xlsx_file_name(chosen.toStdString()));
+    save_whole_file(path, workbook.bytes);
     // The player sees the saved workbook in the desktop's spreadsheet application.
-    if (Desktop* desktop = target.platform.desktop) desktop->open_url(QUrl::fromLocalFile(QString::fromStdString(path)));
+    if (Desktop* desktop = target.platform.desktop) desktop->open_url(QUrl::fromLocalFile(path));
 }
 
 

@@ -495,6 +495,7 @@ void MainWindow::download_brief_system(const QString& url) {
     if (!arrived) loop.exec();
     // A failed download is silent: the step that needed the network is skipped.
     if (!page.ok) return;
+    if (const QString refusal = brief_system_refusal(page); !refusal.isEmpty()) throw std::runtime_error(refusal.toStdString());
     const core::BriefBodyOutcome outcome = core::expand_brief_body(session_, page.body, progress_hooks(saved_caption));
     if (outcome.status == core::PayloadStatus::no_system) request_system_list();
     if (outcome.status == core::PayloadStatus::error) throw std::runtime_error(outcome.error);

@@ -17,8 +17,16 @@ void NetworkPageFetcher::fetch(const QString& url, FetchKind kind, std::function
         page.body.assign(result.body.constData(), static_cast<std::size_t>(result.body.size()));
         page.content_type = result.content_type.toStdString();
         page.failure = net::failure_reason(result);
+        page.status = result.status;
         done(std::move(page));
     });
+}
+
+QString brief_system_refusal(const FetchedPage& page) {
+    if (page.status < 300) return {};
+    if (page.status == 503)
+        return QStringLiteral("Сервис сейчас не подбирает новую бриф-систему: слишком много запросов. Повторите позже.");
+    return QStringLiteral("Бриф-система не получена: %1.").arg(page.failure);
 }
 
 }  // namespace morvalen::app

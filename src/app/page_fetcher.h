@@ -19,7 +19,13 @@ struct FetchedPage {
     // Why no usable page arrived (refused, timed out, an error status, too large), in Russian;
     // empty when the page arrived.
     QString failure = {};
+    int status = 0;  // the HTTP status; 0 when none arrived or none is known
 };
+
+// Why a brief-system answer with an error status holds no system, for the player; empty when its
+// status is a success or not known. A 503 is the service asking to come back later (its budget of
+// new systems for this player is spent, or its generator is full).
+QString brief_system_refusal(const FetchedPage& page);
 
 enum class FetchKind { page, brief_system };
 

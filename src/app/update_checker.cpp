@@ -147,7 +147,10 @@ void UpdateChecker::archive_arrived(const std::string& version, const net::Fetch
         return;
     }
     if (!net::page_arrived(result)) {
-        refuse(core::download_failure_text(net::failure_reason(result).toStdString()), UpdateOutcome::not_downloaded);
+        // The same limit the operator's command holds the stored archive to, named in the message.
+        const std::string reason = result.too_large ? core::archive_too_large_reason()
+                                                    : net::failure_reason(result).toStdString();
+        refuse(core::download_failure_text(reason), UpdateOutcome::not_downloaded);
         return;
     }
     const QByteArray archive = result.body;

@@ -1,6 +1,7 @@
 // Version texts are plain numbers now: the host's bytes are never shown or compared as free text.
 #include "core/update_check.h"
 
+#include <string>
 #include <vector>
 
 namespace morvalen::core {
@@ -120,6 +121,10 @@ std::string signature_refusal(SignedFile file, SignatureCheck check, std::string
 
 std::string download_failure_text(std::string_view reason) {
     return "Не удалось загрузить архив новой версии: " + std::string(reason) + ". Файл не сохранён.";
+}
+
+std::string archive_too_large_reason() {
+    return "архив больше " + std::to_string(update_archive_limit >> 20) + " МБ, наибольшего размера обновления";
 }
 
 std::string archive_write_failure_text(std::string_view folder) {

@@ -75,5 +75,7 @@ std::string signature_refusal(SignedFile file, SignatureCheck check, std::string
 // The archive could not be fetched (why, in Russian) or written into the folder.
 std::string download_failure_text(std::string_view reason);
 std::string archive_write_failure_text(std::string_view folder);
+// Why an archive above update_archive_limit is not fetched, with the limit in it.
+std::string archive_too_large_reason();
 
 }  // namespace morvalen::core

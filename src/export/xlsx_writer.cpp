@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <sys/stat.h>
+#include <fstream>
+#include <iterator>
 #include <type_traits>
 #include <unistd.h>
 #include <variant>
@@ -19,17 +20,11 @@ namespace {
 
 constexpr double column_width = 8;
 
-std::string failure(const std::string& path, const std::string& reason) {
-    return "Не удалось сохранить файл \"" + path + "\": " + reason;
-}
+std::string failure(const std::string& reason) { return "Не удалось подготовить книгу Excel: " + reason; }
 
-// Removes the temporary file unless it was renamed into place.
 struct TemporaryFile {
     std::string path;
-    bool kept = false;
-    ~TemporaryFile() {
-        if (!kept && !path.empty()) std::remove(path.c_str());
-    }
+    ~TemporaryFile() { std::remove(path.c_str()); }
 };
 
 // Workbook parts are XML: text that is not UTF-8 (a memo pasted in the file code page) is read as
@@ -48,24 +43,31 @@ std::string xlsx_file_name(const std::string& chosen) {
     return chosen;
 }
 
-std::optional<std::string> write_xlsx(const core::SpreadsheetTable& table, const std::string& path) {
-    const std::filesystem::path target(path);
-    if (target.filename().empty()) return failure(path, "не указано имя файла");
-    const std::filesystem::path folder = target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
-
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+XlsxWorkbook xlsx_workbook(const core::SpreadsheetTable& table) {
+    XlsxWorkbook made;
+    std::error_code no_folder;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(no_folder);
+    if (no_folder) folder = "/tmp";
+    std::string pattern = (folder / "morvalen-workbook.XXXXXX").string();
     const int fd = mkstemp(pattern.data());
-    if (fd < 0) return failure(path, std::strerror(errno));
+    if (fd < 0) {
+        made.error = failure(std::strerror(errno));
+        return made;
+    }
     close(fd);
     TemporaryFile temporary{pattern};
 
     lxw_workbook* workbook = workbook_new(temporary.path.c_str());
-    if (workbook == nullptr) return failure(path, "нехватка памяти");
+    if (workbook == nullptr) {
+        made.error = failure("нехватка памяти");
+        return made;
+    }
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, table.sheet_name.c_str());
     lxw_format* format = workbook_add_format(workbook);
     if (sheet == nullptr || format == nullptr) {
         workbook_close(workbook);
-        return failure(path, "недопустимое имя листа \"" + table.sheet_name + "\"");
+        made.error = failure("недопустимое имя листа \"" + table.sheet_name + "\"");
+        return made;
     }
     format_set_bold(format);
     format_set_align(format, LXW_ALIGN_RIGHT);
@@ -89,19 +91,22 @@ std::optional<std::string> write_xlsx(const core::SpreadsheetTable& table, const
     }
     if (error != LXW_NO_ERROR) {
         workbook_close(workbook);
-        return failure(path, lxw_strerror(error));
+        made.error = failure(lxw_strerror(error));
+        return made;
     }
     error = workbook_close(workbook);
-    if (error != LXW_NO_ERROR) return failure(path, lxw_strerror(error));
-
-    // mkstemp gives the owner alone access; a saved workbook gets the usual permissions.
-    const mode_t mask = umask(0);
-    umask(mask);
-    std::error_code ignored;
-    std::filesystem::permissions(temporary.path, static_cast<std::filesystem::perms>(0666 & ~mask), ignored);
-    if (std::rename(temporary.path.c_str(), path.c_str()) != 0) return failure(path, std::strerror(errno));
-    temporary.kept = true;
-    return std::nullopt;
+    if (error != LXW_NO_ERROR) {
+        made.error = failure(lxw_strerror(error));
+        return made;
+    }
+    std::ifstream in(temporary.path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if ((!in.good() && !in.eof()) || bytes.empty()) {
+        made.error = failure("временный файл не прочитан");
+        return made;
+    }
+    made.bytes = std::move(bytes);
+    return made;
 }
 
 }  // namespace morvalen::exporter

@@ -1,7 +1,6 @@
-// Writing a spreadsheet table as an .xlsx workbook file that is either complete or absent.
+// A spreadsheet table as the bytes of an .xlsx workbook; the caller writes them whole.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "core/spreadsheet_table.h"
@@ -12,10 +11,14 @@ namespace morvalen::exporter {
 // name has no extension, so that the desktop's default application recognises the file.
 std::string xlsx_file_name(const std::string& chosen);
 
-// Writes the table to `path` (one sheet named after the table; every column bold, right-aligned,
-// width 8). The workbook is built in a temporary file beside the target and renamed over it, so a
-// failure leaves neither a half-written file nor a changed old one. Returns the player's message on
-// failure, nullopt on success.
-std::optional<std::string> write_xlsx(const core::SpreadsheetTable& table, const std::string& path);
+struct XlsxWorkbook {
+    std::string bytes;  // the whole workbook, when made
+    std::string error;  // the player's message, when not
+};
+
+// The table as a workbook (one sheet named after the table; every column bold, right-aligned,
+// width 8). The library writes only to files, so the workbook is made in a private temporary file,
+// read back and removed; the bytes go to their place through the same writer as every other save.
+XlsxWorkbook xlsx_workbook(const core::SpreadsheetTable& table);
 
 }  // namespace morvalen::exporter

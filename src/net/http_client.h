@@ -63,8 +63,8 @@ public:
     // A body of at most max_bytes (a brief system, the archive): body_limits() with that cap.
     void download(const QUrl& url, qint64 max_bytes, Callback done);
 
-    // Runs a local event loop until the request ends; for the start-up check, which the program
-    // makes before its window is shown. Bounded by limits.total.
+    // Runs a local event loop until the request ends, for callers without an event loop of their own
+    // (a command-line fetch, tests); the window's requests are all asynchronous. Bounded by limits.total.
     FetchResult get_blocking(const QUrl& url, const RequestLimits& limits);
 
 Q_SIGNALS:

@@ -18,17 +18,18 @@ Reply bad_request(std::string message) {
     return reply;
 }
 
-void BriefService::set_system_source(SystemSource source) {
+void BriefService::set_system_source(SystemSource source, ServedHook served) {
     std::lock_guard<std::mutex> lock(mutex_);
     system_source_ = std::move(source);
+    served_ = std::move(served);
 }
 
-Reply BriefService::brief(const QueryParams& params, std::size_t target_length) {
+Reply BriefService::brief(const QueryParams& params, std::size_t target_length, std::string_view client) {
     const BriefQuery query = parse_brief_query(params, target_length);
     if (const auto* error = std::get_if<QueryError>(&query)) return bad_request(error->message);
     if (std::holds_alternative<LineQuery>(query)) return line_page();
     if (const auto* list = std::get_if<ListQuery>(&query)) return list_page(*list);
-    return system(std::get<SystemQuery>(query));
+    return system(std::get<SystemQuery>(query), client);
 }
 
 Reply BriefService::line_page() {
@@ -62,17 +63,29 @@ Reply BriefService::list_page(const ListQuery& query) {
     return reply;
 }
 
-Reply BriefService::system(const SystemQuery& query) {
+Reply BriefService::system(const SystemQuery& query, std::string_view client) {
     Reply reply;
     reply.content_type = "application/octet-stream";
+    SystemSource source;
+    ServedHook served;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        source = system_source_;
+        served = served_;
+    }
     auto payload = store_.with_db([&](Database& db) { return system_payload(db, query.signature); });
-    if (!payload) {
-        SystemSource source;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            source = system_source_;
+    if (payload) {
+        if (served) served(query.signature);
+    } else if (source) {
+        SourcedSystem sourced = source(query.signature, client);
+        if (sourced.retry_after_seconds > 0) {
+            reply.status = 503;
+            reply.body = sourced.refusal + "\n";
+            reply.content_type = "text/plain; charset=utf-8";
+            reply.retry_after_seconds = sourced.retry_after_seconds;
+            return reply;
         }
-        if (source) payload = source(query.signature);
+        payload = std::move(sourced.payload);
     }
     // No system: an empty body, after which the program asks for the list of the nearest ones.
     if (payload) reply.body = std::move(*payload);

@@ -33,16 +33,27 @@ inline constexpr std::size_t archive_transfer_cap = 16;
 
 inline constexpr std::string_view brief_path = "/sttot/getbrief.ashx";
 
+// What a source of systems the store lacks answers: the gzip payload, none, or a refusal for now.
+struct SourcedSystem {
+    std::optional<std::string> payload = std::nullopt;
+    // Above 0: not now (the client's budget is spent, the generator is full); a 503 with this advice.
+    int retry_after_seconds = 0;
+    std::string refusal = {};  // why, for the 503's text
+};
+
 class BriefService {
 public:
     explicit BriefService(Store& store) : store_(store) {}
 
-    // A source of systems that are not stored, such as on-demand generation. It is called without the
-    // store's lock held; it returns the gzip payload, or nullopt when it has none either.
-    using SystemSource = std::function<std::optional<std::string>(std::int64_t signature)>;
-    void set_system_source(SystemSource source);
+    // A source of systems that are not stored, such as on-demand generation, asked on behalf of a
+    // client. It is called without the store's lock held.
+    using SystemSource = std::function<SourcedSystem(std::int64_t signature, std::string_view client)>;
+    // Told of every stored system served, so that the source keeps what is in use (its own systems).
+    using ServedHook = std::function<void(std::int64_t signature)>;
+    void set_system_source(SystemSource source, ServedHook served = {});
 
-    Reply brief(const QueryParams& params, std::size_t target_length);
+    // client is who the request counts against; empty for callers without one.
+    Reply brief(const QueryParams& params, std::size_t target_length, std::string_view client = {});
     // The line page when it can be had without waiting for a lock and without a rebuild; the event
     // loop answers the hot request itself this way.
     std::optional<Reply> line_page_at_once();
@@ -54,13 +65,14 @@ public:
 private:
     Reply line_page();
     Reply list_page(const ListQuery& query);
-    Reply system(const SystemQuery& query);
+    Reply system(const SystemQuery& query, std::string_view client);
 
     Store& store_;
     std::mutex mutex_;
     std::string cached_line_page_;
     std::int64_t cached_version_ = -1;
     SystemSource system_source_;
+    ServedHook served_;
     TransferSlots transfers_{archive_transfer_cap};
 };
 

@@ -19,6 +19,8 @@ struct CommandContext {
     std::ostream& err;
     // The browser page's folder, served at "/" when it exists.
     std::string page_folder = MORVALEN_PAGE_DIR;
+    // Addresses of the nginx machines whose X-Real-IP names the player (the loopback always is one).
+    std::vector<std::string> proxies = {};
 };
 
 // A wrong use of a command: exit status 2 and the usage line.

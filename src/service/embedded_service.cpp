@@ -20,7 +20,13 @@ std::unique_ptr<EmbeddedService> EmbeddedService::start(const std::string& datab
     try {
         embedded->store_ = std::make_unique<Store>(database_path);
         embedded->service_ = std::make_unique<BriefService>(*embedded->store_);
-        if (brief_systems) serve_brief_systems(*embedded->store_, *embedded->service_);
+        if (brief_systems) {
+            // One player on the loopback: the budget that keeps a shared service fair would only
+            // stand between the player and the machine's own generator.
+            OnDemandOptions generation;
+            generation.ration_clients = false;
+            serve_brief_systems(*embedded->store_, *embedded->service_, generation);
+        }
         ServerOptions options;
         options.host = "127.0.0.1";
         options.port = 0;

@@ -8,6 +8,7 @@
 #include <boost/asio/write.hpp>
 #include <boost/beast/http/error.hpp>
 
+#include "service/client_address.h"
 #include "service/http_response.h"
 #include "service/page_files.h"
 
@@ -120,20 +121,30 @@ void HttpConnection::parse() {
             return;
         }
     }
-    dispatch(std::string(request.target()));
+    std::string forwarded;
+    if (!shared_.forwarded_client_field.empty()) forwarded = std::string(request[shared_.forwarded_client_field]);
+    dispatch(std::string(request.target()), forwarded);
 }
 
-void HttpConnection::dispatch(std::string target) {
+void HttpConnection::dispatch(std::string target, std::string_view forwarded) {
     // The hot request is answered here: two thread hand-overs would cost more than the answer.
     if (auto reply = shared_.answer_at_once(target)) {
         respond(*reply);
         return;
     }
+    // Who the request counts against; the peer of a connection stays what it was.
+    if (peer_.empty()) {
+        error_code error;
+        const auto endpoint = socket_.remote_endpoint(error);
+        peer_ = error ? std::string("?") : endpoint.address().to_string();
+    }
+    std::string client = client_key(peer_, forwarded, shared_.trusted_proxies);
     phase_ = Phase::handling;
     // The handler's time is bounded by the handlers themselves (on-demand generation waits a fixed time).
     deadline_.cancel();
-    asio::post(*shared_.handlers, [self = shared_from_this(), target = std::move(target)]() mutable {
-        Reply reply = self->shared_.answer(target);
+    asio::post(*shared_.handlers, [self = shared_from_this(), target = std::move(target),
+                                   client = std::move(client)]() mutable {
+        Reply reply = self->shared_.answer(target, client);
         auto executor = self->socket_.get_executor();
         asio::post(executor, [self = std::move(self), reply = std::move(reply)] { self->respond(reply); });
     });

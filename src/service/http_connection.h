@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -39,12 +40,15 @@ struct ConnectionLimits {
 struct ConnectionShared {
     ConnectionLimits limits;
     boost::asio::thread_pool* handlers = nullptr;
-    // Called on a handler thread; never throws.
-    std::function<Reply(std::string_view target)> answer;
+    // Called on a handler thread with the client the request counts against; never throws.
+    std::function<Reply(std::string_view target, std::string_view client)> answer;
     // Called on the event loop; never throws and never waits. nullopt: ask the handler thread.
     std::function<std::optional<Reply>(std::string_view target)> answer_at_once;
     // The browser page's files, answered on the event loop from memory; may be empty.
     std::function<std::optional<Reply>(std::string_view target, bool accepts_gzip)> page;
+    // The field in which a trusted proxy names the client it forwards; empty: none is believed.
+    std::string forwarded_client_field;
+    std::vector<std::string> trusted_proxies;
 };
 
 // All of a connection's own work runs on the server's single event-loop thread; only the answer is
@@ -68,7 +72,8 @@ private:
     void next_request();
     void read_more();
     void parse();
-    void dispatch(std::string target);
+    // forwarded: what the request's forwarded-client field says, if anything.
+    void dispatch(std::string target, std::string_view forwarded);
     void respond(const Reply& reply, std::string_view extra_fields = {});
     void refuse_request(int status, std::string_view text, std::string_view extra_fields = {});
     void write(std::string bytes);
@@ -92,6 +97,7 @@ private:
     bool request_line_seen_ = false;
     std::string in_;   // received and not yet parsed
     std::string out_;  // the answer being written
+    std::string peer_;  // the peer's address, once a request needed it
     std::shared_ptr<StreamedBody> streamed_;  // the streamed body, while it is being sent
     std::size_t streamed_offset_ = 0;
     std::optional<boost::beast::http::request_parser<boost::beast::http::empty_body>> parser_;

@@ -36,14 +36,14 @@ Reply not_found() {
 
 }  // namespace
 
-Reply answer_request(BriefService& service, std::string_view target) {
+Reply answer_request(BriefService& service, std::string_view target, std::string_view client) {
     std::string_view update_name;
     switch (route_of(target, update_name)) {
         case Route::brief: {
             // The raw target, since repeated pairs matter to the query checks.
             const auto params = query_params(target);
             if (!params) return bad_request("malformed escape in the query");
-            return service.brief(*params, target.size());
+            return service.brief(*params, target.size(), client);
         }
         case Route::update:
             return service.update(update_name);

@@ -9,7 +9,8 @@
 namespace morvalen::service {
 
 // target is the raw request target ("/path?query"); the answer is the same whatever the transport.
-Reply answer_request(BriefService& service, std::string_view target);
+// client is who the request counts against (see client_key).
+Reply answer_request(BriefService& service, std::string_view target, std::string_view client = {});
 
 // The same answer where it costs no wait: a cached line page, a refused query, an unknown path.
 // nullopt sends the request to a handler thread.

@@ -50,9 +50,11 @@ struct HttpServer::Transport {
         shared.limits.linger_timeout = options.linger_timeout;
         shared.limits.max_head_bytes = options.max_head_bytes;
         shared.handlers = &handlers;
-        shared.answer = [&service](std::string_view target) {
+        shared.forwarded_client_field = options.forwarded_client_field;
+        shared.trusted_proxies = options.trusted_proxies;
+        shared.answer = [&service](std::string_view target, std::string_view client) {
             try {
-                return answer_request(service, target);
+                return answer_request(service, target, client);
             } catch (const std::exception& error) {
                 std::fprintf(stderr, "morvalen_service: %s\n", error.what());
             } catch (...) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "service/brief_service.h"
 #include "service/page_files.h"
@@ -31,6 +32,10 @@ struct ServerOptions {
     // 503 answers in flight at once; beyond them a connection is closed without one.
     std::size_t max_refusals = 64;
     std::size_t max_head_bytes = 8192;
+    // The field in which nginx names the player it forwards (the deployment's site sets it); it is
+    // believed only from a loopback peer or from trusted_proxies. Empty: every client is its peer.
+    std::string forwarded_client_field = "X-Real-IP";
+    std::vector<std::string> trusted_proxies = {};  // addresses of nginx machines elsewhere
     // The browser page served at "/"; must outlive the server. Null serves none.
     const PageFiles* page_files = nullptr;
 };

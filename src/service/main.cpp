@@ -10,6 +10,7 @@
 
 #include "core/list_page.h"
 #include "service/brief_service.h"
+#include "service/client_address.h"
 #include "service/http_server.h"
 #include "service/open_file_limit.h"
 #include "service/on_demand_systems.h"
@@ -23,11 +24,14 @@ constexpr const char* default_database = "morvalen_service.db";
 
 std::string usage() {
     std::string text =
-        "usage: morvalen_service [--db FILE] [--listen ADDRESS] [--port N] [--page DIR] [COMMAND ARGS...]\n"
+        "usage: morvalen_service [--db FILE] [--listen ADDRESS] [--port N] [--page DIR] [--proxy ADDRESS]...\n"
+        "                        [COMMAND ARGS...]\n"
         "Without a command it serves the store over HTTP (127.0.0.1:8017 by default):\n"
         "  GET /sttot/getbrief.ashx?line=1 | grant=G_ab | signat=N, /updmtz17.ini, /morvalen_trast.rar,\n"
         "  /morvalen_help.html, and the browser page at / from --page DIR (" MORVALEN_PAGE_DIR ").\n"
-        "  A new database gets the demonstration line and the brief-system catalogue.\n"
+        "  A new database gets the demonstration line and the brief-system catalogue. New brief systems\n"
+        "  are rationed per client; behind nginx on another machine, --proxy names that machine, whose\n"
+        "  X-Real-IP then names the player (nginx on the loopback always is believed).\n"
         "Commands:\n";
     for (const auto& [name, command] : service_commands()) text += "  " + command.usage + "\n";
     return text;
@@ -57,6 +61,7 @@ int serve(CommandContext& ctx) {
     options.host = ctx.listen_host;
     options.port = ctx.port;
     options.page_files = &page;
+    options.trusted_proxies = ctx.proxies;
     HttpServer server(service, options);
     const int port = server.bind();
     if (port <= 0) {
@@ -113,6 +118,10 @@ int run(int argc, char** argv) {
             ctx.port = *port;
         } else if (arg == "--page" || arg.starts_with("--page=")) {
             ctx.page_folder = value("--page");
+        } else if (arg == "--proxy" || arg.starts_with("--proxy=")) {
+            const std::string proxy = value("--proxy");
+            if (!is_address(proxy)) throw CommandUsageError("--proxy takes an IPv4 or IPv6 address");
+            ctx.proxies.push_back(proxy);
         } else if (command.empty() && !arg.starts_with("--")) {
             command = arg;
         } else if (!command.empty()) {

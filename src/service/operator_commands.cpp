@@ -1,5 +1,6 @@
 // The operator's commands: the line, the brief systems and the update files of the store.
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <limits>
@@ -122,6 +123,13 @@ const ServiceCommandRegistration set_archive{
      [](CommandContext& ctx) {
          if (ctx.args.empty() || ctx.args.size() > 2) throw CommandUsageError("set-archive FILE [SIGNATURE_FILE]");
          // The program refuses a larger download, so a larger archive could never reach a player.
+         std::error_code unknown_size;
+         const auto size = std::filesystem::file_size(ctx.args[0], unknown_size);
+         if (!unknown_size && size > archive_size_limit)
+             throw std::runtime_error(ctx.args[0] + " is " + std::to_string(size) + " bytes; the program downloads " +
+                                      std::to_string(archive_size_limit) + " bytes (" +
+                                      std::to_string(archive_size_limit >> 20) +
+                                      " MiB) at most, so no player could fetch it");
          const std::string archive = read_file_capped(ctx.args[0], archive_size_limit);
          Store store(ctx.database_path);
          store.with_db([&](Database& db) {

@@ -9,6 +9,7 @@ void ensure_system_schema(Database& db) {
     db.exec(
         "CREATE TABLE IF NOT EXISTS systems (signature INTEGER PRIMARY KEY, bets INTEGER NOT NULL, "
         "payload BLOB NOT NULL)");
+    db.exec("CREATE TABLE IF NOT EXISTS generated_systems (signature INTEGER PRIMARY KEY, used INTEGER NOT NULL)");
 }
 
 void put_system(Database& db, std::int64_t signature, std::int32_t bets, const std::string& payload) {
@@ -17,6 +18,31 @@ void put_system(Database& db, std::int64_t signature, std::int32_t bets, const s
         .bind(2, std::int64_t{bets})
         .bind_blob(3, payload)
         .run();
+    db.prepare("DELETE FROM generated_systems WHERE signature = ?").bind(1, signature).run();
+}
+
+void put_generated_system(Database& db, std::int64_t signature, std::int32_t bets, const std::string& payload,
+                          std::int64_t used) {
+    put_system(db, signature, bets, payload);
+    db.prepare("INSERT INTO generated_systems (signature, used) VALUES (?, ?)").bind(1, signature).bind(2, used).run();
+}
+
+void note_generated_use(Database& db, std::int64_t signature, std::int64_t used) {
+    db.prepare("UPDATE generated_systems SET used = ? WHERE signature = ?").bind(1, used).bind(2, signature).run();
+}
+
+void drop_generated_system(Database& db, std::int64_t signature) {
+    db.prepare("DELETE FROM systems WHERE signature = ?1 AND signature IN (SELECT signature FROM generated_systems)")
+        .bind(1, signature)
+        .run();
+    db.prepare("DELETE FROM generated_systems WHERE signature = ?").bind(1, signature).run();
+}
+
+std::vector<GeneratedUse> generated_systems(Database& db) {
+    std::vector<GeneratedUse> uses;
+    auto statement = db.prepare("SELECT signature, used FROM generated_systems ORDER BY used, signature");
+    while (statement.step()) uses.push_back({statement.column_int(0), statement.column_int(1)});
+    return uses;
 }
 
 std::optional<std::string> system_payload(Database& db, std::int64_t signature) {

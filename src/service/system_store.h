@@ -12,11 +12,26 @@
 
 namespace morvalen::service {
 
-// Table systems (signature INTEGER PRIMARY KEY, bets INTEGER NOT NULL, payload BLOB NOT NULL).
+// Table systems (signature INTEGER PRIMARY KEY, bets INTEGER NOT NULL, payload BLOB NOT NULL), and
+// generated_systems (signature INTEGER PRIMARY KEY, used INTEGER NOT NULL): which of them the service
+// generated itself and may drop again, with the order they were last served in (higher: later).
 void ensure_system_schema(Database& db);
 
-// Inserts or replaces the system of a signature.
+// Inserts or replaces the system of a signature; it is no generated one any more, whatever it was.
 void put_system(Database& db, std::int64_t signature, std::int32_t bets, const std::string& payload);
+// The same for a system the service generated, last served as the used-th.
+void put_generated_system(Database& db, std::int64_t signature, std::int32_t bets, const std::string& payload,
+                          std::int64_t used);
+void note_generated_use(Database& db, std::int64_t signature, std::int64_t used);
+// Removes a generated system; one the operator has stored since is left alone.
+void drop_generated_system(Database& db, std::int64_t signature);
+
+struct GeneratedUse {
+    std::int64_t signature = 0;
+    std::int64_t used = 0;
+};
+// The generated systems, least recently served first.
+std::vector<GeneratedUse> generated_systems(Database& db);
 std::optional<std::string> system_payload(Database& db, std::int64_t signature);
 bool has_system(Database& db, std::int64_t signature);
 

@@ -124,6 +124,40 @@ TEST(FormationPanel, CorruptBriefSystemIsAnUnexpectedErrorAndTheMemoComesBack) {
     EXPECT_FALSE(h.window->formation_running());
 }
 
+TEST(FormationPanel, ABriefSystemWithMoreBetsThanItsShapeHasVariantsIsRefusedWhole) {
+    Harness h;
+    h.mark_every_event({1, 7});  // 2^8 = 256 variants
+    h.fetcher->immediate[QStringLiteral("signat")] = {core::encode_payload(std::vector<std::uint64_t>(257, 0)),
+                                                      "application/octet-stream", true};
+    h.add_to_list();
+    ASSERT_EQ(h.boxes.boxes.size(), 1U);
+    EXPECT_TRUE(h.boxes.boxes[0].text.contains(QStringLiteral("more bets than its shape has variants")))
+        << h.boxes.boxes[0].text.toStdString();
+    EXPECT_TRUE(h.window->session().bets.empty());
+    EXPECT_FALSE(h.window->formation_running());
+}
+
+TEST(FormationPanel, AServiceThatAsksToComeBackLaterSaysSoAndAddsNothing) {
+    Harness h;
+    h.mark_every_event({1, 7});
+    h.fetcher->immediate[QStringLiteral("signat")] = {"too many new systems asked for from one address\n",
+                                                      "text/plain; charset=utf-8", true,
+                                                      QStringLiteral("ответ с ошибкой HTTP 503"), 503};
+    h.add_to_list();
+    ASSERT_EQ(h.boxes.boxes.size(), 1U);
+    EXPECT_TRUE(h.boxes.boxes[0].text.contains(QStringLiteral("Повторите позже"))) << h.boxes.boxes[0].text.toStdString();
+    EXPECT_TRUE(h.window->session().bets.empty());
+    // No list of the nearest systems is asked for: there may well be a system, just not now.
+    EXPECT_EQ(h.fetcher->kinds.back(), FetchKind::brief_system);
+
+    h.boxes.boxes.clear();
+    h.fetcher->immediate[QStringLiteral("signat")] = {"not found\n", "text/plain; charset=utf-8", true,
+                                                      QStringLiteral("ответ с ошибкой HTTP 404"), 404};
+    h.add_to_list();
+    ASSERT_EQ(h.boxes.boxes.size(), 1U);
+    EXPECT_EQ(h.boxes.boxes[0].text, QStringLiteral("Бриф-система не получена: ответ с ошибкой HTTP 404."));
+}
+
 TEST(FormationPanel, SecondClickDuringADownloadStartsNoSecondRun) {
     Harness h;
     h.mark_every_event({1});

@@ -1,5 +1,5 @@
 // Saves on a full file system: a 256 KiB tmpfs mounted in a mount namespace of the test's own, where
-// the real window's working state, text and quotes saves run out of space.
+// the real window's working state, workbook, text and quotes saves run out of space.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -11,7 +11,7 @@
 #include "app/whole_file_writer.h"
 #include "app/working_state_keeper.h"
 #include "app/working_state_store.h"
-#include "window_harness.h"
+#include "files_harness.h"
 
 namespace morvalen::app::testing {
 namespace {
@@ -123,6 +123,45 @@ TEST(FullDisk, AFileSaveThatRunsOutOfSpaceLeavesTheOldFileAndSaysSo) {
     const NewFile archive = write_new_file(disk, QStringLiteral("morvalen_trast.rar"), std::string(100000, 'a'));
     EXPECT_TRUE(archive.path.isEmpty());
     EXPECT_FALSE(QFile::exists(QDir(disk).filePath(QStringLiteral("morvalen_trast.rar"))));
+}
+
+TEST(FullDisk, TheWindowsWorkbookTextAndQuotesSavesKeepTheOldFilesAndSaySo) {
+    const QString disk = qEnvironmentVariable(inside_variable);
+    if (disk.isEmpty()) {
+        if (!run_inside_full_disk("FullDisk.TheWindowsWorkbook*")) GTEST_SKIP() << "no mount namespace with a tmpfs here";
+        return;
+    }
+    FilesHarness h;
+    h.load_demo_line();
+    const QStringList saves{QStringLiteral("export_by_rows"), QStringLiteral("save_text"), QStringLiteral("save_quotes")};
+    // The names chosen, and those saved (the text save always adds ".txt").
+    const QStringList chosen{QStringLiteral("pack.xlsx"), QStringLiteral("pack"), QStringLiteral("quotes.txt")};
+    const QStringList names{QStringLiteral("pack.xlsx"), QStringLiteral("pack.txt"), QStringLiteral("quotes.txt")};
+    const auto save_all = [&] {
+        for (int i = 0; i < saves.size(); ++i) {
+            h.dialogs.save_answers = {QDir(disk).filePath(chosen[i])};
+            h.action(saves[i].toLatin1().constData())->trigger();
+        }
+    };
+    h.set_memo(memo_of(2));
+    save_all();
+    ASSERT_TRUE(h.boxes.boxes.empty()) << h.boxes.boxes[0].text.toStdString();
+    QList<QByteArray> good;
+    for (const QString& name : names) good << read_all(QDir(disk).filePath(name));
+    for (int i = 0; i < names.size(); ++i) ASSERT_FALSE(good[i].isEmpty()) << names[i].toStdString();
+    EXPECT_EQ(h.desktop.opened.size(), 1u);
+
+    fill_up(QDir(disk).filePath(QStringLiteral("filler")));
+    h.set_memo(memo_of(600));
+    save_all();
+    ASSERT_EQ(h.boxes.boxes.size(), 3u);
+    for (int i = 0; i < names.size(); ++i) {
+        EXPECT_TRUE(h.boxes.boxes[i].text.contains(QStringLiteral("Не удалось записать файл"))) << h.boxes.boxes[i].text.toStdString();
+        EXPECT_EQ(read_all(QDir(disk).filePath(names[i])), good[i]) << names[i].toStdString();
+    }
+    // A workbook that was not saved is not opened either.
+    EXPECT_EQ(h.desktop.opened.size(), 1u);
+    EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden).size(), names.size() + 1);
 }
 
 }  // namespace

@@ -223,6 +223,21 @@ TEST_F(UpdateCheck, AnUnwritableDownloadFolderIsReported) {
     EXPECT_TRUE(questions_.confirmed.empty());
 }
 
+TEST_F(UpdateCheck, AnArchiveAboveTheLimitIsNotFetchedAndTheMessageNamesTheLimit) {
+    publish("1.0.3.0", "archive bytes", release_);
+    // One byte more than the operator's command stores, put there behind its back.
+    service_->store().with_db([](service::Database& db) {
+        db.prepare("UPDATE update_files SET content = zeroblob(?) WHERE name = ?")
+            .bind(1, static_cast<std::int64_t>(core::update_archive_limit + 1))
+            .bind(2, service::archive_file)
+            .run();
+    });
+    EXPECT_EQ(check(true, true), UpdateOutcome::not_downloaded);
+    EXPECT_EQ(last_box(), QStringLiteral("Не удалось загрузить архив новой версии: архив больше 64 МБ, наибольшего "
+                                         "размера обновления. Файл не сохранён."));
+    EXPECT_TRUE(downloaded().isEmpty());
+}
+
 // A host that sends the archive's headers and a first piece, then nothing, like a stalled line.
 class StallingHost {
 public:

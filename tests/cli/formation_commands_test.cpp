@@ -109,9 +109,21 @@ TEST(FormationCommands, BriefExpandsThePayloadInOrder) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(run_pack("brief " + marks, "").status, 2);
+
+    // The marks make 3·2 = 6 variants: a body of 7 records is no system of them, however small it
+    // is, and nothing of it is added.
+    const std::string swollen = write_payload(morvalen::core::encode_payload(std::vector<std::uint64_t>(7, 0)));
+    result = run_pack("brief " + marks + " --payload " + swollen, "keep\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("more bets than its shape has variants"), std::string::npos) << result.err;
+    const std::string whole = write_payload(morvalen::core::encode_payload(std::vector<std::uint64_t>(6, 0)));
+    EXPECT_EQ(run_pack("brief " + marks + " --payload " + whole, "").status, 0);
     std::remove(payload.c_str());
     std::remove(empty.c_str());
     std::remove(broken.c_str());
+    std::remove(swollen.c_str());
+    std::remove(whole.c_str());
 }
 
 TEST(FormationCommands, BestAppendsSingleBetsAfterTheInputAndRefusesWhatItCannotUse) {

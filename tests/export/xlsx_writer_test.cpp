@@ -1,4 +1,4 @@
-// Workbooks written by the export, read back with a real reader.
+// Workbooks made by the export, read back with a real reader.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,7 +15,7 @@
 namespace fs = std::filesystem;
 using morvalen::core::build_spreadsheet_table;
 using morvalen::core::SheetLayout;
-using morvalen::exporter::write_xlsx;
+using morvalen::exporter::xlsx_workbook;
 using morvalen::exporter::xlsx_file_name;
 
 namespace {
@@ -76,11 +76,15 @@ protected:
     std::string dir_;
 };
 
+// The workbook's bytes at path, or why there are none.
 std::string write_lines(const std::vector<std::string>& lines, SheetLayout layout, const std::string& path) {
     const std::vector<std::string_view> views(lines.begin(), lines.end());
     const auto build = build_spreadsheet_table(views, layout);
     if (!build.table) return build.error;
-    return write_xlsx(*build.table, path).value_or("");
+    const auto workbook = xlsx_workbook(*build.table);
+    if (!workbook.error.empty()) return workbook.error;
+    std::ofstream(path, std::ios::binary) << workbook.bytes;
+    return "";
 }
 
 }  // namespace
@@ -139,28 +143,28 @@ TEST_F(XlsxExport, ColumnLayoutStopsAt256LinesRowLayoutDoesNot) {
     EXPECT_EQ(book.cells.count("A101"), 0U);
 }
 
-TEST_F(XlsxExport, FailedWriteLeavesNothingAndOldFileIntact) {
+TEST_F(XlsxExport, TheWorkbookIsMadeInAPrivateTemporaryFileThatIsRemoved) {
     const auto build = build_spreadsheet_table({line_one}, SheetLayout::row_per_line);
     ASSERT_TRUE(build.table);
-    const auto missing = write_xlsx(*build.table, dir_ + "/no/such/folder/pack.xlsx");
-    ASSERT_TRUE(missing);
-    EXPECT_NE(missing->find("Не удалось сохранить файл"), std::string::npos);
-
-    // Replacing a file goes through a temporary beside it; nothing else is left in the folder.
-    const std::string target = dir_ + "/pack.xlsx";
-    { std::ofstream(target) << "old"; }
-    ASSERT_EQ(write_xlsx(*build.table, target), std::nullopt);
-    EXPECT_EQ(read_back(target).sheets, std::vector<std::string>{"Pack_1 1 9"});
-    fs::remove(dir_ + "/dump.txt");
-    EXPECT_EQ(folder_entries(), std::vector<std::string>{"pack.xlsx"});
-
-    // A folder that cannot be written: the old workbook stays as it was.
+    const std::string made_in = dir_ + "/tmp";
+    fs::create_directory(made_in);
+    const char* saved = std::getenv("TMPDIR");
+    const std::string saved_value = saved ? saved : "";
+    setenv("TMPDIR", made_in.c_str(), 1);
+    const auto workbook = xlsx_workbook(*build.table);
+    const bool left_over = !fs::is_empty(made_in);
+    // Nowhere to make it: a message, no bytes.
+    fs::permissions(made_in, fs::perms::owner_read | fs::perms::owner_exec);
+    const auto nowhere = xlsx_workbook(*build.table);
+    fs::permissions(made_in, fs::perms::owner_all);
+    saved ? setenv("TMPDIR", saved_value.c_str(), 1) : unsetenv("TMPDIR");
+    EXPECT_TRUE(workbook.error.empty()) << workbook.error;
+    EXPECT_FALSE(left_over);
+    EXPECT_EQ(workbook.bytes.substr(0, 2), "PK");
     if (geteuid() != 0) {
-        fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_TRUE(write_xlsx(*build.table, target));
-        fs::permissions(dir_, fs::perms::owner_all);
+        EXPECT_TRUE(nowhere.bytes.empty());
+        EXPECT_NE(nowhere.error.find("Не удалось подготовить книгу Excel"), std::string::npos) << nowhere.error;
     }
-    EXPECT_EQ(read_back(target).sheets, std::vector<std::string>{"Pack_1 1 9"});
 }
 
 TEST_F(XlsxExport, TextsXmlCannotCarryStillGiveAWorkbookThatOpens) {

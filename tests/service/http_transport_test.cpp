@@ -10,6 +10,7 @@
 
 #include "raw_http_client.h"
 #include "service/brief_service.h"
+#include "service/client_address.h"
 #include "service/http_routes.h"
 #include "service/http_server.h"
 #include "service/line_store.h"
@@ -243,6 +244,23 @@ TEST(AnswerAtOnceTest, GivesTheHandlersAnswerOrLeavesTheRequestToThem) {
         save_line(db, *line);
     });
     EXPECT_FALSE(answer_at_once(service, line_target));
+}
+
+TEST(ClientKeyTest, TheProxysFieldIsBelievedFromTheLoopbackOnlyAndIpv6CountsByItsPrefix) {
+    EXPECT_EQ(client_key("203.0.113.5", ""), "203.0.113.5");
+    EXPECT_EQ(client_key("203.0.113.5", "198.51.100.1"), "203.0.113.5");  // anyone may write the field
+    EXPECT_EQ(client_key("127.0.0.1", "198.51.100.1"), "198.51.100.1");
+    EXPECT_EQ(client_key("::1", "198.51.100.1"), "198.51.100.1");
+    EXPECT_EQ(client_key("::ffff:127.0.0.1", "::ffff:198.51.100.1"), "198.51.100.1");
+    EXPECT_EQ(client_key("127.0.0.1", "not an address"), "127.0.0.1");
+    EXPECT_EQ(client_key("2001:db8:1:2:3:4:5:6", ""), "2001:db8:1:2::/64");
+    EXPECT_EQ(client_key("127.0.0.1", "2001:db8:1:2:ffff::1"), "2001:db8:1:2::/64");
+    EXPECT_EQ(client_key("", ""), "unknown");
+    // nginx on another machine, named by the operator.
+    EXPECT_EQ(client_key("10.0.0.5", "198.51.100.1", {"10.0.0.5"}), "198.51.100.1");
+    EXPECT_EQ(client_key("10.0.0.6", "198.51.100.1", {"10.0.0.5"}), "10.0.0.6");
+    EXPECT_TRUE(is_address("fe80::1"));
+    EXPECT_FALSE(is_address("nginx.local"));
 }
 
 TEST(OpenFileLimitTest, IsRaisedToTheHardLimit) {

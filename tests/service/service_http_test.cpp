@@ -119,9 +119,9 @@ TEST_F(ServiceHttpTest, ListPageAndStoredAndMissingSystems) {
 
 TEST_F(ServiceHttpTest, MissingSystemsMayComeFromASource) {
     const auto wanted = core::signature_of(6, {2, 2, 1, 1, 1, 1, 1, 1});
-    embedded_->service().set_system_source([wanted](std::int64_t s) -> std::optional<std::string> {
-        if (s != wanted) return std::nullopt;
-        return core::encode_payload({7});
+    embedded_->service().set_system_source([wanted](std::int64_t s, std::string_view) -> SourcedSystem {
+        if (s != wanted) return {};
+        return {core::encode_payload({7})};
     });
     const auto made = get("/sttot/getbrief.ashx?signat=" + std::to_string(wanted));
     EXPECT_EQ(core::decode_payload(made->body, 100).records, (std::vector<std::uint64_t>{7}));
