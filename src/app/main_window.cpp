@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -21,15 +20,9 @@
 #include "app/texts.h"
 #include "app/update_checker.h"
 #include "app/working_state_keeper.h"
-#include "core/autoformation.h"
-#include "core/best_chances.h"
-#include "core/brief_expansion.h"
 #include "core/formation_foresight.h"
 #include "core/memo_reading.h"
 #include "core/expected_return.h"
-#include "core/return_maximising_package.h"
-#include "core/random_distribution.h"
-#include "core/sensations.h"
 #include "core/service_request.h"
 
 namespace morvalen::app {
@@ -40,19 +33,6 @@ constexpr int client_height = 631;
 constexpr int grid_panel_height = 307;
 constexpr int grid_height = 253;
 constexpr int formation_panel_width = 315;
-
-// Marks a formation run for its duration; nested calls keep the outer mark.
-class RunMark {
-public:
-    explicit RunMark(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
-    ~RunMark() { flag_ = previous_; }
-    RunMark(const RunMark&) = delete;
-    RunMark& operator=(const RunMark&) = delete;
-
-private:
-    bool& flag_;
-    bool previous_;
-};
 
 QLabel* make_summary_label(QWidget* parent, const char* name, const QString& caption, int left, int top) {
     auto* label = new QLabel(label_text(caption), parent);
@@ -101,6 +81,7 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent) : QMainWindow(par
     build_panels();
     connect_commands();
     set_up_keeping();
+    set_up_runner();
     install_file_commands(menu_,
                           {this, &session_, bet_memo_, outcome_grid_, options_.platform, options_.update_url, history_,
                            [this] {
@@ -213,7 +194,7 @@ void MainWindow::connect_commands() {
     // The distribution window takes a fresh header each time the command opens it.
     connect(menu_.show_distribution, &QAction::triggered, this, [this] { distribution_->open(); });
     connect(menu_.show_nearest_systems, &QAction::triggered, this, [this] {
-        if (!running_) guarded([this] { request_nearest_to_marks(); });
+        if (!running()) guarded([this] { request_nearest_to_marks(); });
     });
     for (auto signal : {&FormationPanel::settings_changed, &FormationPanel::method_changed})
         connect(formation_panel_, signal, this, [this] { show_foresight(); });
@@ -223,7 +204,7 @@ void MainWindow::connect_commands() {
 void MainWindow::initialise() {
     // Once the window is shown, beside the line's request: the check never holds the start.
     start_update_check(this, options_.update_url, options_.platform, options_.update_settings);
-    session_.keys = {};
+    key_held_ = false;
     session_.rng.seed(options_.seed != 0 ? options_.seed : clock_seed());
     load_saved_state();
     request_line();
@@ -239,7 +220,7 @@ void MainWindow::initialise() {
 
 void MainWindow::read_settings() {
     // A run reads the settings it started with.
-    if (session_.formation_running) return;
+    if (running()) return;
     formation_panel_->read_into(session_.settings);
 }
 
@@ -304,7 +285,7 @@ void MainWindow::note_stopped_run(const QString& caption, std::int64_t bets_befo
 
 void MainWindow::show_foresight() {
     core::FormationSettings settings = session_.settings;
-    if (!running_ && !session_.formation_running) formation_panel_->peek_into(settings);
+    if (!running()) formation_panel_->peek_into(settings);
     std::optional<std::int32_t> brief;
     if (listed_guarantee_ == settings.guarantee) brief = core::listed_system_size(listed_systems_, session_.events);
     std::optional<std::int64_t> uncovered;
@@ -337,11 +318,11 @@ void MainWindow::open_pool_rules() {
 
 void MainWindow::on_cell_selected(int column, int row) {
     // The pass decodes its candidates from the marks it started with; they stay put while it runs.
-    if (running_) return;
+    if (running()) return;
     guarded([&] {
         // A click is a step of the history, the marks with it.
         const auto step = history_->step({false, true});
-        const bool key_held = session_.keys.key_held || outcome_grid_->click_modifiers() != Qt::NoModifier;
+        const bool key_held = key_held_ || outcome_grid_->click_modifiers() != Qt::NoModifier;
         if (!core::select_cell(session_.events, column, row, key_held)) return;
         if (column == 0) {
             for (int o = 1; o <= core::outcome_count; ++o)
@@ -368,163 +349,19 @@ void MainWindow::on_memo_edited() {
     });
 }
 
-void MainWindow::add_to_list() {
-    // A run lets the window process its messages; a second click meanwhile must not start another.
-    if (running_) return;
-    RunMark mark(running_);
-    guarded([&] {
-        // The whole run is one step, also when Esc stopped it.
-        const auto step = history_->step();
-        read_settings();
-        const QString caption = windowTitle();
-        const std::int64_t bets_before = core::package_totals(session_.bets).package_bets;
-        stopped_during_run_ = false;
-        struct StopNote {
-            MainWindow* window;
-            const QString& caption;
-            std::int64_t bets_before;
-            ~StopNote() {
-                if (window->stopped_during_run_) window->note_stopped_run(caption, bets_before);
-            }
-        } stop_note{this, caption, bets_before};
-        bet_memo_->suspend();
-        distribution_->hide();
-        struct Resume {
-            BetMemo* memo;
-            ~Resume() { memo->resume(); }
-        } resume{bet_memo_};
-        const core::FormationSettings& settings = session_.settings;
-        switch (formation_panel_->method()) {
-        case core::FormationMethod::brief_systems: {
-            session_.expansion_order = core::order_events(session_.events, settings.start_with, session_.rng);
-            const std::int64_t signature = core::signature_of(settings.guarantee, session_.expansion_order);
-            download_brief_system(
-                QString::fromStdString(core::system_address(options_.service_url.toStdString(), signature)));
-            break;
-        }
-        case core::FormationMethod::sensations:
-            core::form_by_sensations(session_);
-            show_stats(false);
-            break;
-        case core::FormationMethod::random_distribution: {
-            const auto failed = core::random_distribution(session_);
-            show_stats(false);
-            if (failed) throw std::runtime_error(*failed);
-            break;
-        }
-        case core::FormationMethod::autoformation: run_autoform(formation_panel_->repeat_count()); break;
-        case core::FormationMethod::best_chances: {
-            session_.reached_chance.reset();
-            const auto refused = core::form_best_chances_package(session_, progress_hooks(windowTitle()));
-            show_stats(false);
-            if (const auto& reached = session_.reached_chance)
-                show_result(QStringLiteral("Шанс пакета угадать не менее %1 событий: %2%")
-                                .arg(reached->guarantee)
-                                .arg(chance_percent(reached->chance)));
-            if (refused) throw std::runtime_error(*refused);
-            break;
-        }
-        case core::FormationMethod::return_maximising: {
-            if (!session_.pool_rules) throw std::runtime_error("Задайте правила тотализатора: Пакет → Правила тотализатора");
-            const auto refused = core::form_return_maximising_package(session_, *session_.pool_rules, progress_hooks(windowTitle()));
-            show_stats(false);
-            if (refused) throw std::runtime_error(*refused);
-            break;
-        }
-        }
-    });
-}
-
-core::ProgressHooks MainWindow::progress_hooks(const QString& saved_caption) {
-    core::ProgressHooks hooks;
-    hooks.clock = options_.progress_clock;
-    hooks.show_caption = [this](const std::string& text) { setWindowTitle(QString::fromStdString(text)); };
-    hooks.restore_caption = [this, saved_caption] { setWindowTitle(saved_caption); };
-    hooks.process_messages = [] { QCoreApplication::processEvents(); };
-    hooks.show_error = [this](const std::string& text) {
-        options_.platform.boxes->show_error(this, error_caption, QString::fromStdString(text));
-    };
-    return hooks;
-}
-
-void MainWindow::run_autoform(std::int64_t steps) {
-    RunMark mark(running_);
-    // The check cleans unreadable entries out of the list, which is a change as well.
-    const auto step = history_->step();
-    read_settings();
-    // The cleaning before the pass takes lines out of the memo, which must not be read back.
-    const bool was_shown = !bet_memo_->suspended();
-    if (was_shown) bet_memo_->suspend();
-    const core::AutoformationOutcome outcome = core::autoform(session_, steps, progress_hooks(windowTitle()));
-    if (was_shown) bet_memo_->resume();
-    if (!outcome.refusal.empty())
-        options_.platform.boxes->show_error(this, error_caption, QString::fromStdString(outcome.refusal));
-    if (!outcome.ran) return;
-    show_stats(outcome.show_coverage && !outcome.failed && outcome.refusal.empty());
-    // A pass that stopped short (by "Повторять" or by "Esc") says the guarantee is not reached.
-    if (steps > 0 && outcome.show_coverage && !outcome.failed && outcome.refusal.empty()) {
-        const QString shortfall = QString::fromStdString(core::guarantee_shortfall(
-            session_.uncovered_variants, core::variant_total(session_.events), session_.settings.guarantee));
-        show_result(shortfall);
-        if (shortfall.isEmpty()) compare_with_brief_system();
-    }
-}
-
-void MainWindow::download_brief_system(const QString& url) {
-    RunMark mark(running_);
-    const QString saved_caption = windowTitle();
-    struct Finish {
-        MainWindow* window;
-        QString caption;
-        ~Finish() {
-            window->show_stats(false);
-            window->setWindowTitle(caption);
-        }
-    } finish{this, saved_caption};
-    // The download runs while the window keeps handling its messages; the run mark refuses new runs.
-    FetchedPage page;
-    bool arrived = false;
-    QEventLoop loop;
-    options_.fetcher->fetch(url, FetchKind::brief_system, [&](FetchedPage answer) {
-        page = std::move(answer);
-        arrived = true;
-        loop.quit();
-    });
-    if (!arrived) loop.exec();
-    // A failed download is silent: the step that needed the network is skipped.
-    if (!page.ok) return;
-    const core::BriefBodyOutcome outcome = core::expand_brief_body(session_, page.body, progress_hooks(saved_caption));
-    if (outcome.status == core::PayloadStatus::no_system) request_system_list();
-    if (outcome.status == core::PayloadStatus::error) throw std::runtime_error(outcome.error);
-}
-
-void MainWindow::on_method_changed() {
-    const core::FormationMethod method = formation_panel_->method();
-    // First the controls: leaving the best-chances package brings a guarantee of 8 back to 7.
-    formation_panel_->show_controls_of(method);
-    // The check shows at once how much of the present list covers the marks with the guarantee.
-    if (method == core::FormationMethod::autoformation && !running_) guarded([&] { run_autoform(0); });
-    outcome_grid_->set_yellow_visible(method == core::FormationMethod::sensations);
-}
-
-void MainWindow::on_guarantee_changed() {
-    if (formation_panel_->method() == core::FormationMethod::autoformation && !running_)
-        guarded([&] { run_autoform(0); });
-}
-
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (event->type() == QEvent::KeyPress) {
-                if (key->key() == Qt::Key_Escape) {
-                session_.keys.stop_requested = true;
-                if (running_) stopped_during_run_ = true;
-            }
-                session_.keys.key_held = true;
+                if (key->key() == Qt::Key_Escape && running()) {
+                    stopped_during_run_ = true;
+                    runner_->request_stop();
+                }
+                key_held_ = true;
             } else if (!key->isAutoRepeat()) {
-                session_.keys.key_held = false;
+                key_held_ = false;
             }
         }
     }

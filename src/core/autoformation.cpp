@@ -378,7 +378,9 @@ void run_pass(AutoformationInput& input, const ProgressHooks& hooks, ProgressThr
         variant_index = first;
         choice.gain = gains->largest();
         if (choice.gain <= 0) return;
+        // Millions of candidates may share the largest gain: the stop is heard among them too.
         const auto consider = [&](std::int64_t candidate) {
+            poll.tick();
             if (choice.best < 0 || wins_tie(candidate)) choice.best = candidate;
         };
         const auto top = static_cast<std::int32_t>(choice.gain);

@@ -189,12 +189,19 @@ std::int32_t GainTable::largest() {
 void GainTable::build(const std::vector<std::uint8_t>& flags) {
     build_gains(flags);
     block_bounds_.assign(static_cast<std::size_t>((space_.size() + block_size - 1) / block_size), 0);
-    for (std::size_t block = 0; block < block_bounds_.size(); ++block) refresh_bound(static_cast<std::int64_t>(block));
+    // The passes over every variant are long on large markings: they too let the pass be stopped.
+    for (std::size_t block = 0; block < block_bounds_.size(); ++block) {
+        refresh_bound(static_cast<std::int64_t>(block));
+        if ((block & 63) == 63) spend(work_per_breath);
+    }
 }
 
 void GainTable::build_gains(const std::vector<std::uint8_t>& flags) {
     std::int64_t covered = 0;
-    for (const std::uint8_t flag : flags) covered += (flag & CoverageFlags::covered) != 0 ? 1 : 0;
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        covered += (flags[i] & CoverageFlags::covered) != 0 ? 1 : 0;
+        if ((i & 4095) == 4095) spend(work_per_breath);
+    }
     const std::int64_t by_neighbourhoods = covered * neighbourhood_;
     const std::int64_t by_recount = changes_ * static_cast<std::int64_t>(active_.size()) * space_.size() * 3 / 8;
     const bool recount_chosen =
@@ -205,8 +212,10 @@ void GainTable::build_gains(const std::vector<std::uint8_t>& flags) {
         return;
     }
     std::fill(gains_.begin(), gains_.end(), static_cast<std::int32_t>(neighbourhood_));
-    for (std::int64_t i = 0; i < space_.size(); ++i)
+    for (std::int64_t i = 0; i < space_.size(); ++i) {
         if (flags[static_cast<std::size_t>(i)] & CoverageFlags::covered) add_around(space_.digits(i), -1);
+        if ((i & 4095) == 4095) spend(work_per_breath);
+    }
     hold_down_left_out();
 }
 
