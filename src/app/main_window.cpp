@@ -89,7 +89,11 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent) : QMainWindow(par
     menu_.conditions_enabled->setChecked(session_.conditions.enabled);
 }
 
-MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+    // A run still under way is stopped and its worker joined while everything it was started from exists.
+    delete runner_;
+}
 
 void MainWindow::build_panels() {
     auto* splitter = new QSplitter(Qt::Vertical, this);
