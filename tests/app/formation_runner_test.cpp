@@ -75,6 +75,8 @@ TEST(FormationRunner, TheWindowAnswersDuringALongRunAndEscEndsIt) {
     EXPECT_TRUE(h.memo_edit()->isVisible());
     EXPECT_TRUE(h.memo_edit()->isReadOnly());
     EXPECT_EQ(h.memo_edit()->geometry(), memo_place);
+    // MORVALEN_RUN_SHOT names a file for a picture of the window in the middle of the run.
+    if (const QString shot = qEnvironmentVariable("MORVALEN_RUN_SHOT"); !shot.isEmpty()) h.window->grab().save(shot);
     const Answers busy = measure_answers(h, 1500);
     EXPECT_TRUE(h.window->formation_running()) << "the run ended before the window was measured";
     const qint64 load = std::max(idle.longest_gap, idle.longest_answer);
