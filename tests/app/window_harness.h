@@ -140,9 +140,10 @@ struct Harness {
         QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
         if (wait) settle();
     }
-    // Waits (handling events) until no formation runs.
+    // Waits (handling events) until no formation runs; a run that never ends fails the test.
     void settle() const {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->formation_running(); }, 120000));
+        if (!QTest::qWaitFor([&] { return !window->formation_running(); }, 120000))
+            throw std::runtime_error("the formation run did not end within two minutes");
     }
     // Marks the listed columns of every event (the same columns in each).
     void mark_every_event(std::initializer_list<int> columns) {
