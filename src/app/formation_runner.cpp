@@ -97,7 +97,12 @@ void FormationRunner::take_in() {
         FormationRunner* runner;
         ~Finished() { Q_EMIT runner->finished(); }
     } finished{this};
-    if (finish) finish();
+    try {
+        if (finish) finish();
+    } catch (const std::exception& error) {
+        // Nothing may leave a queued call: the window says what went wrong instead.
+        Q_EMIT failed(QString::fromUtf8(error.what()));
+    }
 }
 
 }  // namespace morvalen::app

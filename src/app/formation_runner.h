@@ -46,6 +46,8 @@ Q_SIGNALS:
     void caption_shown(const QString& text);
     void caption_restored();
     void error_shown(const QString& text);
+    // The work or the taking in of its result threw.
+    void failed(const QString& text);
 
 private:
     core::ProgressHooks worker_hooks();

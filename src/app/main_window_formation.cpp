@@ -28,6 +28,9 @@ void MainWindow::set_up_runner() {
     connect(runner_, &FormationRunner::error_shown, this, [this](const QString& text) {
         options_.platform.boxes->show_error(this, error_caption, text);
     });
+    connect(runner_, &FormationRunner::failed, this, [this](const QString& text) {
+        options_.platform.boxes->show_error(this, app_title, text);
+    });
     // What the run reads stays put: the panel, the menu's commands and the memo wait; the memo stays in view.
     const auto set_inputs_enabled = [this](bool enabled) {
         formation_panel_->setEnabled(enabled);

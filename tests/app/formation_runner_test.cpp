@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <iostream>
+#include <stdexcept>
+#include <thread>
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -10,6 +12,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include "app/formation_runner.h"
 #include "window_harness.h"
 
 namespace morvalen::app::testing {
@@ -67,7 +70,7 @@ TEST(FormationRunner, TheWindowAnswersDuringALongRunAndEscEndsIt) {
     // the bound is three times what the idle window needed: the run takes one core of the machine's,
     // and a window held by the run misses any such bound by seconds.
     prepare_long_autoformation(h);
-    const Answers idle = measure_answers(h, 600);
+    const Answers idle = measure_answers(h, 1500);
     const QRect memo_place = h.memo_edit()->geometry();
     start_long_autoformation(h);
     // What the run reads is out of reach; the memo stays in view, read-only, where it was.
@@ -77,10 +80,16 @@ TEST(FormationRunner, TheWindowAnswersDuringALongRunAndEscEndsIt) {
     EXPECT_EQ(h.memo_edit()->geometry(), memo_place);
     // MORVALEN_RUN_SHOT names a file for a picture of the window in the middle of the run.
     if (const QString shot = qEnvironmentVariable("MORVALEN_RUN_SHOT"); !shot.isEmpty()) h.window->grab().save(shot);
-    const Answers busy = measure_answers(h, 1500);
-    EXPECT_TRUE(h.window->formation_running()) << "the run ended before the window was measured";
+    Answers busy = measure_answers(h, 1500);
     const qint64 load = std::max(idle.longest_gap, idle.longest_answer);
     const qint64 bound = std::max<qint64>(100, 3 * load);
+    // One spike of the shared machine is not the run's doing: a window held by the run misses the
+    // bound in every period, so a second period is measured before the test fails.
+    if (std::max(busy.longest_gap, busy.longest_answer) >= bound) {
+        std::cout << "first period: gap " << busy.longest_gap << " ms, answer " << busy.longest_answer << " ms\n";
+        busy = measure_answers(h, 1500);
+    }
+    EXPECT_TRUE(h.window->formation_running()) << "the run ended before the window was measured";
     std::cout << "idle: gap " << idle.longest_gap << " ms, answer " << idle.longest_answer << " ms; during the run: gap "
               << busy.longest_gap << " ms, answer " << busy.longest_answer << " ms over " << busy.ticks << " ticks\n";
     EXPECT_GE(busy.ticks, 1500 / std::max<qint64>(20, bound));
@@ -125,6 +134,38 @@ TEST(FormationRunner, ClosingTheWindowDuringARunEndsItAndTheWindowGoes) {
     EXPECT_LT(closing.elapsed(), 2000);
     // Nothing of the stopped run arrives for a window that is gone.
     QTest::qWait(100);
+}
+
+// A quick run is taken in before start returns; a failing one says why on the window's thread; a
+// second start while one runs is refused.
+TEST(FormationRunner, QuickRunsFailuresAndASecondStart) {
+    FormationRunner runner({}, std::chrono::milliseconds(2000));
+    int taken = 0;
+    ASSERT_TRUE(runner.start([&](const core::ProgressHooks&, core::StopToken) -> FormationRunner::Finish {
+        return [&] { ++taken; };
+    }));
+    EXPECT_EQ(taken, 1);
+    EXPECT_FALSE(runner.running());
+
+    QStringList failures;
+    QObject::connect(&runner, &FormationRunner::failed, [&](const QString& text) { failures << text; });
+    ASSERT_TRUE(runner.start([](const core::ProgressHooks&, core::StopToken) -> FormationRunner::Finish {
+        throw std::runtime_error("no memory left");
+    }));
+    EXPECT_EQ(failures, QStringList{QStringLiteral("no memory left")});
+
+    FormationRunner patient({}, std::chrono::milliseconds(0));
+    int finished = 0;
+    QObject::connect(&patient, &FormationRunner::finished, [&] { ++finished; });
+    ASSERT_TRUE(patient.start([](const core::ProgressHooks&, core::StopToken stop) -> FormationRunner::Finish {
+        while (!stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return {};
+    }));
+    EXPECT_TRUE(patient.running());
+    EXPECT_FALSE(patient.start([](const core::ProgressHooks&, core::StopToken) { return FormationRunner::Finish{}; }));
+    patient.request_stop();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !patient.running(); }, 5000));
+    EXPECT_EQ(finished, 1);
 }
 
 }  // namespace
