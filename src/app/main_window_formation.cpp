@@ -195,8 +195,9 @@ void MainWindow::download_brief_system(const QString& url) {
         const core::ExpansionOrder order = session_.expansion_order;
         const core::Currency stake = session_.settings.stake.currency();
         run_formation(
-            [body = std::move(page.body), order, stake](const core::ProgressHooks& hooks, core::StopToken stop) {
-                return core::brief_body_bets(body, order, stake, hooks, stop);
+            // A brief system is taken whole: Esc does not cut it short.
+            [body = std::move(page.body), order, stake](const core::ProgressHooks& hooks, core::StopToken) {
+                return core::brief_body_bets(body, order, stake, hooks);
             },
             [this](const core::BriefBody& body) {
                 const core::BriefBodyOutcome outcome = core::apply_brief_body(session_, body);
