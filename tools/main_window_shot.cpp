@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
     window.findChild<QSpinBox*>(QStringLiteral("repeat_count"))->setValue(best_chances || max_return ? 30 : 12);
     auto* link = window.findChild<QLabel*>(QStringLiteral("add_to_list_link"));
     QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+    // The run goes on on its worker thread; the picture is of its result.
+    if (!QTest::qWaitFor([&] { return !window.formation_running(); }, 60000)) return 3;
     QTest::qWait(300);
     return window.grab().save(output) ? 0 : 2;
 }

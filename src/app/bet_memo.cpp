@@ -22,11 +22,11 @@ BetMemo::BetMemo(QWidget* parent) : QPlainTextEdit(parent) {
     });
 }
 
-void BetMemo::suspend() { hide(); }
+void BetMemo::suspend() { suspended_ = true; }
 
 void BetMemo::resume() {
     flush_pending();
-    show();
+    suspended_ = false;
 }
 
 // Appends are collected while suspended and written in one edit: thousands of single-line inserts

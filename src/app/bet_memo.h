@@ -1,4 +1,4 @@
-// The bet memo: the package as bet lines, shown (edits are re-read) or suspended (the program writes).
+// The bet memo: the package as bet lines, read back after edits or suspended while the program writes.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -16,11 +16,11 @@ class BetMemo : public QPlainTextEdit, public core::MemoSink {
 public:
     explicit BetMemo(QWidget* parent = nullptr);
 
-    // Suspended is hidden: the user sees the memo vanish while the program writes it.
+    // Suspended, the memo collects appended lines and its changes are not read back; it stays in view.
     void suspend();
-    // Writes what was appended meanwhile and shows the memo; its text changes no more, so no re-read.
+    // Writes what was appended meanwhile; that text is the program's, so it is not read back either.
     void resume();
-    bool suspended() const { return isHidden(); }
+    bool suspended() const { return suspended_; }
 
     // The lines as the memo holds them, including lines appended while suspended.
     QString memo_text();
@@ -58,6 +58,7 @@ protected:
 private:
     void flush_pending();
 
+    bool suspended_ = false;
     QStringList pending_;
     QByteArray utf8_;
     bool utf8_current_ = false;

@@ -11,6 +11,7 @@
 
 #include "app/bet_memo.h"
 #include "app/formation_panel.h"
+#include "app/formation_runner.h"
 #include "app/guarded.h"
 #include "app/main_menu.h"
 #include "app/outcome_grid.h"
@@ -63,7 +64,10 @@ public:
     ~MainWindow() override;
 
     core::Session& session() { return session_; }
-    bool formation_running() const { return running_; }
+    // A formation runs (or its brief system is being downloaded): the inputs wait.
+    bool formation_running() const { return running(); }
+    // Some key is held down: a click in the grid gives the yellow mark.
+    bool key_held() const { return key_held_; }
 
     // Asks the service for the line of the draw; the page is read when it arrives.
     void request_line();
@@ -108,8 +112,20 @@ private:
     void on_memo_edited();
     void on_method_changed();
     void on_guarantee_changed();
+    // The formation runs (main_window_formation.cpp).
+    void set_up_runner();
+    bool running() const;
     void add_to_list();
-    // The autoformation pass (steps 0: the check) with the memo suspended and the summary after it.
+    // Starts work on the runner with the caption and package it started from kept for its end.
+    bool start_run(FormationRunner::Work work);
+    // On the window's thread: `apply` takes a run's result into the session as one step of the history.
+    void finish_run(const std::function<void()>& apply);
+    // `compute` runs on the worker over copies; `apply` gets its result on the window's thread.
+    template <typename Compute, typename Apply>
+    bool run_formation(Compute compute, Apply apply);
+    void run_best_chances();
+    void run_return_maximising();
+    // The autoformation pass (steps 0: the check) and the summary after it.
     void run_autoform(std::int64_t steps);
     // Downloads one brief system and expands it; without one, asks for the list of nearest systems.
     void download_brief_system(const QString& url);
@@ -130,7 +146,6 @@ private:
     void request_page(PageRequest request, const std::string& url);
     void read_page(PageRequest request, const FetchedPage& page);
     void read_line_page(const std::string& text, std::optional<std::string>& stake_text);
-    core::ProgressHooks progress_hooks(const QString& saved_caption);
 
     // Undo, redo and the saved working state (main_window_keeping.cpp).
     void set_up_keeping();
@@ -154,7 +169,12 @@ private:
 
     WindowOptions options_;
     core::Session session_;
-    bool running_ = false;
+    FormationRunner* runner_ = nullptr;
+    bool downloading_ = false;
+    bool key_held_ = false;
+    // The caption and the package's bet count when the run started.
+    QString run_caption_;
+    std::int64_t bets_before_run_ = 0;
     PackageHistory* history_ = nullptr;
     WorkingStateKeeper* keeper_ = nullptr;
     // The state read at start, until the first answer to the line request puts it back.

@@ -41,7 +41,7 @@ core::LocalDateTime to_local(const QDateTime& now) {
 }  // namespace
 
 void MainWindow::add_coupon() {
-    if (running_) return;
+    if (running()) return;
     guarded([&] {
         const auto step = history_->step();
         read_settings();
@@ -53,7 +53,7 @@ void MainWindow::add_coupon() {
 }
 
 void MainWindow::run_list_command(const std::function<std::optional<std::string>()>& command) {
-    if (running_) return;
+    if (running()) return;
     guarded([&] {
         const auto step = history_->step();
         read_settings();
@@ -96,7 +96,7 @@ void MainWindow::remove_variants() {
 
 // The lines are deleted with the memo shown, so the re-read empties the list as well.
 void MainWindow::clear_list() {
-    if (running_) return;
+    if (running()) return;
     guarded([&] {
         const auto step = history_->step();
         bet_memo_->clear();

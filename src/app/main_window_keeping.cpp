@@ -45,7 +45,7 @@ void MainWindow::set_up_keeping() {
     });
     const auto unless_running = [this](auto command) {
         return [this, command] {
-            if (!running_) guarded(command);
+            if (!running()) guarded(command);
         };
     };
     connect(menu_.undo, &QAction::triggered, this, unless_running([this] { history_->undo(); }));
@@ -135,7 +135,7 @@ void MainWindow::restore_saved_marks() {
 core::WorkingState MainWindow::capture_state() {
     // A save must not disturb a stake the player is typing, nor the settings a running pass started with.
     core::FormationSettings settings = session_.settings;
-    if (!running_ && !session_.formation_running) formation_panel_->peek_into(settings);
+    if (!running()) formation_panel_->peek_into(settings);
     core::WorkingState state = core::capture_working_state(session_.events, settings, bet_memo_->utf8_text().toStdString());
     core::keep_conditions(session_.conditions, state);
     state.pool_rules = session_.pool_rules;
@@ -184,6 +184,8 @@ void MainWindow::state_changed() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A run in progress ends now; the state saved is the one it started from.
+    if (runner_) runner_->request_stop();
     if (keeper_) keeper_->save_now();
     QMainWindow::closeEvent(event);
 }

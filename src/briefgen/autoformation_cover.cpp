@@ -4,6 +4,7 @@
 #include "core/autoformation.h"
 #include "core/random_source.h"
 #include "core/session.h"
+#include "core/stop_token.h"
 
 namespace morvalen::briefgen {
 
@@ -13,13 +14,16 @@ std::optional<std::vector<Record>> autoformation_cover(const Shape& shape, std::
     for (int e = 1; e <= events; ++e)
         for (int column = 1; column <= shape.counts[e - 1]; ++column) session.events.cell(e, column).mark = 1;
     session.settings.guarantee = shape.guarantee;
+    // The deadline is read where the pass shows its progress, about once a second.
+    core::StopSource stop;
     core::ProgressHooks hooks;
-    hooks.process_messages = [&] {
-        if (std::chrono::steady_clock::now() >= deadline) session.keys.stop_requested = true;
+    hooks.show_caption = [&](const std::string&) {
+        if (std::chrono::steady_clock::now() >= deadline) stop.request_stop();
     };
     const VariantSpace space(shape);
-    const auto outcome = core::autoform(session, static_cast<std::int64_t>(space.size()), hooks, start_index);
-    if (!outcome.ran || outcome.failed || session.uncovered_variants > 0) return std::nullopt;
+    const auto outcome =
+        core::autoform(session, static_cast<std::int64_t>(space.size()), hooks, start_index, stop.get_token());
+    if (outcome.failed || session.uncovered_variants > 0) return std::nullopt;
     std::vector<Record> records;
     records.reserve(session.bets.size());
     for (const core::BetEntry& bet : session.bets) {

@@ -15,9 +15,6 @@
 
 namespace morvalen::core {
 
-// At the limit the arrays take about 80 MB.
-std::int64_t autoformation_dense_limit = std::int64_t{1} << 24;
-
 namespace {
 
 int agreement(const VariantPattern& bet, const VariantPattern& variant) {
@@ -58,31 +55,28 @@ private:
     std::unordered_set<std::uint64_t> keys_;
 };
 
-// Thrown from deep inside an enumeration when "Esc" was pressed: some neighbourhoods are large enough
-// (small guarantees over many marks) that waiting for the end of one would leave the window deaf.
+// Thrown from deep inside an enumeration when a stop was requested: some neighbourhoods are large
+// enough (small guarantees over many marks) that waiting for the end of one would keep "Esc" waiting.
 struct PassStopped {};
 
-// Lets the window breathe from inside long loops: the clock is read every 4096 variants.
+// Progress and the stop from inside long loops: the clock is read every 4096 variants.
 class PassPoll {
 public:
-    PassPoll(const ProgressHooks& hooks, ProgressThrottle& throttle, const bool& stop)
+    PassPoll(const ProgressHooks& hooks, ProgressThrottle& throttle, const StopToken& stop)
         : hooks_(hooks), throttle_(throttle), stop_(stop) {}
     std::function<std::string()> caption;
     void tick() {
         if ((++ticks_ & 4095) == 0) now();
     }
     void now() {
-        if (throttle_.due()) {
-            if (caption) hooks_.caption(caption());
-            hooks_.breathe();
-        }
-        if (stop_) throw PassStopped{};
+        if (throttle_.due() && caption) hooks_.caption(caption());
+        if (stop_.stop_requested()) throw PassStopped{};
     }
 
 private:
     const ProgressHooks& hooks_;
     ProgressThrottle& throttle_;
-    const bool& stop_;
+    const StopToken& stop_;
     std::uint32_t ticks_ = 0;
 };
 
@@ -90,8 +84,8 @@ private:
 // rule of the scan needs the latter.
 class CoverageTracker {
 public:
-    CoverageTracker(const VariantSpace& space, int guarantee, PassPoll& poll)
-        : space_(space), guarantee_(guarantee), dense_(space.size() <= autoformation_dense_limit), index_(guarantee),
+    CoverageTracker(const VariantSpace& space, int guarantee, std::int64_t dense_limit, PassPoll& poll)
+        : space_(space), guarantee_(guarantee), dense_(space.size() <= dense_limit), index_(guarantee),
           poll_(poll) {
         if (dense_) state_.assign(static_cast<std::size_t>(space.size()), 0);
     }
@@ -234,32 +228,35 @@ std::string check_caption(std::size_t done, std::size_t total) {
     return "Проверка " + std::to_string(round_half_even(share).value_or(0)) + "%" + esc_hint_text;
 }
 
-void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, ProgressThrottle& throttle,
-              std::optional<std::int64_t> start_index, std::int64_t neighbourhood, AutoformationOutcome& outcome) {
-    const VariantSpace space(session.events);
+void run_pass(AutoformationInput& input, const ProgressHooks& hooks, ProgressThrottle& throttle, const StopToken& stop_token,
+              std::int64_t neighbourhood, AutoformationResult& result) {
+    const VariantSpace space(input.events);
     const std::int64_t total = space.size();
-    const int guarantee = session.settings.guarantee;
+    const int guarantee = input.guarantee;
     const int changes = event_count - guarantee;
-    const Currency stake = session.settings.stake.currency();
-    const bool& stop = session.keys.stop_requested;
+    const Currency stake = input.stake;
+    const std::int64_t steps = input.steps;
+    const auto stop = [&stop_token] { return stop_token.stop_requested(); };
+    AutoformationOutcome& outcome = result.outcome;
 
     std::optional<ConditionCheck> check;
-    if (conditions_in_force(session.conditions)) {
-        check.emplace(session.conditions, session.events);
+    if (conditions_in_force(input.conditions)) {
+        check.emplace(input.conditions, input.events);
         if (!check->refusal().empty()) {
             outcome.refusal = check->refusal();
             return;
         }
     }
-    session.remove_unreadable_entries();
+    std::erase_if(input.bets, is_unreadable_entry);
+    result.cleaned = true;
     if (total <= 0) {
         // Nothing to cover; the statistics show no coverage while an event has no mark.
-        session.uncovered_variants = 0;
+        result.uncovered = 0;
         return;
     }
 
-    PassPoll poll(hooks, throttle, stop);
-    CoverageTracker tracker(space, guarantee, poll);
+    PassPoll poll(hooks, throttle, stop_token);
+    CoverageTracker tracker(space, guarantee, input.options.dense_limit, poll);
     // While conditions act, only the variants that pass them are covered and chosen.
     std::vector<std::uint8_t> passing;
     std::int64_t to_cover = total;
@@ -267,15 +264,15 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
         to_cover = 0;
         try {
             if (tracker.dense()) {
-                passing = passing_flags(session.events, *check, [&] { poll.tick(); });
+                passing = passing_flags(input.events, *check, [&] { poll.tick(); });
                 for (const std::uint8_t flag : passing) to_cover += flag;
                 tracker.leave_out(passing);
             } else {
-                for_each_variant_failures(session.events, *check, [&](std::int64_t, std::uint64_t failures) {
+                for_each_variant_failures(input.events, *check, [&](std::int64_t, std::uint64_t failures) {
                     poll.tick();
                     to_cover += check->passes_mask(failures) ? 1 : 0;
                 });
-                const MarkedColumns marked(session.events);
+                const MarkedColumns marked(input.events);
                 tracker.leave_out([&check, marked](const VariantPattern& digits) {
                     VariantColumns columns{};
                     for (int d = 0; d < event_count; ++d)
@@ -289,30 +286,26 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
         }
     }
     std::int64_t uncovered = to_cover;
-    const std::size_t list_size = session.bets.size();
+    const BetList& bets = input.bets;
+    const std::size_t list_size = bets.size();
     std::size_t checked = 0;
     poll.caption = [&] { return check_caption(checked, list_size); };
     try {
-        // The window refuses list edits while formation_running is set; the bound is re-read anyway so
-        // that a list shortened under the pass can never be read past its end.
-        for (std::size_t l = 0; l < list_size && l < session.bets.size(); ++l) {
-            const BetEntry& entry = session.bets[l];
+        for (std::size_t l = 0; l < list_size; ++l) {
+            const BetEntry& entry = bets[l];
             const auto none = [](std::int64_t) {};
             uncovered -= is_coupon(entry) ? tracker.add_coupon(space.ranks_of(entry), none)
                                           : tracker.add(space.pattern_of(entry), none);
             checked = l;
             if (l == 0) continue;
-            if (throttle.due()) {
-                hooks.caption(check_caption(l, list_size));
-                hooks.breathe();
-            }
-            if (uncovered <= 0 || stop) break;
+            if (throttle.due()) hooks.caption(check_caption(l, list_size));
+            if (uncovered <= 0 || stop()) break;
         }
     } catch (const PassStopped&) {
         // Stopped inside one bet's neighbourhood: the count of the bets before it stands.
     }
-    session.uncovered_variants = uncovered;
-    if (stop) {
+    result.uncovered = uncovered;
+    if (stop()) {
         // No bet may be appended after a stopped check, and its count is not shown.
         outcome.show_coverage = false;
         return;
@@ -324,13 +317,13 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
     poll.caption = [&] { return caption; };
     std::int64_t target_gain = neighbourhood;
     std::int64_t variant_index =
-        start_index ? ((*start_index % total) + total) % total : session.rng.uniform_int(0, total - 1);
+        input.start_index ? ((*input.start_index % total) + total) % total : input.rng.uniform_int(0, total - 1);
     if (steps <= 0) return;
 
     // gains[i]: uncovered variants in the neighbourhood of variant i (dense mode only).
     std::optional<GainTable> gains;
     if (tracker.dense()) {
-        gains.emplace(space, changes, neighbourhood, [&poll] { poll.now(); });
+        gains.emplace(space, changes, neighbourhood, [&poll] { poll.now(); }, input.options.gain_update);
         if (!passing.empty()) gains->leave_out(passing);
         gains->build(tracker.flags());
     }
@@ -367,7 +360,7 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
             }
             ++tries;
             if ((tries & 1023) == 0) poll.now();
-        } while (choice.gain < target_gain && tries <= total && !stop);
+        } while (choice.gain < target_gain && tries <= total && !stop());
         choice.whole_round = tries > total;
     };
     // The same choice read from the gain table, which lets whole blocks of candidates go unread.
@@ -385,7 +378,9 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
         variant_index = first;
         choice.gain = gains->largest();
         if (choice.gain <= 0) return;
+        // Millions of candidates may share the largest gain: the stop is heard among them too.
         const auto consider = [&](std::int64_t candidate) {
+            poll.tick();
             if (choice.best < 0 || wins_tie(candidate)) choice.best = candidate;
         };
         const auto top = static_cast<std::int32_t>(choice.gain);
@@ -404,32 +399,27 @@ void run_pass(Session& session, std::int64_t steps, const ProgressHooks& hooks, 
         const std::int64_t best = choice.best;
         const std::int64_t best_gain = choice.gain;
 
-        if (best_gain > 0 && (best_gain >= target_gain || choice.whole_round) && !stop) {
-            const BetEntry bet = space.bet_of(best, stake);
-            session.append_bet(bet);
+        if (best_gain > 0 && (best_gain >= target_gain || choice.whole_round) && !stop()) {
+            result.appended.push_back(space.bet_of(best, stake));
             ++outcome.appended;
             target_gain = best_gain;
             uncovered -= best_gain;
-            session.uncovered_variants = uncovered;
+            result.uncovered = uncovered;
             const VariantPattern center = space.digits(best);
             tracker.add(center, [](std::int64_t) {});
             if (gains) gains->lower(center, tracker.fresh(), tracker.flags());
         }
-        if (uncovered <= 0 || stop) break;
-        caption = "Шаг " + std::to_string(step) + " (" +
-                  coverage_percent(to_cover - session.uncovered_variants, to_cover).to_string() + "%)" + esc_hint_text;
-        if (throttle.due()) {
-            hooks.caption(caption);
-            hooks.breathe();
-        }
+        if (uncovered <= 0 || stop()) break;
+        caption = "Шаг " + std::to_string(step) + " (" + coverage_percent(to_cover - uncovered, to_cover).to_string() +
+                  "%)" + esc_hint_text;
+        if (throttle.due()) hooks.caption(caption);
     }
 }
 
-void run_pass_until_stopped(Session& session, std::int64_t steps, const ProgressHooks& hooks, ProgressThrottle& throttle,
-                            std::optional<std::int64_t> start_index, std::int64_t neighbourhood,
-                            AutoformationOutcome& outcome) {
+void run_pass_until_stopped(AutoformationInput& input, const ProgressHooks& hooks, ProgressThrottle& throttle,
+                            const StopToken& stop, std::int64_t neighbourhood, AutoformationResult& result) {
     try {
-        run_pass(session, steps, hooks, throttle, start_index, neighbourhood, outcome);
+        run_pass(input, hooks, throttle, stop, neighbourhood, result);
     } catch (const PassStopped&) {
         // "Esc" in a step: the bets of completed steps and their count stay.
     }
@@ -459,30 +449,42 @@ std::string estimate_caption(std::int64_t uncovered, std::int64_t neighbourhood)
     return " Ставок не менее " + std::to_string(bets);
 }
 
-AutoformationOutcome autoform(Session& session, std::int64_t steps, const ProgressHooks& hooks,
-                             std::optional<std::int64_t> start_index) {
-    AutoformationOutcome outcome;
-    if (session.formation_running) {
-        outcome.ran = false;
-        return outcome;
-    }
-    session.formation_running = true;
-    // An "Esc" pressed while no pass ran must not stop this one.
-    session.keys.stop_requested = false;
+AutoformationResult autoformation(AutoformationInput input, const ProgressHooks& hooks, StopToken stop) {
+    AutoformationResult result;
     ProgressThrottle throttle(hooks);
-    const std::int64_t neighbourhood = neighbourhood_size(marked_counts(session.events), session.settings.guarantee);
+    const std::int64_t neighbourhood = neighbourhood_size(marked_counts(input.events), input.guarantee);
     if (neighbourhood >= 1) {
         try {
-            run_pass_until_stopped(session, steps, hooks, throttle, start_index, neighbourhood, outcome);
+            run_pass_until_stopped(input, hooks, throttle, stop, neighbourhood, result);
         } catch (const std::exception&) {
-            outcome.failed = true;
+            result.outcome.failed = true;
             hooks.error(out_of_memory_text);
         }
     }
     hooks.restore();
-    session.keys.stop_requested = false;
-    session.formation_running = false;
-    return outcome;
+    result.rng = input.rng;
+    return result;
+}
+
+AutoformationInput autoformation_input(const Session& session, std::int64_t steps, std::optional<std::int64_t> start_index,
+                                       AutoformationOptions options) {
+    return {session.events, session.bets, session.settings.guarantee, session.settings.stake.currency(),
+            session.conditions, session.rng, steps, start_index, options};
+}
+
+void apply_autoformation(Session& session, const AutoformationResult& result) {
+    if (result.cleaned) session.remove_unreadable_entries();
+    for (const BetEntry& bet : result.appended) session.append_bet(bet);
+    if (result.uncovered) session.uncovered_variants = *result.uncovered;
+    session.rng = result.rng;
+}
+
+AutoformationOutcome autoform(Session& session, std::int64_t steps, const ProgressHooks& hooks,
+                             std::optional<std::int64_t> start_index, StopToken stop, AutoformationOptions options) {
+    const AutoformationResult result =
+        autoformation(autoformation_input(session, steps, start_index, options), hooks, std::move(stop));
+    apply_autoformation(session, result);
+    return result.outcome;
 }
 
 }  // namespace morvalen::core

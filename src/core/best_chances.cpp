@@ -107,32 +107,29 @@ struct Likely {
     }
 };
 
-// Progress, "Esc" and the clock, polled between units of work.
+// Progress, the stop and the clock, polled between units of work.
 class Poll {
 public:
-    Poll(const ProgressHooks& hooks, const bool* stop, std::chrono::milliseconds budget)
+    Poll(const ProgressHooks& hooks, const StopToken& stop, std::chrono::milliseconds budget)
         : hooks_(hooks), stop_(stop), throttle_(hooks), deadline_(hooks.now() + budget) {}
 
     std::function<std::string()> caption;
 
-    // Throws StopSearch after "Esc".
+    // Throws StopSearch once a stop is requested.
     void tick() {
-        if (!throttle_.due()) return;
-        if (caption) hooks_.caption(caption() + esc_hint_text);
-        hooks_.breathe();
-        if (stop_ && *stop_) {
+        if (throttle_.due() && caption) hooks_.caption(caption() + esc_hint_text);
+        if (stop_.stop_requested()) {
             stopped = true;
             throw StopSearch{};
         }
     }
     bool out_of_time() const { return hooks_.now() >= deadline_; }
-    bool stop_requested() const { return stop_ && *stop_; }
 
     bool stopped = false;
 
 private:
     const ProgressHooks& hooks_;
-    const bool* stop_;
+    const StopToken& stop_;
     ProgressThrottle throttle_;
     std::chrono::steady_clock::time_point deadline_;
 };
@@ -149,7 +146,7 @@ struct Run {
     const EventTable& table;
     const BestChancesSettings& settings;
     const ProgressHooks& hooks;
-    const bool* stop;
+    const StopToken& stop;
     VariantSpace space;
     DrawSpace draws;
     Poll poll;
@@ -175,7 +172,7 @@ struct Run {
         return check->passes(columns);
     }
 
-    Run(const EventTable& t, const BetList& list, const BestChancesSettings& s, const ProgressHooks& h, const bool* st)
+    Run(const EventTable& t, const BetList& list, const BestChancesSettings& s, const ProgressHooks& h, const StopToken& st)
         : table(t), settings(s), hooks(h), stop(st), space(t), draws(t), poll(h, st, s.time_budget), counts(draws, s.guarantee),
           marked(t) {
         if (conditions_in_force(s.conditions)) check.emplace(s.conditions, t);
@@ -325,24 +322,21 @@ struct Run {
     }
 
     std::vector<std::int64_t> autoformation() {
-        Session scratch;
-        scratch.events = table;
-        scratch.settings.guarantee = std::min(settings.guarantee, 7);
-        scratch.rng = settings.generator;
-        scratch.conditions = settings.conditions;
-        for (const VariantPattern& bet : earlier) scratch.bets.push_back(space.bet_of(space.index_of(bet), Currency()));
-        const std::size_t before = scratch.bets.size();
+        AutoformationInput input;
+        input.events = table;
+        input.guarantee = std::min(settings.guarantee, 7);
+        input.rng = settings.generator;
+        input.conditions = settings.conditions;
+        input.steps = wanted;
+        // The earlier bets are readable single bets: the pass cleans nothing out of them.
+        for (const VariantPattern& bet : earlier) input.bets.push_back(space.bet_of(space.index_of(bet), Currency()));
         ProgressHooks quiet;
         quiet.clock = hooks.clock;
-        quiet.process_messages = [&] {
-            hooks.breathe();
-            scratch.keys.stop_requested = stop && *stop;
-        };
-        const AutoformationOutcome outcome = autoform(scratch, wanted, quiet, std::nullopt);
+        const AutoformationResult formed = core::autoformation(std::move(input), quiet, stop);
         std::vector<std::int64_t> bets;
-        if (outcome.failed || !outcome.refusal.empty() || scratch.bets.size() < before) return bets;
-        for (std::size_t i = before; i < scratch.bets.size(); ++i) {
-            const VariantPattern pattern = space.pattern_of(scratch.bets[i]);
+        if (formed.outcome.failed || !formed.outcome.refusal.empty()) return bets;
+        for (const BetEntry& bet : formed.appended) {
+            const VariantPattern pattern = space.pattern_of(bet);
             const std::int64_t variant = space.index_of(pattern);
             if (excluded.count(variant) == 0) bets.push_back(variant);
         }
@@ -432,7 +426,7 @@ BetList bets_of(const VariantSpace& space, const std::vector<std::int64_t>& vari
 }  // namespace
 
 BestChancesPackage best_chances_package(const EventTable& table, const BetList& earlier, const BestChancesSettings& settings,
-                                        const ProgressHooks& hooks, const bool* stop) {
+                                        const ProgressHooks& hooks, const StopToken& stop) {
     BestChancesPackage result;
     if (auto refusal = draw_space_refusal(table)) {
         result.refusal = std::move(*refusal);
@@ -504,11 +498,7 @@ BestChancesPackage best_chances_package(const EventTable& table, const BetList& 
     return result;
 }
 
-std::optional<std::string> form_best_chances_package(Session& session, const ProgressHooks& hooks, std::chrono::milliseconds time_budget) {
-    if (session.formation_running) return std::nullopt;
-    session.formation_running = true;
-    // An "Esc" pressed while nothing ran must not stop this run.
-    session.keys.stop_requested = false;
+BestChancesSettings best_chances_settings(Session& session, std::chrono::milliseconds time_budget) {
     BestChancesSettings settings;
     settings.guarantee = session.settings.guarantee;
     settings.bets = session.settings.repeat_count;
@@ -517,22 +507,37 @@ std::optional<std::string> form_best_chances_package(Session& session, const Pro
     settings.conditions = session.conditions;
     // The next run starts elsewhere.
     session.rng.seed(session.rng.next());
-    BestChancesPackage package;
+    return settings;
+}
+
+BestChancesPackage best_chances_package_or_refusal(const EventTable& table, const BetList& earlier,
+                                                   const BestChancesSettings& settings, const ProgressHooks& hooks,
+                                                   const StopToken& stop) {
     try {
-        package = best_chances_package(session.events, session.bets, settings, hooks, &session.keys.stop_requested);
+        return best_chances_package(table, earlier, settings, hooks, stop);
     } catch (const std::bad_alloc&) {
+        BestChancesPackage package;
         package.refusal = out_of_memory_text;
+        return package;
     }
-    if (package.refusal.empty()) session.reached_chance = {package.chance, settings.guarantee, package.stopped};
+}
+
+std::optional<std::string> apply_best_chances(Session& session, const BestChancesPackage& package, int guarantee) {
+    if (package.refusal.empty()) session.reached_chance = {package.chance, guarantee, package.stopped};
     const Currency stake = session.settings.stake.currency();
     for (BetEntry bet : package.bets) {
         bet.amount = stake;
         session.append_bet(bet);
     }
-    session.keys.stop_requested = false;
-    session.formation_running = false;
     if (!package.refusal.empty()) return package.refusal;
     return std::nullopt;
+}
+
+std::optional<std::string> form_best_chances_package(Session& session, const ProgressHooks& hooks,
+                                                     std::chrono::milliseconds time_budget, const StopToken& stop) {
+    const BestChancesSettings settings = best_chances_settings(session, time_budget);
+    const BestChancesPackage package = best_chances_package_or_refusal(session.events, session.bets, settings, hooks, stop);
+    return apply_best_chances(session, package, settings.guarantee);
 }
 
 }  // namespace morvalen::core

@@ -11,6 +11,7 @@
 #include "core/event_table.h"
 #include "core/progress.h"
 #include "core/random_source.h"
+#include "core/stop_token.h"
 
 namespace morvalen::core {
 
@@ -45,7 +46,7 @@ struct BestChancesPackage {
     double likeliest_chance = 0;
     double autoformation_chance = 0;
     std::int64_t swaps = 0;   // improving exchanges of one bet made by the search
-    bool stopped = false;     // "Esc": the package found so far
+    bool stopped = false;     // stopped: the package found so far
     std::string refusal;      // set instead of a package
 };
 
@@ -54,14 +55,22 @@ struct BestChancesPackage {
 // earlier entries that are single bets over the marked outcomes count as part of the package. Starts
 // from the best of a lazy greedy over the draws' probability, the N likeliest variants and
 // autoformation with N steps, and then exchanges bets while that raises the chance, so the result is
-// never below any of the three. `stop` is read after hooks.process_messages.
+// never below any of the three. A stop gives the package found so far.
 BestChancesPackage best_chances_package(const EventTable& table, const BetList& earlier, const BestChancesSettings& settings,
-                                        const ProgressHooks& hooks = {}, const bool* stop = nullptr);
+                                        const ProgressHooks& hooks = {}, const StopToken& stop = {});
+// The same, with running out of memory as a refusal.
+BestChancesPackage best_chances_package_or_refusal(const EventTable& table, const BetList& earlier,
+                                                   const BestChancesSettings& settings, const ProgressHooks& hooks = {},
+                                                   const StopToken& stop = {});
 
-// The window's and the batch tool's run: guarantee and repeat count from the session's settings, the
-// seed from its generator; appends the bets at the stake. Returns the refusal, if any. Does nothing
-// while another formation runs.
+// The window's and the batch tool's run in its steps: guarantee and repeat count from the session's
+// settings, the seed from its generator (which moves on); then the package; then the session takes it:
+// the chance reached, the bets at the stake. Returns the refusal, if any.
+BestChancesSettings best_chances_settings(Session& session, std::chrono::milliseconds time_budget = std::chrono::milliseconds(4000));
+std::optional<std::string> apply_best_chances(Session& session, const BestChancesPackage& package, int guarantee);
+// All three on the caller's thread.
 std::optional<std::string> form_best_chances_package(Session& session, const ProgressHooks& hooks = {},
-                                                     std::chrono::milliseconds time_budget = std::chrono::milliseconds(4000));
+                                                     std::chrono::milliseconds time_budget = std::chrono::milliseconds(4000),
+                                                     const StopToken& stop = {});
 
 }  // namespace morvalen::core

@@ -70,31 +70,35 @@ std::string brief_progress_caption(std::uint64_t records_done, std::uint64_t con
     return "Загрузка БС " + std::to_string(round_half_even(share).value_or(0)) + "%";
 }
 
-bool expand_brief_system(Session& session, const std::vector<std::uint64_t>& records, std::uint64_t content_bytes,
-                         const ProgressHooks& hooks) {
-    if (session.formation_running) return false;
-    session.formation_running = true;
+BetList brief_system_bets(const std::vector<std::uint64_t>& records, const ExpansionOrder& order, Currency stake,
+                          std::uint64_t content_bytes, const ProgressHooks& hooks, const StopToken& stop) {
     ProgressThrottle throttle(hooks);
-    const Currency stake = session.settings.stake.currency();
+    BetList bets;
     std::uint64_t done = 0;
     try {
-        session.bets.reserve(session.bets.size() + records.size());
+        bets.reserve(records.size());
         for (const std::uint64_t record : records) {
             ++done;
             if (throttle.due()) {
-                hooks.breathe();
                 hooks.caption(brief_progress_caption(done, content_bytes));
+                if (stop.stop_requested()) break;
             }
-            session.append_bet(expand_system_record(record, session.expansion_order, stake));
+            bets.push_back(expand_system_record(record, order, stake));
         }
     } catch (...) {
-        session.formation_running = false;
         hooks.restore();
         throw;
     }
-    session.formation_running = false;
     hooks.restore();
-    return true;
+    return bets;
+}
+
+void expand_brief_system(Session& session, const std::vector<std::uint64_t>& records, std::uint64_t content_bytes,
+                         const ProgressHooks& hooks) {
+    const BetList bets =
+        brief_system_bets(records, session.expansion_order, session.settings.stake.currency(), content_bytes, hooks);
+    session.bets.reserve(session.bets.size() + bets.size());
+    for (const BetEntry& bet : bets) session.append_bet(bet);
 }
 
 std::uint64_t variant_count(const ExpansionOrder& order) {
@@ -103,31 +107,39 @@ std::uint64_t variant_count(const ExpansionOrder& order) {
     return variants;
 }
 
-BriefBodyOutcome expand_brief_body(Session& session, std::string_view body, const ProgressHooks& hooks,
-                                   std::size_t max_content_bytes) {
-    BriefBodyOutcome outcome;
-    if (session.formation_running) {
-        outcome.ran = false;
-        return outcome;
-    }
+BriefBody brief_body_bets(std::string_view body, const ExpansionOrder& order, Currency stake, const ProgressHooks& hooks,
+                          const StopToken& stop, std::size_t max_content_bytes) {
+    BriefBody result;
     // More records than the shape has variants is never a valid system: decompression stops there,
     // so a small hostile body cannot grow into millions of bets.
-    const std::uint64_t variants = variant_count(session.expansion_order);
+    const std::uint64_t variants = variant_count(order);
     std::size_t cap = max_content_bytes;
     const bool shape_binds = variants > 0 && variants < cap / payload_record_size;
     if (shape_binds) cap = static_cast<std::size_t>(variants) * payload_record_size + (payload_record_size - 1);
     PayloadResult payload = decode_payload(body, cap);
     if (shape_binds && payload.status == PayloadStatus::error && payload.error == payload_too_large_error)
         payload.error = "the system holds more bets than its shape has variants";
-    outcome.status = payload.status;
-    outcome.error = payload.error;
+    result.status = payload.status;
+    result.error = payload.error;
     if (payload.status != PayloadStatus::records) {
         hooks.restore();
-        return outcome;
+        return result;
     }
-    expand_brief_system(session, payload.records, payload.content_size, hooks);
-    outcome.appended = payload.records.size();
-    return outcome;
+    result.bets = brief_system_bets(payload.records, order, stake, payload.content_size, hooks, stop);
+    return result;
+}
+
+BriefBodyOutcome expand_brief_body(Session& session, std::string_view body, const ProgressHooks& hooks,
+                                   std::size_t max_content_bytes) {
+    const BriefBody result =
+        brief_body_bets(body, session.expansion_order, session.settings.stake.currency(), hooks, {}, max_content_bytes);
+    return apply_brief_body(session, result);
+}
+
+BriefBodyOutcome apply_brief_body(Session& session, const BriefBody& body) {
+    session.bets.reserve(session.bets.size() + body.bets.size());
+    for (const BetEntry& bet : body.bets) session.append_bet(bet);
+    return {body.status, body.error, body.bets.size()};
 }
 
 }  // namespace morvalen::core

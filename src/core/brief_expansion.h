@@ -12,6 +12,7 @@
 #include "core/event_table.h"
 #include "core/progress.h"
 #include "core/random_source.h"
+#include "core/stop_token.h"
 
 namespace morvalen::core {
 
@@ -47,18 +48,20 @@ BetEntry expand_system_record(std::uint64_t record, const ExpansionOrder& order,
 // "Загрузка БС 40%": records done × 500 / content bytes, halves to even.
 std::string brief_progress_caption(std::uint64_t records_done, std::uint64_t content_bytes);
 
-// Appends the bets of every record through the session's append_bet, in record order, with the
-// session's expansion order and stake. Shows the progress caption at most once a second and restores
-// the caption at the end. content_bytes is the decompressed size (a short last record included).
-// Returns false without appending when another formation is running.
-bool expand_brief_system(Session& session, const std::vector<std::uint64_t>& records, std::uint64_t content_bytes,
+// The bets of every record, in record order, with the order and stake. Shows the progress caption at
+// most once a second and restores the caption at the end; a stop keeps the bets so far. content_bytes
+// is the decompressed size (a short last record included).
+BetList brief_system_bets(const std::vector<std::uint64_t>& records, const ExpansionOrder& order, Currency stake,
+                          std::uint64_t content_bytes, const ProgressHooks& hooks = {}, const StopToken& stop = {});
+
+// Appends brief_system_bets with the session's expansion order and stake.
+void expand_brief_system(Session& session, const std::vector<std::uint64_t>& records, std::uint64_t content_bytes,
                          const ProgressHooks& hooks = {});
 
 // More records than any brief system holds; bounds what a hostile body can make the program allocate.
 inline constexpr std::size_t brief_content_cap = 10'000'000 * payload_record_size;
 
 struct BriefBodyOutcome {
-    bool ran = true;  // false when another formation was running
     PayloadStatus status = PayloadStatus::records;
     std::string error;  // why the body could not be decoded
     std::size_t appended = 0;
@@ -67,7 +70,17 @@ struct BriefBodyOutcome {
 // The body of the service's answer: a body of fewer than 2 bytes means no system for the signature
 // (the caller then asks for the nearest ones); a corrupt body appends nothing. The caption is restored
 // in every case.
+struct BriefBody {
+    PayloadStatus status = PayloadStatus::records;
+    std::string error;
+    BetList bets;
+};
+BriefBody brief_body_bets(std::string_view body, const ExpansionOrder& order, Currency stake, const ProgressHooks& hooks = {},
+                          const StopToken& stop = {}, std::size_t max_content_bytes = brief_content_cap);
+
+// The same over the session's order and stake, appended; apply_brief_body appends a body read elsewhere.
 BriefBodyOutcome expand_brief_body(Session& session, std::string_view body, const ProgressHooks& hooks = {},
                                    std::size_t max_content_bytes = brief_content_cap);
+BriefBodyOutcome apply_brief_body(Session& session, const BriefBody& body);
 
 }  // namespace morvalen::core

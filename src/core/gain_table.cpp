@@ -11,8 +11,6 @@
 
 namespace morvalen::core {
 
-GainUpdate autoformation_gain_update = GainUpdate::cheapest;
-
 namespace {
 
 // Scratch of the recount: one array per distance; beyond this many entries the other ways serve.
@@ -78,8 +76,9 @@ void add_line_sums(const T* __restrict from, T* __restrict to, std::size_t size,
 
 }  // namespace
 
-GainTable::GainTable(const VariantSpace& space, int changes, std::int64_t neighbourhood, std::function<void()> breathe)
-    : space_(space), changes_(changes), neighbourhood_(neighbourhood), breathe_(std::move(breathe)) {
+GainTable::GainTable(const VariantSpace& space, int changes, std::int64_t neighbourhood, std::function<void()> breathe,
+                     GainUpdate update)
+    : space_(space), changes_(changes), neighbourhood_(neighbourhood), breathe_(std::move(breathe)), update_(update) {
     for (int d = 0; d < event_count; ++d)
         if (space.count(d) > 1) active_.push_back(d);
     changes_ = std::clamp(changes_, 0, static_cast<int>(active_.size()));
@@ -190,24 +189,33 @@ std::int32_t GainTable::largest() {
 void GainTable::build(const std::vector<std::uint8_t>& flags) {
     build_gains(flags);
     block_bounds_.assign(static_cast<std::size_t>((space_.size() + block_size - 1) / block_size), 0);
-    for (std::size_t block = 0; block < block_bounds_.size(); ++block) refresh_bound(static_cast<std::int64_t>(block));
+    // The passes over every variant are long on large markings: they too let the pass be stopped.
+    for (std::size_t block = 0; block < block_bounds_.size(); ++block) {
+        refresh_bound(static_cast<std::int64_t>(block));
+        if ((block & 63) == 63) spend(work_per_breath);
+    }
 }
 
 void GainTable::build_gains(const std::vector<std::uint8_t>& flags) {
     std::int64_t covered = 0;
-    for (const std::uint8_t flag : flags) covered += (flag & CoverageFlags::covered) != 0 ? 1 : 0;
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        covered += (flags[i] & CoverageFlags::covered) != 0 ? 1 : 0;
+        if ((i & 4095) == 4095) spend(work_per_breath);
+    }
     const std::int64_t by_neighbourhoods = covered * neighbourhood_;
     const std::int64_t by_recount = changes_ * static_cast<std::int64_t>(active_.size()) * space_.size() * 3 / 8;
     const bool recount_chosen =
-        recount_allowed_ && (autoformation_gain_update == GainUpdate::by_recount ||
-                             (autoformation_gain_update != GainUpdate::by_neighbourhoods && by_recount < by_neighbourhoods));
+        recount_allowed_ &&
+        (update_ == GainUpdate::by_recount || (update_ != GainUpdate::by_neighbourhoods && by_recount < by_neighbourhoods));
     if (recount_chosen) {
         recount(flags);
         return;
     }
     std::fill(gains_.begin(), gains_.end(), static_cast<std::int32_t>(neighbourhood_));
-    for (std::int64_t i = 0; i < space_.size(); ++i)
+    for (std::int64_t i = 0; i < space_.size(); ++i) {
         if (flags[static_cast<std::size_t>(i)] & CoverageFlags::covered) add_around(space_.digits(i), -1);
+        if ((i & 4095) == 4095) spend(work_per_breath);
+    }
     hold_down_left_out();
 }
 
@@ -221,7 +229,7 @@ void GainTable::lower(const VariantPattern& center, const std::vector<std::uint3
     const std::int64_t by_overlaps = total + (neighbourhood_ - n) * (neighbourhood_ + 8) + neighbourhood_;
     const std::int64_t by_recount =
         recount_allowed_ ? changes_ * static_cast<std::int64_t>(active_.size()) * total * 3 / 8 + total : INT64_MAX;
-    GainUpdate way = autoformation_gain_update;
+    GainUpdate way = update_;
     if (way == GainUpdate::by_recount && !recount_allowed_) way = GainUpdate::by_neighbourhoods;
     if (way == GainUpdate::cheapest) {
         way = GainUpdate::by_neighbourhoods;

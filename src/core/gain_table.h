@@ -13,7 +13,6 @@ namespace morvalen::core {
 // How the gains follow a new bet. `cheapest` picks, bet by bet, whichever costs least; tests force
 // each way so that all three are checked against the literal pass.
 enum class GainUpdate { cheapest, by_neighbourhoods, by_overlaps, by_recount };
-extern GainUpdate autoformation_gain_update;
 
 // Per-variant flags the table reads: covered at all, and covered first by the newest bet.
 struct CoverageFlags {
@@ -23,8 +22,9 @@ struct CoverageFlags {
 
 class GainTable {
 public:
-    // `breathe` is called every so often from long loops; it may throw to abandon the work.
-    GainTable(const VariantSpace& space, int changes, std::int64_t neighbourhood, std::function<void()> breathe);
+    // `poll` is called every so often from long loops; it may throw to abandon the work.
+    GainTable(const VariantSpace& space, int changes, std::int64_t neighbourhood, std::function<void()> breathe,
+              GainUpdate update = GainUpdate::cheapest);
 
     // Variants whose flag is 0 are never candidates: their gain stays below any real one. Before build.
     void leave_out(const std::vector<std::uint8_t>& candidates);
@@ -70,6 +70,7 @@ private:
     int changes_;
     std::int64_t neighbourhood_;
     std::function<void()> breathe_;
+    GainUpdate update_;
     std::int64_t work_since_breath_ = 0;
     std::vector<int> active_;                  // events with more than one marked outcome
     bool recount_allowed_;                     // its scratch arrays fit in memory

@@ -1,4 +1,4 @@
-// Callbacks through which a long operation shows progress, lets the window breathe and reports failure.
+// Callbacks through which a long operation shows progress and reports failure, from whatever thread runs it.
 #pragma once
 
 #include <chrono>
@@ -12,19 +12,16 @@ struct ProgressHooks {
     std::function<std::chrono::steady_clock::time_point()> clock;
     std::function<void(const std::string&)> show_caption;
     std::function<void()> restore_caption;
-    // Lets the window handle pending input; the key handler may set the session's stop flag meanwhile.
-    std::function<void()> process_messages;
     // A message box captioned "Ошибка".
     std::function<void(const std::string&)> show_error;
 
     std::chrono::steady_clock::time_point now() const { return clock ? clock() : std::chrono::steady_clock::now(); }
     void caption(const std::string& text) const { if (show_caption) show_caption(text); }
     void restore() const { if (restore_caption) restore_caption(); }
-    void breathe() const { if (process_messages) process_messages(); }
     void error(const std::string& text) const { if (show_error) show_error(text); }
 };
 
-// Says "due" at most once a second, so that captions and message processing never dominate the work.
+// Says "due" at most once a second, so that captions never dominate the work.
 class ProgressThrottle {
 public:
     explicit ProgressThrottle(const ProgressHooks& hooks) : hooks_(hooks), last_(hooks.now()) {}

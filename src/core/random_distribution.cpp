@@ -105,42 +105,57 @@ bool SingleBetIndex::covers(const BetEntry& single) const {
     return false;
 }
 
-std::optional<std::string> random_distribution(Session& session) {
-    if (session.formation_running) return std::nullopt;
+RandomBets random_bets(const EventTable& table, const BetList& earlier, const RandomBetsSettings& settings,
+                       RandomSource& rng, const StopToken& stop) {
+    RandomBets result;
     ShareTable shares{};
-    if (auto refused = normalised_shares(session.events, shares)) return refused;
+    if (auto refused = normalised_shares(table, shares)) {
+        result.refusal = std::move(refused);
+        return result;
+    }
     // While conditions act a drawn bet that fails them is dropped like a repeat: it spends its draw.
     std::optional<ConditionCheck> check;
-    if (conditions_in_force(session.conditions)) {
-        check.emplace(session.conditions, session.events);
-        if (!check->refusal().empty()) return check->refusal();
+    if (conditions_in_force(settings.conditions)) {
+        check.emplace(settings.conditions, table);
+        if (!check->refusal().empty()) {
+            result.refusal = check->refusal();
+            return result;
+        }
     }
-    const Currency stake = session.settings.stake.currency();
-    const std::int64_t repeat = session.settings.repeat_count;
-    SingleBetIndex index(session.bets);
+    const std::int64_t repeat = settings.repeat_count;
+    SingleBetIndex index(earlier);
     // Most runs add close to R bets; growing the list once saves copying it at every doubling.
-    session.bets.reserve(session.bets.size() + static_cast<std::size_t>(std::min<std::int64_t>(repeat, 1 << 22)));
+    result.bets.reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(repeat, 0, 1 << 22)));
     std::int64_t budget = 10 * repeat;
     std::int64_t added = 0;
-    while (true) {
+    while (!stop.stop_requested()) {
         BetEntry bet;
         for (int e = 1; e <= event_count; ++e)
-            bet.set(e) = OutcomeSet::of_column(walk_column(shares[e - 1], session.rng.uniform01() * 100));
+            bet.set(e) = OutcomeSet::of_column(walk_column(shares[e - 1], rng.uniform01() * 100));
         const auto passes = [&] {
             VariantColumns columns{};
             for (int e = 0; e < event_count; ++e) columns[static_cast<std::size_t>(e)] = bet.outcome_sets[static_cast<std::size_t>(e)].first_column();
             return check->passes(columns);
         };
         if (!index.covers(bet) && (!check || passes())) {
-            bet.amount = stake;
+            bet.amount = settings.stake;
             bet.bet_count = 1;
             ++added;
-            session.append_bet(bet);
+            result.bets.push_back(bet);
             index.add(bet);
         }
         if (--budget <= 0) break;
-        if (added == session.settings.repeat_count) break;
+        if (added == repeat) break;
     }
+    return result;
+}
+
+std::optional<std::string> random_distribution(Session& session) {
+    const RandomBetsSettings settings{session.settings.stake.currency(), session.settings.repeat_count, session.conditions};
+    RandomBets result = random_bets(session.events, session.bets, settings, session.rng);
+    if (result.refusal) return result.refusal;
+    session.bets.reserve(session.bets.size() + result.bets.size());
+    for (const BetEntry& bet : result.bets) session.append_bet(bet);
     return std::nullopt;
 }
 

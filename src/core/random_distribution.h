@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "core/bet.h"
+#include "core/conditions.h"
 #include "core/event_table.h"
+#include "core/random_source.h"
+#include "core/stop_token.h"
 
 namespace morvalen::core {
 
@@ -45,9 +48,24 @@ private:
     std::vector<BetEntry> coupons_;
 };
 
-// Draws up to R (the repeat count) new single bets, at most 10 × R draws; returns the error message
-// and appends nothing when the shares cannot be normalised. While the session's conditions act, a drawn
-// bet that fails them is dropped and its draw spent. Does nothing while another formation runs.
+struct RandomBetsSettings {
+    Currency stake;                  // of each new bet
+    std::int64_t repeat_count = 0;   // R
+    ConditionSet conditions;         // in force or not
+};
+
+struct RandomBets {
+    BetList bets;                           // the new single bets, in the order drawn
+    std::optional<std::string> refusal;     // set instead of bets
+};
+
+// Draws from `rng` up to R new single bets (none covered by `earlier` or drawn before), at most
+// 10 × R draws; refuses when the shares cannot be normalised. While the conditions act, a drawn bet
+// that fails them is dropped and its draw spent. A stop keeps the bets drawn so far.
+RandomBets random_bets(const EventTable& table, const BetList& earlier, const RandomBetsSettings& settings,
+                       RandomSource& rng, const StopToken& stop = {});
+
+// random_bets over the session, appended; returns the refusal, with nothing appended.
 std::optional<std::string> random_distribution(Session& session);
 
 }  // namespace morvalen::core

@@ -38,7 +38,7 @@ using Tiers = std::array<double, event_count + 1>;
 
 class Poll {
 public:
-    Poll(const ReturnMaximisingSettings& settings, const std::function<void(const std::string&)>& progress, std::stop_token stop)
+    Poll(const ReturnMaximisingSettings& settings, const std::function<void(const std::string&)>& progress, StopToken stop)
         : settings_(settings), progress_(progress), stop_(std::move(stop)), last_(now()), deadline_(last_ + settings.time_budget) {}
 
     std::function<std::string()> caption;
@@ -64,7 +64,7 @@ private:
 
     const ReturnMaximisingSettings& settings_;
     const std::function<void(const std::string&)>& progress_;
-    std::stop_token stop_;
+    StopToken stop_;
     std::chrono::steady_clock::time_point last_;
     std::chrono::steady_clock::time_point deadline_;
     std::uint64_t ticks_ = 0;
@@ -107,7 +107,7 @@ struct Run {
     }
 
     Run(const EventTable& table, const BetList& list, const PoolRules& r, const ReturnMaximisingSettings& s,
-        const std::function<void(const std::string&)>& progress, std::stop_token stop)
+        const std::function<void(const std::string&)>& progress, StopToken stop)
         : settings(s), rules(r), poll(s, progress, std::move(stop)), space(table), marked(table) {
         if (conditions_in_force(s.conditions)) check.emplace(s.conditions, table);
         const Probabilities p = normalised_over_outcomes(table);
@@ -425,7 +425,7 @@ struct Run {
 
 ReturnMaximisingPackage return_maximising_package(const EventTable& table, const BetList& earlier, const PoolRules& rules,
                                                   const ReturnMaximisingSettings& settings,
-                                                  const std::function<void(const std::string&)>& progress, std::stop_token stop) {
+                                                  const std::function<void(const std::string&)>& progress, StopToken stop) {
     ReturnMaximisingPackage result;
     if (auto refusal = draw_space_refusal(table)) {
         result.refusal = std::move(*refusal);
@@ -507,40 +507,49 @@ ReturnMaximisingPackage return_maximising_package(const EventTable& table, const
     return result;
 }
 
-std::optional<std::string> form_return_maximising_package(Session& session, const PoolRules& rules, const ProgressHooks& hooks,
-                                                          std::chrono::milliseconds time_budget) {
-    if (session.formation_running) return std::nullopt;
-    session.formation_running = true;
-    session.keys.stop_requested = false;
+ReturnMaximisingSettings return_maximising_settings(Session& session, std::chrono::milliseconds time_budget) {
     ReturnMaximisingSettings settings;
     settings.bets = session.settings.repeat_count;
     settings.stake = session.settings.stake.currency();
     settings.generator = session.rng;
     settings.time_budget = time_budget;
-    settings.clock = hooks.clock;
     settings.conditions = session.conditions;
     session.rng.seed(session.rng.next());
-    std::stop_source stop;
+    return settings;
+}
+
+ReturnMaximisingPackage return_maximising_package_or_refusal(const EventTable& table, const BetList& earlier,
+                                                             const PoolRules& rules, const ReturnMaximisingSettings& settings,
+                                                             const ProgressHooks& hooks, StopToken stop) {
     const std::function<void(const std::string&)> progress = [&](const std::string& caption) {
         hooks.caption(caption + esc_hint_text);
-        hooks.breathe();
-        if (session.keys.stop_requested) stop.request_stop();
     };
     ReturnMaximisingPackage package;
     try {
-        package = return_maximising_package(session.events, session.bets, rules, settings, progress, stop.get_token());
+        package = return_maximising_package(table, earlier, rules, settings, progress, std::move(stop));
     } catch (const std::bad_alloc&) {
         package.refusal = out_of_memory_text;
     }
     hooks.restore();
+    return package;
+}
+
+std::optional<std::string> apply_return_maximising(Session& session, const ReturnMaximisingPackage& package, Currency stake) {
     for (BetEntry bet : package.bets) {
-        bet.amount = settings.stake;
+        bet.amount = stake;
         session.append_bet(bet);
     }
-    session.keys.stop_requested = false;
-    session.formation_running = false;
     if (!package.refusal.empty()) return package.refusal;
     return std::nullopt;
+}
+
+std::optional<std::string> form_return_maximising_package(Session& session, const PoolRules& rules, const ProgressHooks& hooks,
+                                                          std::chrono::milliseconds time_budget, StopToken stop) {
+    ReturnMaximisingSettings settings = return_maximising_settings(session, time_budget);
+    settings.clock = hooks.clock;
+    const ReturnMaximisingPackage package =
+        return_maximising_package_or_refusal(session.events, session.bets, rules, settings, hooks, std::move(stop));
+    return apply_return_maximising(session, package, settings.stake);
 }
 
 }  // namespace morvalen::core

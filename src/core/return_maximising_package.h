@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <stop_token>
 #include <string>
 
 #include "core/bet.h"
@@ -15,6 +14,7 @@
 #include "core/pool_rules.h"
 #include "core/progress.h"
 #include "core/random_source.h"
+#include "core/stop_token.h"
 
 namespace morvalen::core {
 
@@ -60,12 +60,20 @@ struct ReturnMaximisingPackage {
 // none passes.
 ReturnMaximisingPackage return_maximising_package(const EventTable& table, const BetList& earlier, const PoolRules& rules,
                                                   const ReturnMaximisingSettings& settings,
-                                                  const std::function<void(const std::string&)>& progress, std::stop_token stop);
+                                                  const std::function<void(const std::string&)>& progress, StopToken stop);
 
-// The window's and the batch tool's run: the repeat count as N, the stake and the seed from the
-// session; appends the bets at the stake. Returns the refusal, if any. Does nothing while another
-// formation runs.
+// The window's and the batch tool's run in its steps: the repeat count as N, the stake and the seed
+// from the session (whose generator moves on); the package, captions ending in the "Esc" hint and
+// running out of memory as a refusal; the bets appended at the stake. Returns the refusal, if any.
+ReturnMaximisingSettings return_maximising_settings(Session& session,
+                                                    std::chrono::milliseconds time_budget = std::chrono::milliseconds(4000));
+ReturnMaximisingPackage return_maximising_package_or_refusal(const EventTable& table, const BetList& earlier,
+                                                             const PoolRules& rules, const ReturnMaximisingSettings& settings,
+                                                             const ProgressHooks& hooks, StopToken stop);
+std::optional<std::string> apply_return_maximising(Session& session, const ReturnMaximisingPackage& package, Currency stake);
+// All three on the caller's thread.
 std::optional<std::string> form_return_maximising_package(Session& session, const PoolRules& rules, const ProgressHooks& hooks = {},
-                                                          std::chrono::milliseconds time_budget = std::chrono::milliseconds(4000));
+                                                          std::chrono::milliseconds time_budget = std::chrono::milliseconds(4000),
+                                                          StopToken stop = {});
 
 }  // namespace morvalen::core

@@ -4,17 +4,19 @@
 #include <cstdint>
 
 #include "core/bet.h"
+#include "core/event_table.h"
 
 namespace morvalen::core {
 
 class Session;
+struct FormationSettings;
 
-// One level of the depth-first enumeration: events before e are chosen in `bet`, y of them yellow,
-// m single bets so far. Appends every complete choice whose yellow count lies in the session's bounds.
-void enumerate_sensations(Session& session, int e, int y, std::int64_t m, BetEntry bet);
+// Every choice whose yellow count lies in the settings' bounds, at the settings' stake times its bets.
+// Yellow outcomes of an event come first in column order, the ordinary group last; an earlier event
+// varies more slowly.
+BetList sensation_bets(const EventTable& table, const FormationSettings& settings);
 
-// Runs the enumeration from event 1. Yellow outcomes of an event come first in column order, the
-// ordinary group last; an earlier event varies more slowly. Does nothing while another formation runs.
+// Appends sensation_bets over the session's marks and settings.
 void form_by_sensations(Session& session);
 
 }  // namespace morvalen::core

@@ -39,7 +39,7 @@ void Session::remove_unreadable_entries() {
     std::vector<std::size_t> removed;
     std::size_t kept = 0;
     for (std::size_t i = 0; i < bets.size(); ++i) {
-        if (bets[i].set(1).empty() || bets[i].bet_count == 0) {
+        if (is_unreadable_entry(bets[i])) {
             removed.push_back(i);
             continue;
         }

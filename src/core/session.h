@@ -44,10 +44,8 @@ public:
     virtual void remove_line(std::size_t index) { (void)index; }
 };
 
-struct KeyFlags {
-    bool key_held = false;
-    bool stop_requested = false;
-};
+// An entry the list cannot use: nothing in event 1, or no bets at all.
+inline bool is_unreadable_entry(const BetEntry& entry) { return entry.set(1).empty() || entry.bet_count == 0; }
 
 class Session {
 public:
@@ -56,17 +54,13 @@ public:
     EventTable events;
     BetList bets;
     FormationSettings settings;
-    KeyFlags keys;
     RandomSource rng;
     std::int64_t uncovered_variants = 0;
     // The brief-system state: the order of the last request and the nearest systems the service offers.
     ExpansionOrder expansion_order{};
     BriefSystemList brief_systems;
-    // Set while autoformation or a brief expansion runs, so that input handled meanwhile cannot start
-    // a second run inside the first or re-read the list under it.
-    bool formation_running = false;
     // What the last best-chances run reached: the chance that some bet agrees with the draw in at least
-    // `guarantee` events, and whether "Esc" ended it early.
+    // `guarantee` events, and whether a stop ended it early.
     struct ReachedChance {
         double chance = 0;
         int guarantee = 0;

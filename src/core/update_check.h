@@ -7,15 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/update_paths.h"
+#include "core/version.h"
+
 namespace morvalen::core {
 
-inline constexpr std::string_view own_version = "1.0.2.0";
-inline constexpr std::string_view version_file_path = "/updmtz17.ini";
-inline constexpr std::string_view update_archive_path = "/morvalen_trast.rar";
-inline constexpr std::string_view local_archive_file = "morvalen_trast.rar";
-inline constexpr std::string_view information_page_path = "/morvalen_help.html";
-// Each signed file's minisign signature is served at its path with this suffix.
-inline constexpr std::string_view signature_suffix = ".minisig";
+inline constexpr std::string_view own_version = program_version;
+inline constexpr std::string_view local_archive_file = archive_file_name;
 inline constexpr std::string_view update_user_agent = "Mozilla/5.0 (compatible; MSIE 6.0; SV1; MRA 4.8 (build 01705))";
 inline constexpr std::size_t version_text_limit = 282;  // one read of the version file
 inline constexpr std::size_t archive_read_chunk = 281911;

@@ -4,11 +4,14 @@
 #include <array>
 #include <variant>
 
+#include "core/update_paths.h"
+
 namespace morvalen::service {
 namespace {
 
-constexpr std::array<std::string_view, 5> update_paths{"/updmtz17.ini", "/morvalen_trast.rar", "/morvalen_help.html",
-                                                      "/updmtz17.ini.minisig", "/morvalen_trast.rar.minisig"};
+constexpr std::array<std::string_view, 5> update_paths{core::version_file_path, core::update_archive_path,
+                                                      core::information_page_path, core::version_signature_path,
+                                                      core::archive_signature_path};
 
 enum class Route { brief, update, none };
 

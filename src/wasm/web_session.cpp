@@ -44,12 +44,12 @@ std::string WebSession::read_line(const std::string& page_text) {
 }
 
 bool WebSession::select_cell(int column, int row, bool key_held) {
-    if (session_.formation_running) return false;
+    if (running_) return false;
     return core::select_cell(session_.events, column, row, key_held);
 }
 
 std::string WebSession::apply_settings(const core::FormationSettings& settings, const std::string& stake_text) {
-    if (session_.formation_running) return {};
+    if (running_) return {};
     const core::Stake stake = session_.settings.stake;
     session_.settings = settings;
     session_.settings.stake = stake;
@@ -73,11 +73,12 @@ void WebSession::keep_step(core::PackageSnapshot before) {
     session_.history.record(std::move(before));
 }
 
-core::ProgressHooks WebSession::hooks(const CaptionSink& caption, const StopProbe& stop) {
+core::ProgressHooks WebSession::hooks(const CaptionSink& caption, const StopProbe& stop, core::StopSource& source) {
     core::ProgressHooks hooks;
-    if (caption) hooks.show_caption = caption;
-    hooks.process_messages = [this, stop] {
-        if (stop && stop()) session_.keys.stop_requested = true;
+    // The page answers between slices of the run, which are where the run shows its progress.
+    hooks.show_caption = [caption, stop, source](const std::string& text) mutable {
+        if (caption) caption(text);
+        if (stop && stop()) source.request_stop();
     };
     return hooks;
 }
@@ -94,7 +95,8 @@ FormationResult WebSession::expand_brief_content(const std::string& content, con
         return result;
     }
     auto before = snapshot();
-    core::expand_brief_system(session_, core::payload_records(content), content.size(), hooks(caption, {}));
+    core::StopSource never;
+    core::expand_brief_system(session_, core::payload_records(content), content.size(), hooks(caption, {}, never));
     keep_step(std::move(before));
     return result;
 }
@@ -102,9 +104,16 @@ FormationResult WebSession::expand_brief_content(const std::string& content, con
 FormationResult WebSession::form(core::FormationMethod method, std::optional<std::int64_t> start_index,
                                  const CaptionSink& caption, const StopProbe& stop) {
     FormationResult result;
-    if (session_.formation_running) return result;
+    if (running_) return result;
+    // The stop probe calls the page, which must not start a second command inside this one.
+    running_ = true;
+    struct Running {
+        bool& flag;
+        ~Running() { flag = false; }
+    } running{running_};
     auto before = snapshot();
-    const core::ProgressHooks progress = hooks(caption, stop);
+    core::StopSource source;
+    const core::ProgressHooks progress = hooks(caption, stop, source);
     switch (method) {
         case core::FormationMethod::brief_systems: break;
         case core::FormationMethod::sensations: core::form_by_sensations(session_); break;
@@ -113,13 +122,15 @@ FormationResult WebSession::form(core::FormationMethod method, std::optional<std
             break;
         case core::FormationMethod::autoformation: {
             const core::AutoformationOutcome outcome =
-                core::autoform(session_, session_.settings.repeat_count, progress, start_index);
+                core::autoform(session_, session_.settings.repeat_count, progress, start_index, source.get_token());
             if (outcome.failed) result.error = core::out_of_memory_text;
-            result.show_coverage = outcome.ran && outcome.show_coverage && !outcome.failed;
+            result.show_coverage = outcome.show_coverage && !outcome.failed;
             break;
         }
         case core::FormationMethod::best_chances:
-            if (auto refused = core::form_best_chances_package(session_, progress)) result.error = *refused;
+            if (auto refused = core::form_best_chances_package(session_, progress, std::chrono::milliseconds(4000),
+                                                                source.get_token()))
+                result.error = *refused;
             break;
         case core::FormationMethod::return_maximising:
             if (!session_.pool_rules) result.error = "Задайте правила тотализатора: Пакет → Правила тотализатора";
@@ -131,7 +142,7 @@ FormationResult WebSession::form(core::FormationMethod method, std::optional<std
 }
 
 std::string WebSession::list_command(const std::string& name) {
-    if (session_.formation_running) return {};
+    if (running_) return {};
     auto before = snapshot();
     std::optional<std::string> refused;
     if (name == "coupon") session_.add_coupon();

@@ -12,6 +12,7 @@
 #include "core/package_chances.h"
 #include "core/results_check.h"
 #include "core/session.h"
+#include "core/stop_token.h"
 #include "core/spreadsheet_table.h"
 
 namespace morvalen::web {
@@ -107,12 +108,13 @@ private:
     core::PackageSnapshot snapshot() const;
     void apply(const core::PackageSnapshot& state);
     void keep_step(core::PackageSnapshot before);
-    core::ProgressHooks hooks(const CaptionSink& caption, const StopProbe& stop);
+    core::ProgressHooks hooks(const CaptionSink& caption, const StopProbe& stop, core::StopSource& source);
 
     core::Session session_;
     LineMemo memo_;
     bool typing_ = false;
     std::pair<int, int> nearest_counts_{};
+    bool running_ = false;  // a formation is under way: the page's other commands wait
 };
 
 }  // namespace morvalen::web

@@ -121,11 +121,19 @@ TEST(FirstEvening, TheChanceReachedStaysAndAStoppedRunSaysSo) {
 
     auto ticks = std::make_shared<std::chrono::steady_clock::time_point>();
     Harness slow(QStringLiteral("http://127.0.0.1:1"), [ticks] { return *ticks += std::chrono::seconds(2); });
-    slow.mark_every_event({1, 7});
+    // Enough variants that the pass is still at work when its first step is shown; Esc then.
+    slow.mark_every_event({1, 2, 3, 4, 5, 6, 7, 8});
     choose_method(slow, 3);
+    slow.settle();
     const QString caption = slow.window->windowTitle();
-    QTimer::singleShot(0, [&] { QTest::keyClick(slow.grid(), Qt::Key_Escape); });
+    bool pressed = false;
+    QObject::connect(slow.window.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
+        if (pressed || !title.startsWith("Шаг ")) return;
+        pressed = true;
+        QTest::keyClick(slow.grid(), Qt::Key_Escape);
+    });
     slow.add_to_list();
+    EXPECT_TRUE(pressed);
     const auto kept = static_cast<int>(slow.window->session().bets.size());
     EXPECT_EQ(slow.window->windowTitle(),
               caption + QStringLiteral(" — прервано клавишей Esc, оставлено ставок: %1").arg(kept));

@@ -133,10 +133,17 @@ struct Harness {
         const QRect rect = grid()->cell_rect(column, row);
         QTest::mouseClick(grid(), Qt::LeftButton, modifiers, rect.center());
     }
-    // A click on the link "Добавить в список", as the player gives it.
-    void add_to_list() const {
+    // A click on the link "Добавить в список", as the player gives it; then, unless told otherwise,
+    // the wait until the run on the worker thread has been taken in.
+    void add_to_list(bool wait = true) const {
         auto* link = find<LinkLabel>("add_to_list_link");
         QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+        if (wait) settle();
+    }
+    // Waits (handling events) until no formation runs; a run that never ends fails the test.
+    void settle() const {
+        if (!QTest::qWaitFor([&] { return !window->formation_running(); }, 120000))
+            throw std::runtime_error("the formation run did not end within two minutes");
     }
     // Marks the listed columns of every event (the same columns in each).
     void mark_every_event(std::initializer_list<int> columns) {

@@ -96,7 +96,7 @@ struct Run {
     std::int64_t appended = 0;
 };
 
-Run run_case(const Case& c, bool literal) {
+Run run_case(const Case& c, bool literal, const AutoformationOptions& options) {
     Session session(c.seed);
     LinesMemo memo;
     memo.lines = c.lines;
@@ -106,16 +106,17 @@ Run run_case(const Case& c, bool literal) {
     session.settings.guarantee = c.guarantee;
     session.uncovered_variants = -12345;
     const AutoformationOutcome outcome =
-        literal ? LiteralAutoformation(session).run(c.steps, c.start) : autoform(session, c.steps, {}, c.start);
+        literal ? LiteralAutoformation(session).run(c.steps, c.start)
+                : autoform(session, c.steps, {}, c.start, {}, options);
     return {session.bets, memo.lines, session.uncovered_variants, outcome.appended};
 }
 
-void compare_on_random_cases(int count, std::uint64_t seed) {
+void compare_on_random_cases(int count, std::uint64_t seed, const AutoformationOptions& options = {}) {
     std::mt19937_64 rng(seed);
     for (int i = 0; i < count; ++i) {
         const Case c = random_case(rng);
-        const Run slow = run_case(c, true);
-        const Run fast = run_case(c, false);
+        const Run slow = run_case(c, true, options);
+        const Run fast = run_case(c, false, options);
         ASSERT_EQ(fast.uncovered, slow.uncovered) << "case " << i;
         ASSERT_EQ(fast.appended, slow.appended) << "case " << i;
         ASSERT_EQ(fast.bets, slow.bets) << "case " << i;
@@ -134,19 +135,12 @@ Session two_by_eight(int guarantee) {
 
 TEST(Autoformation, MatchesTheLiteralPassOnRandomSmallCases) { compare_on_random_cases(1000, 20261209); }
 
-TEST(Autoformation, MatchesTheLiteralPassWithoutTheArrays) {
-    const std::int64_t saved = autoformation_dense_limit;
-    autoformation_dense_limit = 0;
-    compare_on_random_cases(300, 77);
-    autoformation_dense_limit = saved;
-}
+TEST(Autoformation, MatchesTheLiteralPassWithoutTheArrays) { compare_on_random_cases(300, 77, {.dense_limit = 0}); }
 
 // Each way of keeping the gains exact, forced for every bet, gives the literal pass's bets.
 TEST(Autoformation, EveryWayOfKeepingGainsMatchesTheLiteralPass) {
     for (const GainUpdate way : {GainUpdate::by_neighbourhoods, GainUpdate::by_overlaps, GainUpdate::by_recount}) {
-        autoformation_gain_update = way;
-        compare_on_random_cases(300, 4242 + static_cast<std::uint64_t>(way));
-        autoformation_gain_update = GainUpdate::cheapest;
+        compare_on_random_cases(300, 4242 + static_cast<std::uint64_t>(way), {.gain_update = way});
         if (HasFatalFailure()) return;
     }
 }
@@ -165,26 +159,21 @@ TEST(Autoformation, EveryWayOfKeepingGainsAgreesOnLargerMarkings) {
         std::vector<BetList> results;
         for (const GainUpdate way : {GainUpdate::cheapest, GainUpdate::by_neighbourhoods, GainUpdate::by_overlaps,
                                      GainUpdate::by_recount}) {
-            autoformation_gain_update = way;
             Session session(3);
             mark_first(session.events, m.counts);
             session.settings.guarantee = m.guarantee;
             session.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), single({2, 2, 2, 2, 2, 2, 1, 1})};
-            autoform(session, m.steps, {}, 17);
+            autoform(session, m.steps, {}, 17, {}, {.gain_update = way});
             results.push_back(session.bets);
         }
-        autoformation_gain_update = GainUpdate::cheapest;
         // And the first steps of the pass without the arrays, which tests every candidate against the
         // list (slowly: only where neighbourhoods are small).
         if (m.guarantee < 6) continue;
-        const std::int64_t saved = autoformation_dense_limit;
-        autoformation_dense_limit = 0;
         Session session(3);
         mark_first(session.events, m.counts);
         session.settings.guarantee = m.guarantee;
         session.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), single({2, 2, 2, 2, 2, 2, 1, 1})};
-        autoform(session, 30, {}, 17);
-        autoformation_dense_limit = saved;
+        autoform(session, 30, {}, 17, {}, {.dense_limit = 0});
         ASSERT_LE(session.bets.size(), results[0].size());
         EXPECT_TRUE(std::equal(session.bets.begin(), session.bets.end(), results[0].begin())) << "without arrays";
         for (std::size_t i = 1; i < results.size(); ++i) EXPECT_EQ(results[i], results[0]) << "way " << i;
@@ -267,15 +256,15 @@ TEST(Autoformation, CaptionsAndEscDuringTheCheck) {
     int restored = 0;
     FakeClock clock;
     ProgressHooks hooks = clock.hooks(captions, restored);
-    int breaths = 0;
-    hooks.process_messages = [&] {
-        if (++breaths == 2) session.keys.stop_requested = true;
+    StopSource stop;
+    hooks.show_caption = [&](const std::string& text) {
+        captions.push_back(text);
+        if (captions.size() == 2) stop.request_stop();
     };
-    const auto outcome = autoform(session, 5, hooks);
+    const auto outcome = autoform(session, 5, hooks, std::nullopt, stop.get_token());
     EXPECT_FALSE(outcome.show_coverage);
     EXPECT_EQ(outcome.appended, 0);
     EXPECT_EQ(session.bets.size(), 6u);
-    EXPECT_FALSE(session.keys.stop_requested);
     ASSERT_GE(captions.size(), 2u);
     EXPECT_EQ(captions[0], "Проверка 17%  Для остановки нажмите клавишу \"Esc\"");
     EXPECT_EQ(captions[1], "Проверка 33%  Для остановки нажмите клавишу \"Esc\"");
@@ -288,10 +277,13 @@ TEST(Autoformation, EscDuringTheStepsKeepsCompletedSteps) {
     int restored = 0;
     FakeClock clock;
     ProgressHooks hooks = clock.hooks(captions, restored);
-    hooks.process_messages = [&] {
-        if (session.bets.size() == 3) session.keys.stop_requested = true;
+    // The third step's caption comes once three bets are formed.
+    StopSource stop;
+    hooks.show_caption = [&](const std::string& text) {
+        captions.push_back(text);
+        if (text.starts_with("Шаг 3 ")) stop.request_stop();
     };
-    const auto outcome = autoform(session, 100, hooks, 0);
+    const auto outcome = autoform(session, 100, hooks, 0, stop.get_token());
     EXPECT_TRUE(outcome.show_coverage);
     EXPECT_EQ(outcome.appended, 3);
     EXPECT_EQ(session.uncovered_variants, 256 - 27);
@@ -304,18 +296,17 @@ TEST(Autoformation, FailureShowsTheMemoryMessageAndKeepsEarlierBets) {
     ProgressHooks hooks;
     std::chrono::steady_clock::time_point now{};
     hooks.clock = [&] { return now += std::chrono::seconds(2); };
-    hooks.process_messages = [&] {
-        if (session.bets.size() == 2) throw std::bad_alloc();
+    hooks.show_caption = [&](const std::string& text) {
+        if (text.starts_with("Шаг 2 ")) throw std::bad_alloc();
     };
     hooks.show_error = [&](const std::string& text) { errors.push_back(text); };
     const auto outcome = autoform(session, 50, hooks, 0);
     EXPECT_TRUE(outcome.failed);
     EXPECT_EQ(errors, (std::vector<std::string>{"Нехватка оперативной памяти"}));
     EXPECT_EQ(session.bets.size(), 2u);
-    EXPECT_FALSE(session.formation_running);
 }
 
-TEST(Autoformation, IncompleteMarkingAndASecondRunInsideTheFirst) {
+TEST(Autoformation, IncompleteMarking) {
     Session session;
     mark_first(session.events, {2, 2, 2, 2, 2, 2, 2, 0});
     session.bets = {BetEntry{}, single({1, 1, 1, 1, 1, 1, 1, 1})};
@@ -323,16 +314,32 @@ TEST(Autoformation, IncompleteMarkingAndASecondRunInsideTheFirst) {
     autoform(session, 3);
     EXPECT_EQ(session.bets.size(), 1u);
     EXPECT_EQ(session.uncovered_variants, 0);
+}
 
-    Session busy = two_by_eight(7);
-    ProgressHooks hooks;
-    std::chrono::steady_clock::time_point now{};
-    hooks.clock = [&] { return now += std::chrono::seconds(2); };
-    bool nested_ran = true;
-    hooks.process_messages = [&] { nested_ran = autoform(busy, 5).ran; };
-    busy.bets = {single({1, 1, 1, 1, 1, 1, 1, 1}), single({2, 1, 1, 1, 1, 1, 1, 1}), single({2, 2, 1, 1, 1, 1, 1, 1})};
-    EXPECT_TRUE(autoform(busy, 0, hooks).ran);
-    EXPECT_FALSE(nested_ran);
+// The pass reads only its input: the session is untouched until the result is applied, and applying
+// gives what the one-call run gives.
+TEST(Autoformation, RunsOnItsInputAndTheSessionTakesTheResult) {
+    Session session = two_by_eight(7);
+    LinesMemo memo;
+    session.memo = &memo;
+    session.bets = {BetEntry{}, single({1, 1, 1, 1, 1, 1, 1, 1})};
+    memo.lines = {"unreadable", "first"};
+    Session same = session;
+    LinesMemo same_memo = memo;
+    same.memo = &same_memo;
+
+    const AutoformationResult result = autoformation(autoformation_input(session, 4));
+    EXPECT_EQ(session.bets.size(), 2u);
+    EXPECT_EQ(memo.lines.size(), 2u);
+    EXPECT_TRUE(result.cleaned);
+    EXPECT_EQ(result.appended.size(), 4u);
+    apply_autoformation(session, result);
+
+    autoform(same, 4);
+    EXPECT_EQ(session.bets, same.bets);
+    EXPECT_EQ(memo.lines, same_memo.lines);
+    EXPECT_EQ(session.uncovered_variants, same.uncovered_variants);
+    EXPECT_EQ(session.rng.next(), same.rng.next());
 }
 
 TEST(Autoformation, EscInsideALargeNeighbourhood) {
@@ -344,13 +351,13 @@ TEST(Autoformation, EscInsideALargeNeighbourhood) {
     int restored = 0;
     FakeClock clock;
     ProgressHooks hooks = clock.hooks(captions, restored);
-    hooks.process_messages = [&] { session.keys.stop_requested = true; };
-    const auto outcome = autoform(session, 5, hooks);
+    // A stop asked for before the first caption is seen inside the first neighbourhood.
+    StopSource stop;
+    stop.request_stop();
+    const auto outcome = autoform(session, 5, hooks, std::nullopt, stop.get_token());
     EXPECT_FALSE(outcome.show_coverage);
     EXPECT_EQ(outcome.appended, 0);
     EXPECT_EQ(restored, 1);
-    EXPECT_FALSE(session.formation_running);
-    EXPECT_FALSE(session.keys.stop_requested);
 }
 
 TEST(Autoformation, MarkingsBeyondTheArraysAreCountedExactly) {
@@ -404,7 +411,7 @@ BetEntry random_coupon(std::mt19937_64& rng) {
 // A package of coupons covers exactly what the same package split into single bets covers, with and
 // without the arrays, at every guarantee; both equal the count by definition.
 TEST(Autoformation, CouponsCoverWhatTheirSingleBetsCover) {
-    const std::int64_t saved = autoformation_dense_limit;
+    const std::int64_t saved = AutoformationOptions{}.dense_limit;
     std::mt19937_64 rng(2712);
     for (int round = 0; round < 48; ++round) {
         Session coupons(1);
@@ -424,14 +431,12 @@ TEST(Autoformation, CouponsCoverWhatTheirSingleBetsCover) {
         ASSERT_FALSE(singles.split_into_singles().has_value());
         const std::int64_t expected = brute_force_uncovered(coupons);
         for (const std::int64_t limit : {saved, std::int64_t{0}}) {
-            autoformation_dense_limit = limit;
             Session c = coupons, s = singles;
-            autoform(c, 0);
-            autoform(s, 0);
+            autoform(c, 0, {}, std::nullopt, {}, {.dense_limit = limit});
+            autoform(s, 0, {}, std::nullopt, {}, {.dense_limit = limit});
             EXPECT_EQ(c.uncovered_variants, expected) << "round " << round << " limit " << limit;
             EXPECT_EQ(s.uncovered_variants, expected) << "round " << round << " limit " << limit;
         }
-        autoformation_dense_limit = saved;
         if (HasFailure()) return;
     }
 }

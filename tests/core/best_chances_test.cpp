@@ -246,24 +246,23 @@ TEST(BestChances, EscStopsTheRunWithThePackageSoFar) {
     session.settings.guarantee = 6;
     session.settings.repeat_count = 200;
     auto now = std::chrono::steady_clock::time_point{};
-    int breaths = 0;
     ProgressHooks hooks;
     hooks.clock = [&] { return now += std::chrono::milliseconds(300); };
     std::vector<std::string> captions;
-    hooks.show_caption = [&](const std::string& text) { captions.push_back(text); };
+    StopSource stop;
+    hooks.show_caption = [&](const std::string& text) {
+        captions.push_back(text);
+        if (captions.size() == 3) stop.request_stop();
+    };
     bool restored = false;
     hooks.restore_caption = [&] { restored = true; };
-    hooks.process_messages = [&] {
-        if (++breaths == 3) session.keys.stop_requested = true;
-    };
-    EXPECT_EQ(form_best_chances_package(session, hooks, std::chrono::hours(1)), std::nullopt);
-    EXPECT_EQ(breaths, 3);
+    EXPECT_EQ(form_best_chances_package(session, hooks, std::chrono::hours(1), stop.get_token()), std::nullopt);
+    EXPECT_EQ(captions.size(), 3u);
     EXPECT_LT(session.bets.size(), 200u);
     EXPECT_EQ(memo.lines.size(), session.bets.size());
     EXPECT_TRUE(restored);
-    EXPECT_FALSE(session.keys.stop_requested);
-    EXPECT_FALSE(session.formation_running);
-    ASSERT_FALSE(captions.empty());
+    ASSERT_TRUE(session.reached_chance);
+    EXPECT_TRUE(session.reached_chance->stopped);
     EXPECT_NE(captions.back().find("Esc"), std::string::npos);
 }
 
@@ -279,7 +278,7 @@ TEST(BestChances, OutOfTimeStillGivesTheBestStart) {
     EXPECT_EQ(package.swaps, 0);
 }
 
-TEST(BestChances, TheSessionRunAppendsAtTheStakeAndIsRefusedDuringAnotherRun) {
+TEST(BestChances, TheSessionRunAppendsAtTheStake) {
     Session session(4);
     morvalen::test::LinesMemo memo;
     session.memo = &memo;
@@ -296,7 +295,4 @@ TEST(BestChances, TheSessionRunAppendsAtTheStakeAndIsRefusedDuringAnotherRun) {
         EXPECT_EQ(session.bets[i].amount, Currency::from_ten_thousandths(25000));
         EXPECT_EQ(session.bets[i].bet_count, 1);
     }
-    session.formation_running = true;
-    EXPECT_EQ(form_best_chances_package(session), std::nullopt);
-    EXPECT_EQ(session.bets.size(), 4u);
 }

@@ -353,16 +353,13 @@ bool bet_passes(const Session& s, const BetEntry& bet) {
 TEST(ConditionAutoformation, CoversEveryPassingVariantWithPassingBetsDenseOrNot) {
     std::mt19937_64 rng(11);
     for (int round = 0; round < 40; ++round) {
-        for (const std::int64_t dense_limit : {autoformation_dense_limit, std::int64_t{0}}) {
+        for (const std::int64_t dense_limit : {AutoformationOptions{}.dense_limit, std::int64_t{0}}) {
             std::mt19937_64 copy = rng;
             Session s(5);
             s.events = random_line(copy, 300);
             s.conditions = random_set(copy, s.events);
             s.settings.guarantee = 5 + static_cast<int>(round % 3);
-            const std::int64_t saved = autoformation_dense_limit;
-            autoformation_dense_limit = dense_limit;
-            const AutoformationOutcome outcome = autoform(s, 1000000, {}, 0);
-            autoformation_dense_limit = saved;
+            const AutoformationOutcome outcome = autoform(s, 1000000, {}, 0, {}, {.dense_limit = dense_limit});
             ASSERT_TRUE(outcome.refusal.empty());
             EXPECT_EQ(s.uncovered_variants, 0);
             EXPECT_TRUE(covers_all_passing(s, s.conditions)) << round;

@@ -26,10 +26,8 @@ std::vector<std::uint8_t> random_flags(std::int64_t size, int covered, std::uint
 
 std::vector<std::int32_t> built(const VariantSpace& space, const Marking& m, const std::vector<std::uint8_t>& flags,
                                 GainUpdate way) {
-    autoformation_gain_update = way;
-    GainTable table(space, m.changes, neighbourhood_size(m.counts, event_count - m.changes), {});
+    GainTable table(space, m.changes, neighbourhood_size(m.counts, event_count - m.changes), {}, way);
     table.build(flags);
-    autoformation_gain_update = GainUpdate::cheapest;
     std::vector<std::int32_t> gains;
     for (std::int64_t i = 0; i < space.size(); ++i) gains.push_back(table[i]);
     return gains;

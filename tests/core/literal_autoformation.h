@@ -24,7 +24,6 @@ public:
     core::AutoformationOutcome run(std::int64_t steps, std::optional<std::int64_t> start_index) {
         using namespace core;
         AutoformationOutcome outcome;
-        s_.keys.stop_requested = false;
         g_ = s_.settings.guarantee;
         const Currency stake = s_.settings.stake.currency();
         std::int64_t n = 0;
