@@ -13,16 +13,11 @@ using namespace morvalen;
 
 namespace {
 
+// Arguments: the eight counts, then the changes.
 std::array<int, 8> counts_of(const benchmark::State& state) {
     std::array<int, 8> counts{};
-    for (int e = 0; e < 8; ++e) counts[e] = static_cast<int>(state.range(0) >> (4 * (7 - e)) & 15);
+    for (int e = 0; e < 8; ++e) counts[static_cast<std::size_t>(e)] = static_cast<int>(state.range(e));
     return counts;
-}
-
-constexpr std::int64_t packed(std::array<int, 8> counts) {
-    std::int64_t value = 0;
-    for (int count : counts) value = value << 4 | count;
-    return value;
 }
 
 core::EventTable marked(const std::array<int, 8>& counts) {
@@ -34,7 +29,7 @@ core::EventTable marked(const std::array<int, 8>& counts) {
 
 void BM_VariantWalk(benchmark::State& state) {
     const core::VariantSpace space(marked(counts_of(state)));
-    const int changes = static_cast<int>(state.range(1));
+    const int changes = static_cast<int>(state.range(8));
     std::vector<std::int32_t> gains(static_cast<std::size_t>(space.size()), 0);
     std::mt19937_64 rng(7);
     std::int64_t visits = 0;
@@ -49,7 +44,7 @@ void BM_VariantWalk(benchmark::State& state) {
 
 void BM_DrawWalk(benchmark::State& state) {
     const core::DrawSpace draws(bench::poisson_line(std::vector<int>(counts_of(state).begin(), counts_of(state).end()), 2026));
-    const int changes = static_cast<int>(state.range(1));
+    const int changes = static_cast<int>(state.range(8));
     std::vector<std::uint16_t> counts(draws.size(), 0);
     std::mt19937_64 rng(7);
     double gained = 0;
@@ -70,7 +65,7 @@ void BM_DrawWalk(benchmark::State& state) {
 void BM_BallWalk(benchmark::State& state) {
     briefgen::Shape shape;
     shape.counts = counts_of(state);
-    shape.guarantee = 8 - static_cast<int>(state.range(1));
+    shape.guarantee = 8 - static_cast<int>(state.range(8));
     const briefgen::VariantSpace space(shape);
     std::vector<std::uint32_t> cover(space.size(), 0);
     std::mt19937_64 rng(7);
@@ -85,10 +80,10 @@ void BM_BallWalk(benchmark::State& state) {
 }
 
 void shapes(benchmark::internal::Benchmark* b) {
-    b->Args({packed({3, 3, 3, 3, 3, 3, 3, 3}), 1})
-        ->Args({packed({5, 5, 5, 5, 5, 5, 5, 5}), 2})
-        ->Args({packed({6, 6, 5, 5, 4, 4, 3, 3}), 3})
-        ->Args({packed({4, 4, 4, 4, 4, 4, 4, 4}), 4});
+    b->Args({3, 3, 3, 3, 3, 3, 3, 3, 1})
+        ->Args({5, 5, 5, 5, 5, 5, 5, 5, 2})
+        ->Args({6, 6, 5, 5, 4, 4, 3, 3, 3})
+        ->Args({4, 4, 4, 4, 4, 4, 4, 4, 4});
 }
 BENCHMARK(BM_VariantWalk)->Apply(shapes);
 BENCHMARK(BM_DrawWalk)->Apply(shapes);
