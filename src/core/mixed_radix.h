@@ -74,12 +74,13 @@ struct NoPathState {};
 class Neighbourhood {
 public:
     template <typename Digits, typename Allowed>
-    Neighbourhood(const MixedRadix& space, const Digits& centre, Allowed&& allowed) : space_(space) {
+    Neighbourhood(const MixedRadix& space, const Digits& centre, Allowed&& allowed) {
         digits_ = space.used();
         // The alternatives of the last digit come first, so that those of digits d … last are one run.
         std::size_t k = 0;
         for (int d = digits_ - 1; d >= 0; --d) {
             const auto i = static_cast<std::size_t>(d);
+            empty_ = empty_ || space.count(d) == 0;
             const int own = static_cast<int>(centre[i]);
             own_[i] = own >= 0 && own < space.count(d) && allowed(d, own) ? own : -1;
             start_[i] = k;
@@ -88,6 +89,7 @@ public:
             for (int v = 0; v < space.count(d); ++v) {
                 if (v == own_[i] || !allowed(d, v)) continue;
                 values_[k] = static_cast<std::uint8_t>(v);
+                below_[k] = static_cast<std::uint8_t>(d + 1);
                 steps_[k++] = v * space.weight(d) - from;
             }
             end_[i] = k;
@@ -103,12 +105,12 @@ public:
     template <typename Digits>
     Neighbourhood(const MixedRadix& space, const Digits& centre) : Neighbourhood(space, centre, [](int, int) { return true; }) {}
 
-    // f(index) for every value that differs from the centre in at most `changes` digits, or in exactly
-    // that many; each once.
+    // f(index) for every value that differs from the centre in at most `changes` digits, each once.
     template <typename F>
     void for_each_within(int changes, F&& f) const {
         walk<false>(changes, NoPathState{}, [](NoPathState, int, int) { return NoPathState{}; }, [&](std::int64_t i, NoPathState) { f(i); });
     }
+    // f(index) for every value that differs from the centre in exactly `changes` digits, each once.
     template <typename F>
     void for_each_at(int changes, F&& f) const {
         walk<true>(changes, NoPathState{}, [](NoPathState, int, int) { return NoPathState{}; }, [&](std::int64_t i, NoPathState) { f(i); });
@@ -123,9 +125,7 @@ public:
 private:
     template <bool exactly, typename State, typename Step, typename F>
     void walk(int changes, State start, Step&& step, F&& f) const {
-        if (changes < 0) return;
-        for (int d = 0; d < digits_; ++d)
-            if (space_.count(d) == 0) return;
+        if (changes < 0 || empty_) return;
         descend<exactly>(0, changes, base_, start, step, f);
     }
 
@@ -144,7 +144,10 @@ private:
         if (open == digits_) {
             if (left == 0 || !exactly) f(at, path[static_cast<std::size_t>(open)]);
             if (left == 0) return;
-            if (left == 1) {
+            if constexpr (std::is_empty_v<State>) {
+                free_changes<exactly>(d, left, at, f);
+                return;
+            } else if (left == 1) {
                 last_change(d, at, path, step, f);
                 return;
             }
@@ -161,26 +164,49 @@ private:
         }
     }
 
-    // One change left and no digit below d that must change: each alternative of digits d … last,
-    // the deepest digit first. Without a path state this is one tight loop over a flat list.
+    // No path state and no digit from d on that must change: what descend visits below `at`, each
+    // level one loop over the flat list of alternatives, the last level with nothing else in it.
+    template <bool exactly, typename F>
+    void free_changes(int d, int left, std::int64_t at, F& f) const {
+        const std::size_t end = end_[static_cast<std::size_t>(d)];
+        if (left == 1) {
+            for (std::size_t i = 0; i < end; ++i) f(at + steps_[i], NoPathState{});
+            return;
+        }
+        if (left == 2) {  // the last two levels as two loops: most of the visits are here
+            for (std::size_t i = 0; i < end; ++i) {
+                const std::int64_t to = at + steps_[i];
+                if (!exactly) f(to, NoPathState{});
+                const std::size_t last = end_[below_[i]];
+                for (std::size_t j = 0; j < last; ++j) f(to + steps_[j], NoPathState{});
+            }
+            return;
+        }
+        for (std::size_t i = 0; i < end; ++i) {
+            const std::int64_t to = at + steps_[i];
+            if (!exactly) f(to, NoPathState{});
+            const int next = below_[i];
+            if (next < digits_ && movable_[static_cast<std::size_t>(next)] >= (exactly ? left - 1 : 1))
+                free_changes<exactly>(next, left - 1, to, f);
+        }
+    }
+
+    // One change left and no digit below d that must change: each alternative of digits d … last, the
+    // deepest digit first, the state taking the centre's values of the digits below it.
     template <typename State, typename Step, typename F>
     void last_change(int d, std::int64_t at, const std::array<State, radix_digits + 1>& path, Step& step, F& f) const {
-        if constexpr (std::is_empty_v<State>) {
-            for (std::size_t i = 0; i < end_[static_cast<std::size_t>(d)]; ++i) f(at + steps_[i], State{});
-        } else {
-            for (int e = digits_ - 1; e >= d; --e) {
-                const auto u = static_cast<std::size_t>(e);
-                for (std::size_t i = start_[u]; i < end_[u]; ++i) {
-                    State state = step(path[u], e, values_[i]);
-                    for (int below = e + 1; below < digits_; ++below) state = step(state, below, own_[static_cast<std::size_t>(below)]);
-                    f(at + steps_[i], state);
-                }
+        for (int e = digits_ - 1; e >= d; --e) {
+            const auto u = static_cast<std::size_t>(e);
+            for (std::size_t i = start_[u]; i < end_[u]; ++i) {
+                State state = step(path[u], e, values_[i]);
+                for (int below = e + 1; below < digits_; ++below) state = step(state, below, own_[static_cast<std::size_t>(below)]);
+                f(at + steps_[i], state);
             }
         }
     }
 
-    const MixedRadix& space_;
     int digits_ = 0;
+    bool empty_ = false;  // a digit without values: nothing to visit
     std::int64_t base_ = 0;
     std::array<int, radix_digits> own_{};
     std::array<int, radix_digits + 1> next_open_{};
@@ -190,6 +216,7 @@ private:
     std::array<std::size_t, radix_digits + 1> end_{};
     std::array<std::int64_t, radix_digits * radix_max_count> steps_{};
     std::array<std::uint8_t, radix_digits * radix_max_count> values_{};
+    std::array<std::uint8_t, radix_digits * radix_max_count> below_{};  // the digit after the step's
 };
 
 }  // namespace morvalen::core
