@@ -143,28 +143,10 @@ private:
     // the other events: what a bet gains or loses when event i changes to or from `value`.
     template <typename Visit>
     void shell(const Digits& center, int i, int value, Visit&& visit) const {
-        const std::uint64_t base = space_.index_of(center) - center[i] * space_.stride(i) +
-                                   static_cast<std::uint64_t>(value) * space_.stride(i);
-        walk_shell(center, i, 0, radius_, n_ - 1, base, visit);
-    }
-    template <typename Visit>
-    void walk_shell(const Digits& center, int i, int k, int left, int others, std::uint64_t index, Visit& visit) const {
-        if (left == 0) {
-            visit(index);
-            return;
-        }
-        if (others < left || k >= events) return;
-        if (k == i) {
-            walk_shell(center, i, k + 1, left, others, index, visit);
-            return;
-        }
-        walk_shell(center, i, k + 1, left, others - 1, index, visit);
-        const std::uint64_t stride = space_.stride(k);
-        const std::uint64_t own = center[k] * stride;
-        for (int v = 0; v < space_.count(k); ++v) {
-            if (v == center[k]) continue;
-            walk_shell(center, i, k + 1, left - 1, others - 1, index - own + static_cast<std::uint64_t>(v) * stride, visit);
-        }
+        Digits moved = center;
+        moved[i] = static_cast<std::uint8_t>(value);
+        core::Neighbourhood(space_.radix(), moved, [i, value](int k, int v) { return k != i || v == value; })
+            .for_each_at(radius_, [&](std::int64_t w) { visit(static_cast<std::uint64_t>(w)); });
     }
 
     struct Delta {

@@ -43,48 +43,23 @@ Record record_of_digits(const Digits& digits) {
 }
 
 VariantSpace::VariantSpace(const Shape& shape) {
+    std::array<int, events> counts{};
     for (int k = 0; k < events; ++k) {
-        counts_[k] = std::clamp(shape.counts[k], 1, max_count);
-        if (counts_[k] > 1) ++active_;
+        counts[k] = std::clamp(shape.counts[k], 1, max_count);
+        if (counts[k] > 1) ++active_;
     }
     // Events with a choice must come first for the mixed radix; callers check the order beforehand.
-    std::stable_sort(counts_.begin(), counts_.end(), std::greater<>());
-    for (int k = 0; k < events; ++k) {
-        strides_[k] = size_;
-        size_ *= static_cast<std::uint64_t>(counts_[k]);
-    }
+    std::stable_sort(counts.begin(), counts.end(), std::greater<>());
+    radix_ = core::MixedRadix::first_fastest(std::span<const int>(counts.data(), static_cast<std::size_t>(active_)));
     radius_ = std::clamp(events - shape.guarantee, 0, active_);
-    // Elementary symmetric sums of (count - 1) up to the radius.
-    std::array<std::uint64_t, events + 1> sums{};
-    sums[0] = 1;
-    for (int k = 0; k < active_; ++k) {
-        for (int j = std::min(k + 1, radius_); j >= 1; --j) sums[j] += sums[j - 1] * (counts_[k] - 1);
-    }
-    ball_size_ = 0;
-    for (int j = 0; j <= radius_; ++j) ball_size_ += sums[j];
-    ball_size_ = std::min(ball_size_, size_);
-}
-
-std::uint64_t VariantSpace::index_of(const Digits& digits) const {
-    std::uint64_t index = 0;
-    for (int k = 0; k < active_; ++k) index += digits[k] * strides_[k];
-    return index;
-}
-
-Digits VariantSpace::digits_of(std::uint64_t index) const {
-    Digits digits{};
-    for (int k = 0; k < active_; ++k) {
-        digits[k] = static_cast<std::uint8_t>(index % static_cast<std::uint64_t>(counts_[k]));
-        index /= static_cast<std::uint64_t>(counts_[k]);
-    }
-    return digits;
+    ball_size_ = std::min(static_cast<std::uint64_t>(radix_.neighbourhood(radius_)), size());
 }
 
 std::optional<Digits> VariantSpace::digits_of_record(Record record) const {
     Digits digits{};
     for (int k = 0; k < events; ++k) {
         const auto digit = static_cast<int>(record % 17);
-        if (digit >= counts_[k]) return std::nullopt;
+        if (digit >= count(k)) return std::nullopt;
         digits[k] = static_cast<std::uint8_t>(digit);
         record /= 17;
     }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "core/mixed_radix.h"
+
 namespace morvalen::briefgen {
 
 inline constexpr int events = 8;
@@ -42,24 +44,23 @@ public:
     int active() const { return active_; }
     // Events that may disagree with a bet while it still covers the variant.
     int radius() const { return radius_; }
-    std::uint64_t size() const { return size_; }
-    int count(int k) const { return counts_[k]; }
-    std::uint64_t stride(int k) const { return strides_[k]; }
+    std::uint64_t size() const { return static_cast<std::uint64_t>(radix_.size()); }
+    int count(int k) const { return radix_.count(k); }
+    std::uint64_t stride(int k) const { return static_cast<std::uint64_t>(radix_.weight(k)); }
+    const core::MixedRadix& radix() const { return radix_; }
     // Number of variants one bet covers; saturates at the space size.
     std::uint64_t ball_size() const { return ball_size_; }
 
-    std::uint64_t index_of(const Digits& digits) const;
-    Digits digits_of(std::uint64_t index) const;
+    std::uint64_t index_of(const Digits& digits) const { return static_cast<std::uint64_t>(radix_.index_of(digits)); }
+    Digits digits_of(std::uint64_t index) const { return radix_.digits_of<Digits>(static_cast<std::int64_t>(index)); }
     // Nothing when the record has a digit beyond its event's count or digits above event 7.
     std::optional<Digits> digits_of_record(Record record) const;
     Record record_of_index(std::uint64_t index) const { return record_of_digits(digits_of(index)); }
 
 private:
-    std::array<int, events> counts_{};
-    std::array<std::uint64_t, events> strides_{};
+    core::MixedRadix radix_;  // over the active events only
     int active_ = 0;
     int radius_ = 0;
-    std::uint64_t size_ = 1;
     std::uint64_t ball_size_ = 1;
 };
 
@@ -69,29 +70,9 @@ std::uint64_t sphere_bound(const Shape& shape);
 // Calls visit(index) for every variant within `radius` disagreements of `center`, each once.
 template <typename Visit>
 void for_each_in_ball(const VariantSpace& space, const Digits& center, int radius, Visit&& visit) {
-    const int n = space.active();
-    std::uint64_t base = space.index_of(center);
-    struct Walker {
-        const VariantSpace& space;
-        const Digits& center;
-        Visit& visit;
-        int n;
-        void walk(int k, int left, std::uint64_t index) {
-            if (k >= n || k >= events || left == 0) {
-                visit(index);
-                return;
-            }
-            walk(k + 1, left, index);
-            const std::uint64_t stride = space.stride(k);
-            const std::uint64_t own = center[k] * stride;
-            for (int value = 0; value < space.count(k); ++value) {
-                if (value == center[k]) continue;
-                walk(k + 1, left - 1, index - own + static_cast<std::uint64_t>(value) * stride);
-            }
-        }
-    };
-    Walker walker{space, center, visit, n};
-    walker.walk(0, radius, base);
+    core::Neighbourhood(space.radix(), center).for_each_within(radius, [&](std::int64_t index) {
+        visit(static_cast<std::uint64_t>(index));
+    });
 }
 
 }  // namespace morvalen::briefgen

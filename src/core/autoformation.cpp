@@ -428,14 +428,7 @@ void run_pass_until_stopped(AutoformationInput& input, const ProgressHooks& hook
 }  // namespace
 
 std::int64_t neighbourhood_size(const MarkedCounts& counts, int guarantee) {
-    // elementary[k]: k-th elementary symmetric sum of (c − 1) over the events seen so far.
-    std::array<std::int64_t, event_count + 1> elementary{};
-    elementary[0] = 1;
-    for (const int count : counts)
-        for (int k = event_count; k >= 1; --k) elementary[k] += elementary[k - 1] * (count - 1);
-    std::int64_t size = 0;
-    for (int k = 0; k <= event_count - guarantee; ++k) size += elementary[k];
-    return size;
+    return MixedRadix::last_fastest(counts).neighbourhood(event_count - guarantee);
 }
 
 int equal_events(const BetEntry& a, const BetEntry& b) {

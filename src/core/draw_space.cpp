@@ -20,38 +20,19 @@ DrawSpace::DrawSpace(const EventTable& table) {
         }
         if (rest > 0) probability_[d][classes_[d]++] = static_cast<double>(rest);
     }
-    for (int d = event_count - 1; d >= 0; --d) {
-        stride_[d] = size_;
-        size_ *= static_cast<std::uint64_t>(classes_[d]);
-    }
+    radix_ = MixedRadix::last_fastest(classes_);
 }
 
-std::uint64_t DrawSpace::draw_of(const VariantPattern& variant) const {
-    std::uint64_t draw = 0;
-    for (int d = 0; d < event_count; ++d) draw += static_cast<std::uint64_t>(variant[d]) * stride_[d];
-    return draw;
-}
+std::uint64_t DrawSpace::draw_of(const VariantPattern& variant) const { return static_cast<std::uint64_t>(radix_.index_of(variant)); }
 
 VariantPattern DrawSpace::pattern_of(std::uint64_t draw) const {
-    VariantPattern pattern{};
-    for (int d = event_count - 1; d >= 0; --d) {
-        const auto cls = static_cast<int>(draw % static_cast<std::uint64_t>(classes_[d]));
-        draw /= static_cast<std::uint64_t>(classes_[d]);
-        pattern[d] = cls < marked_[d] ? cls : -1;
-    }
+    VariantPattern pattern = radix_.digits_of<VariantPattern>(static_cast<std::int64_t>(draw));
+    for (int d = 0; d < event_count; ++d)
+        if (pattern[d] >= marked_[d]) pattern[d] = -1;
     return pattern;
 }
 
-std::uint64_t DrawSpace::neighbourhood(int changes) const {
-    // Elementary symmetric sums of (classes − 1) up to `changes`.
-    std::array<std::uint64_t, event_count + 1> sums{};
-    sums[0] = 1;
-    for (int d = 0; d < event_count; ++d)
-        for (int j = event_count; j >= 1; --j) sums[j] += sums[j - 1] * static_cast<std::uint64_t>(classes_[d] - 1);
-    std::uint64_t total = 0;
-    for (int j = 0; j <= changes && j <= event_count; ++j) total += sums[j];
-    return total;
-}
+std::uint64_t DrawSpace::neighbourhood(int changes) const { return static_cast<std::uint64_t>(radix_.neighbourhood(changes)); }
 
 double DrawSpace::covered_probability(const std::vector<std::uint16_t>& counts) const {
     // Events 1–4 and 5–8 as two digits, so that a draw's probability is one product of two tables.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/event_table.h"
+#include "core/mixed_radix.h"
 #include "core/variant_space.h"
 
 namespace morvalen::core {
@@ -20,7 +21,7 @@ class DrawSpace {
 public:
     explicit DrawSpace(const EventTable& table);
 
-    std::uint64_t size() const { return size_; }
+    std::uint64_t size() const { return static_cast<std::uint64_t>(radix_.size()); }
     int classes(int event_index) const { return classes_[event_index]; }
     double probability(int event_index, int cls) const { return probability_[event_index][cls]; }
     std::uint64_t draw_of(const VariantPattern& variant) const;
@@ -33,19 +34,11 @@ public:
     // (a pattern without -1) in at least 8 − changes events; each draw once.
     template <typename F>
     void for_each_draw_within(const VariantPattern& variant, int changes, F&& f) const {
-        auto walk = [&](auto& self, int d, int budget, std::uint64_t base, double p) -> void {
-            if (d == event_count) {
-                f(base, p);
-                return;
-            }
-            const std::uint64_t stride = stride_[d];
-            const int own = variant[d];
-            if (probability_[d][own] > 0) self(self, d + 1, budget, base + own * stride, p * probability_[d][own]);
-            if (budget == 0) return;
-            for (int c = 0; c < classes_[d]; ++c)
-                if (c != own && probability_[d][c] > 0) self(self, d + 1, budget - 1, base + c * stride, p * probability_[d][c]);
-        };
-        walk(walk, 0, changes, 0, 1.0);
+        const auto likely = [this](int d, int c) { return probability_[d][c] > 0; };
+        const auto times = [this](double p, int d, int c) { return p * probability_[d][c]; };
+        Neighbourhood(radix_, variant, likely).for_each_within(changes, 1.0, times, [&](std::int64_t draw, double p) {
+            f(static_cast<std::uint64_t>(draw), p);
+        });
     }
 
     // The probability of the draws whose count is above 0; counts has size() entries.
@@ -58,8 +51,7 @@ private:
     std::array<int, event_count> classes_{};
     std::array<int, event_count> marked_{};
     std::array<std::array<double, outcome_count>, event_count> probability_{};
-    std::array<std::uint64_t, event_count> stride_{};
-    std::uint64_t size_ = 1;
+    MixedRadix radix_;
 };
 
 // Why the draws cannot be used for the chances of single bets over the marks: an event without a

@@ -6,35 +6,16 @@
 namespace morvalen::core {
 
 VariantSpace::VariantSpace(const EventTable& table) {
+    std::array<int, event_count> counts{};
     for (int d = 0; d < event_count; ++d) {
         ranks_[d].fill(-1);
         for (int c = 1; c <= outcome_count; ++c) {
             if (table.cell(d + 1, c).mark != 1) continue;
-            ranks_[d][c] = static_cast<std::int8_t>(counts_[d]);
-            columns_[d][counts_[d]++] = static_cast<std::uint8_t>(c);
+            ranks_[d][c] = static_cast<std::int8_t>(counts[d]);
+            columns_[d][counts[d]++] = static_cast<std::uint8_t>(c);
         }
     }
-    std::int64_t weight = 1;
-    for (int d = event_count - 1; d >= 0; --d) {
-        weights_[d] = weight;
-        weight *= counts_[d];
-    }
-    size_ = weight;
-}
-
-VariantPattern VariantSpace::digits(std::int64_t index) const {
-    VariantPattern digits{};
-    for (int d = event_count - 1; d >= 0; --d) {
-        digits[d] = static_cast<int>(index % counts_[d]);
-        index /= counts_[d];
-    }
-    return digits;
-}
-
-std::int64_t VariantSpace::index_of(const VariantPattern& digits) const {
-    std::int64_t index = 0;
-    for (int d = 0; d < event_count; ++d) index += digits[d] * weights_[d];
-    return index;
+    radix_ = MixedRadix::last_fastest(counts);
 }
 
 BetEntry VariantSpace::bet_of(std::int64_t index, Currency stake) const {
