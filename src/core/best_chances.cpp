@@ -159,23 +159,14 @@ struct Run {
     // The package the counters were last built for while a phase runs; after "Esc", the answer.
     std::vector<std::int64_t> current;
 
-    std::optional<ConditionCheck> check;  // the conditions, when they are in force
-    MarkedColumns marked;
+    VariantConditions conditions;
 
     // A variant the conditions let be chosen.
-    bool allowed(std::int64_t variant) const {
-        if (!check) return true;
-        const VariantPattern digits = space.digits(variant);
-        VariantColumns columns{};
-        for (int d = 0; d < event_count; ++d)
-            columns[static_cast<std::size_t>(d)] = marked.columns[static_cast<std::size_t>(d)][static_cast<std::size_t>(digits[static_cast<std::size_t>(d)])];
-        return check->passes(columns);
-    }
+    bool allowed(std::int64_t variant) const { return conditions.allows(space.digits(variant)); }
 
     Run(const EventTable& t, const BetList& list, const BestChancesSettings& s, const ProgressHooks& h, const StopToken& st)
         : table(t), settings(s), hooks(h), stop(st), space(t), draws(t), poll(h, st, s.time_budget), counts(draws, s.guarantee),
-          marked(t) {
-        if (conditions_in_force(s.conditions)) check.emplace(s.conditions, t);
+          conditions(s.conditions, t) {
         for (const BetEntry& entry : list) {
             if (entry.bet_count == 0) continue;
             const VariantPattern pattern = space.pattern_of(entry);
@@ -274,7 +265,7 @@ struct Run {
             for_each_variant_within(space, draws.pattern_of(draw), changes, [&](std::int64_t v) { gains[static_cast<std::size_t>(v)] -= p; });
         };
         constexpr double taken = -1;
-        if (check)
+        if (conditions.check())
             for (std::int64_t v = 0; v < space.size(); ++v)
                 if (!allowed(v)) gains[static_cast<std::size_t>(v)] = taken;
         for (const VariantPattern& bet : earlier) {
@@ -448,8 +439,8 @@ BestChancesPackage best_chances_package(const EventTable& table, const BetList& 
     }
 
     Run run(table, earlier, settings, hooks, stop);
-    if (run.check && !run.check->refusal().empty()) {
-        result.refusal = run.check->refusal();
+    if (run.conditions.check() && !run.conditions.check()->refusal().empty()) {
+        result.refusal = run.conditions.check()->refusal();
         return result;
     }
     std::vector<std::int64_t>& best = run.current;

@@ -10,4 +10,16 @@ MarkedColumns::MarkedColumns(const EventTable& table) {
                 columns[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(counts[static_cast<std::size_t>(e - 1)]++)] = c;
 }
 
+VariantConditions::VariantConditions(const ConditionSet& set, const EventTable& table) : marked_(table) {
+    if (conditions_in_force(set)) check_.emplace(set, table);
+}
+
+bool VariantConditions::allows(const std::array<int, event_count>& ranks) const {
+    if (!check_) return true;
+    VariantColumns columns{};
+    for (std::size_t d = 0; d < event_count; ++d)
+        columns[d] = marked_.columns[d][static_cast<std::size_t>(ranks[d])];
+    return check_->passes(columns);
+}
+
 }  // namespace morvalen::core

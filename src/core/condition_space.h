@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/conditions.h"
@@ -15,6 +16,21 @@ struct MarkedColumns {
     explicit MarkedColumns(const EventTable& table);
     std::array<std::array<int, outcome_count>, event_count> columns{};
     std::array<int, event_count> counts{};
+};
+
+// What the conditions ask of a variant over the marks, for the searches that choose variants one by
+// one: every variant is allowed while the set is not in force.
+class VariantConditions {
+public:
+    VariantConditions(const ConditionSet& set, const EventTable& table);
+    // The check when the set is in force, for its refusal.
+    const ConditionCheck* check() const { return check_ ? &*check_ : nullptr; }
+    // `ranks` are the variant's digits: per event the rank of its outcome among the marked columns.
+    bool allows(const std::array<int, event_count>& ranks) const;
+
+private:
+    std::optional<ConditionCheck> check_;
+    MarkedColumns marked_;
 };
 
 // Calls f(index, failures) for every variant over the marked outcomes in index order (event 8 the

@@ -93,23 +93,14 @@ struct Run {
     std::uint64_t work = 0;
     std::vector<VariantPattern> earlier;
     std::vector<std::int64_t> current;  // the package while a phase runs; after a stop, the answer
-    std::optional<ConditionCheck> check;  // the conditions, when they are in force
-    MarkedColumns marked;
+    VariantConditions conditions;
 
     // A variant the conditions let be chosen.
-    bool allowed(std::int64_t variant) const {
-        if (!check) return true;
-        const VariantPattern digits = space.digits(variant);
-        VariantColumns columns{};
-        for (int d = 0; d < event_count; ++d)
-            columns[static_cast<std::size_t>(d)] = marked.columns[static_cast<std::size_t>(d)][static_cast<std::size_t>(digits[static_cast<std::size_t>(d)])];
-        return check->passes(columns);
-    }
+    bool allowed(std::int64_t variant) const { return conditions.allows(space.digits(variant)); }
 
     Run(const EventTable& table, const BetList& list, const PoolRules& r, const ReturnMaximisingSettings& s,
         const std::function<void(const std::string&)>& progress, StopToken stop)
-        : settings(s), rules(r), poll(s, progress, std::move(stop)), space(table), marked(table) {
-        if (conditions_in_force(s.conditions)) check.emplace(s.conditions, table);
+        : settings(s), rules(r), poll(s, progress, std::move(stop)), space(table), conditions(s.conditions, table) {
         const Probabilities p = normalised_over_outcomes(table);
         const CrowdShares crowd = crowd_shares(table);
         for (int e = 0; e < event_count; ++e) {
@@ -440,8 +431,8 @@ ReturnMaximisingPackage return_maximising_package(const EventTable& table, const
         return result;
     }
     Run run(table, earlier, rules, settings, progress, std::move(stop));
-    if (run.check && !run.check->refusal().empty()) {
-        result.refusal = run.check->refusal();
+    if (run.conditions.check() && !run.conditions.check()->refusal().empty()) {
+        result.refusal = run.conditions.check()->refusal();
         return result;
     }
     const std::uint64_t counters = run.draws * std::max<std::size_t>(1, run.tiers());
@@ -495,7 +486,7 @@ ReturnMaximisingPackage return_maximising_package(const EventTable& table, const
                 }
             }
         }
-        if (best.empty() && run.check) result.refusal = "Ни один вариант по отмеченным исходам не проходит условия";
+        if (best.empty() && run.conditions.check()) result.refusal = "Ни один вариант по отмеченным исходам не проходит условия";
     } catch (const StopSearch&) {
         result.stopped = true;
         // Stopped amid the greedy pass, the better start stands; amid the ranking there is none.
