@@ -1,7 +1,7 @@
 // The best-chances package: 250 bets over 5 marks in every event at guarantee 7, whole run.
 #include <benchmark/benchmark.h>
 
-#include "core/best_chances.h"
+#include "core/formation/best_chances.h"
 #include "poisson_line.h"
 
 using namespace morvalen::core;

@@ -1,9 +1,9 @@
 // Exact chances of a 1,000-bet package over three marked outcomes in each event, and its hit check.
 #include <benchmark/benchmark.h>
 
-#include "core/package_chances.h"
-#include "core/random_source.h"
-#include "core/results_check.h"
+#include "core/analysis/package_chances.h"
+#include "core/model/random_source.h"
+#include "core/analysis/results_check.h"
 
 using namespace morvalen::core;
 

@@ -4,11 +4,11 @@
 
 #include <queue>
 
-#include "core/autoformation.h"
-#include "core/condition_file.h"
-#include "core/condition_space.h"
-#include "core/session.h"
-#include "core/variant_space.h"
+#include "core/formation/autoformation.h"
+#include "core/formats/condition_file.h"
+#include "core/formation/condition_space.h"
+#include "core/model/session.h"
+#include "core/model/variant_space.h"
 
 using namespace morvalen::core;
 

@@ -5,11 +5,11 @@
 #include <random>
 
 #include "../tests/core/literal_autoformation.h"
-#include "core/autoformation.h"
-#include "core/brief_expansion.h"
-#include "core/payload.h"
-#include "core/random_distribution.h"
-#include "core/session.h"
+#include "core/formation/autoformation.h"
+#include "core/formation/brief_expansion.h"
+#include "core/formats/payload.h"
+#include "core/formation/random_distribution.h"
+#include "core/model/session.h"
 
 using namespace morvalen::core;
 

@@ -4,9 +4,9 @@
 #include <random>
 #include <string>
 
-#include "core/bet.h"
-#include "core/package_stats.h"
-#include "core/session.h"
+#include "core/model/bet.h"
+#include "core/analysis/package_stats.h"
+#include "core/model/session.h"
 
 using namespace morvalen::core;
 

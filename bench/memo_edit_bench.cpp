@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/main_window.h"
-#include "app/package_history.h"
-#include "app/working_state_keeper.h"
+#include "app/windows/main_window.h"
+#include "app/session/package_history.h"
+#include "app/session/working_state_keeper.h"
 
 namespace {
 

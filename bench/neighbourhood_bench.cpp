@@ -5,8 +5,8 @@
 #include <random>
 
 #include "briefgen/shape.h"
-#include "core/draw_space.h"
-#include "core/variant_space.h"
+#include "core/model/draw_space.h"
+#include "core/model/variant_space.h"
 #include "poisson_line.h"
 
 using namespace morvalen;

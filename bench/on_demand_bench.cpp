@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "briefgen/shape.h"
-#include "core/payload.h"
+#include "core/formats/payload.h"
 #include "service/on_demand_systems.h"
 #include "service/store.h"
 #include "service/system_store.h"

@@ -6,9 +6,9 @@
 #include <numeric>
 #include <vector>
 
-#include "core/event_table.h"
-#include "core/outcomes.h"
-#include "core/random_source.h"
+#include "core/model/event_table.h"
+#include "core/model/outcomes.h"
+#include "core/model/random_source.h"
 
 namespace morvalen::bench {
 

@@ -1,9 +1,9 @@
 // The expected return of a 1,000-bet package with tiers 6 to 8 paying, and the return-maximising run.
 #include <benchmark/benchmark.h>
 
-#include "core/expected_return.h"
-#include "core/random_source.h"
-#include "core/return_maximising_package.h"
+#include "core/analysis/expected_return.h"
+#include "core/model/random_source.h"
+#include "core/formation/return_maximising_package.h"
 
 using namespace morvalen::core;
 

@@ -7,9 +7,9 @@
 #include <QPixmap>
 #include <QTest>
 
-#include "app/distribution_window.h"
-#include "app/nearest_systems_window.h"
-#include "app/probability_editor_window.h"
+#include "app/windows/distribution_window.h"
+#include "app/windows/nearest_systems_window.h"
+#include "app/windows/probability_editor_window.h"
 #include "aux_test_support.h"
 
 namespace {

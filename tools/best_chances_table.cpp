@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/best_chances.h"
-#include "core/package_chances.h"
+#include "core/formation/best_chances.h"
+#include "core/analysis/package_chances.h"
 #include "poisson_line.h"
 
 using namespace morvalen::core;

@@ -6,7 +6,7 @@
 
 #include "briefgen/group_codes.h"
 #include "briefgen/record_codes.h"
-#include "core/random_source.h"
+#include "core/model/random_source.h"
 
 int main(int argc, char** argv) {
     using namespace morvalen::briefgen;

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/conditions_window.h"
+#include "app/windows/conditions_window.h"
 #include "window_harness.h"
 
 int main(int argc, char** argv) {

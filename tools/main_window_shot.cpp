@@ -7,9 +7,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/main_window.h"
-#include "app/service_address.h"
-#include "app/texts.h"
+#include "app/windows/main_window.h"
+#include "app/platform/service_address.h"
+#include "app/windows/texts.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

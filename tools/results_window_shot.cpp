@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "core/line_page.h"
-#include "core/random_source.h"
+#include "core/pages/line_page.h"
+#include "core/model/random_source.h"
 
-#include "app/results_window.h"
+#include "app/windows/results_window.h"
 #include "files_harness.h"
 
 int main(int argc, char** argv) {

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/random_source.h"
-#include "core/return_maximising_package.h"
+#include "core/model/random_source.h"
+#include "core/formation/return_maximising_package.h"
 
 using namespace morvalen::core;
 

@@ -2,11 +2,11 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "app/main_window.h"
-#include "app/qt_translations.h"
-#include "app/service_address.h"
-#include "app/texts.h"
-#include "app/update_checker.h"
+#include "app/windows/main_window.h"
+#include "app/platform/qt_translations.h"
+#include "app/platform/service_address.h"
+#include "app/windows/texts.h"
+#include "app/session/update_checker.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

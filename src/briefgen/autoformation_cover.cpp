@@ -1,10 +1,10 @@
 // Autoformation from an empty list, read back as the records of a brief system.
 #include "briefgen/autoformation_cover.h"
 
-#include "core/autoformation.h"
-#include "core/random_source.h"
-#include "core/session.h"
-#include "core/stop_token.h"
+#include "core/formation/autoformation.h"
+#include "core/model/random_source.h"
+#include "core/model/session.h"
+#include "core/model/stop_token.h"
 
 namespace morvalen::briefgen {
 

@@ -9,7 +9,7 @@
 #include "briefgen/greedy_cover.h"
 #include "briefgen/local_search.h"
 #include "briefgen/qary_codes.h"
-#include "core/random_source.h"
+#include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
 

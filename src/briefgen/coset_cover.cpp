@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/random_source.h"
+#include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
 

@@ -12,7 +12,7 @@
 #include "briefgen/known_codes.h"
 #include "briefgen/local_search.h"
 #include "briefgen/matrix_codes.h"
-#include "core/random_source.h"
+#include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "briefgen/qary_codes.h"
-#include "core/random_source.h"
+#include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "briefgen/shape.h"
-#include "core/random_source.h"
+#include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
 

@@ -9,7 +9,7 @@
 #include "briefgen/group_codes.h"
 #include "briefgen/local_search.h"
 #include "briefgen/shipped_catalogue.h"
-#include "core/random_source.h"
+#include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
 

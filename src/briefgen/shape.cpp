@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "core/signature.h"
+#include "core/model/signature.h"
 
 namespace morvalen::briefgen {
 

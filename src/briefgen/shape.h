@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/mixed_radix.h"
+#include "core/model/mixed_radix.h"
 
 namespace morvalen::briefgen {
 

@@ -3,8 +3,8 @@
 
 #include "cli/command_registry.h"
 #include "cli/options.h"
-#include "core/percent_text.h"
-#include "core/condition_costs.h"
+#include "core/formats/percent_text.h"
+#include "core/analysis/condition_costs.h"
 
 namespace morvalen::cli {
 namespace {

@@ -4,11 +4,11 @@
 
 #include "cli/command_registry.h"
 #include "cli/options.h"
-#include "core/autoformation.h"
-#include "core/best_chances.h"
-#include "core/brief_expansion.h"
-#include "core/random_distribution.h"
-#include "core/sensations.h"
+#include "core/formation/autoformation.h"
+#include "core/formation/best_chances.h"
+#include "core/formation/brief_expansion.h"
+#include "core/formation/random_distribution.h"
+#include "core/formation/sensations.h"
 
 namespace morvalen::cli {
 namespace {

@@ -1,7 +1,7 @@
 // parse, format, stats, coupon, split, dedupe, remove-variants, signature.
 #include "cli/command_registry.h"
-#include "core/package_stats.h"
-#include "core/signature.h"
+#include "core/analysis/package_stats.h"
+#include "core/model/signature.h"
 
 namespace morvalen::cli {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "cli/command_registry.h"
 #include "cli/options.h"
-#include "core/bet.h"
-#include "core/cp1251.h"
+#include "core/model/bet.h"
+#include "core/formats/cp1251.h"
 
 namespace morvalen::cli {
 

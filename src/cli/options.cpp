@@ -6,10 +6,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/bet.h"
-#include "core/condition_file.h"
-#include "core/list_operations.h"
-#include "core/outcomes.h"
+#include "core/model/bet.h"
+#include "core/formats/condition_file.h"
+#include "core/model/list_operations.h"
+#include "core/model/outcomes.h"
 
 namespace morvalen::cli {
 namespace {

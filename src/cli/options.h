@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/cli_context.h"
-#include "core/event_table.h"
+#include "core/model/event_table.h"
 
 namespace morvalen::cli {
 

@@ -5,9 +5,9 @@
 
 #include "cli/command_registry.h"
 #include "cli/options.h"
-#include "core/percent_text.h"
-#include "core/package_chances.h"
-#include "core/results_check.h"
+#include "core/formats/percent_text.h"
+#include "core/analysis/package_chances.h"
+#include "core/analysis/results_check.h"
 
 namespace morvalen::cli {
 namespace {

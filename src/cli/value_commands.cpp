@@ -1,9 +1,9 @@
 // value: what the package is expected to return under the pool; value-best: the package maximising it.
 #include "cli/command_registry.h"
-#include "core/percent_text.h"
+#include "core/formats/percent_text.h"
 #include "cli/options.h"
-#include "core/expected_return.h"
-#include "core/return_maximising_package.h"
+#include "core/analysis/expected_return.h"
+#include "core/formation/return_maximising_package.h"
 
 namespace morvalen::cli {
 namespace {

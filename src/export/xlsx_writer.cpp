@@ -13,7 +13,7 @@
 
 #include <xlsxwriter.h>
 
-#include "core/cp1251.h"
+#include "core/formats/cp1251.h"
 
 namespace morvalen::exporter {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/spreadsheet_table.h"
+#include "core/formats/spreadsheet_table.h"
 
 namespace morvalen::exporter {
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "briefgen/shipped_catalogue.h"
-#include "core/payload.h"
+#include "core/formats/payload.h"
 #include "service/system_store.h"
 
 namespace morvalen::service {

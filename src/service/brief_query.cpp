@@ -2,8 +2,8 @@
 // only ever sends the three forms, so a different one is a fault or a probe.
 #include "service/brief_query.h"
 
-#include "core/list_page.h"
-#include "core/service_request.h"
+#include "core/pages/list_page.h"
+#include "core/pages/service_request.h"
 
 namespace morvalen::service {
 namespace {

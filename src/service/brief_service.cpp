@@ -2,8 +2,8 @@
 // cached and rebuilt only when the database has changed.
 #include "service/brief_service.h"
 
-#include "core/cp1251.h"
-#include "core/list_page.h"
+#include "core/formats/cp1251.h"
+#include "core/pages/list_page.h"
 #include "service/line_store.h"
 #include "service/system_store.h"
 #include "service/update_store.h"

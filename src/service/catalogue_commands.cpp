@@ -6,7 +6,7 @@
 
 #include "briefgen/catalogue.h"
 #include "briefgen/shipped_catalogue.h"
-#include "core/list_page.h"
+#include "core/pages/list_page.h"
 #include "service/brief_catalogue.h"
 #include "service/command_table.h"
 #include "service/store.h"

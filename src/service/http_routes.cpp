@@ -4,7 +4,7 @@
 #include <array>
 #include <variant>
 
-#include "core/update_paths.h"
+#include "core/update/update_paths.h"
 
 namespace morvalen::service {
 namespace {

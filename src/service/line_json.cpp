@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "core/cp1251.h"
-#include "core/outcomes.h"
+#include "core/formats/cp1251.h"
+#include "core/model/outcomes.h"
 
 namespace morvalen::service {
 namespace {

@@ -1,8 +1,8 @@
 // Storage of the draw's line.
 #include "service/line_store.h"
 
-#include "core/cp1251.h"
-#include "core/line_page.h"
+#include "core/formats/cp1251.h"
+#include "core/pages/line_page.h"
 
 namespace morvalen::service {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/event_table.h"
+#include "core/model/event_table.h"
 #include "service/sqlite_db.h"
 
 namespace morvalen::service {

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <thread>
 
-#include "core/list_page.h"
+#include "core/pages/list_page.h"
 #include "service/brief_service.h"
 #include "service/client_address.h"
 #include "service/http_server.h"

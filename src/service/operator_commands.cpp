@@ -5,9 +5,9 @@
 #include <iostream>
 #include <limits>
 
-#include "core/list_page.h"
-#include "core/payload.h"
-#include "core/signature.h"
+#include "core/pages/list_page.h"
+#include "core/formats/payload.h"
+#include "core/model/signature.h"
 #include "service/line_json.h"
 #include "service/line_store.h"
 #include "service/command_table.h"

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "core/payload.h"
+#include "core/formats/payload.h"
 
 namespace morvalen::service {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/list_page.h"
-#include "core/signature.h"
+#include "core/pages/list_page.h"
+#include "core/model/signature.h"
 #include "service/sqlite_db.h"
 
 namespace morvalen::service {

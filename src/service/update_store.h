@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/update_check.h"
+#include "core/update/update_check.h"
 #include "service/sqlite_db.h"
 
 namespace morvalen::service {

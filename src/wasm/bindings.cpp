@@ -4,14 +4,14 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
-#include "core/distribution_table.h"
-#include "core/condition_file.h"
-#include "core/event_table.h"
-#include "core/outcomes.h"
-#include "core/percent_text.h"
-#include "core/page_text.h"
-#include "core/probability_drag.h"
-#include "core/service_request.h"
+#include "core/analysis/distribution_table.h"
+#include "core/formats/condition_file.h"
+#include "core/model/event_table.h"
+#include "core/model/outcomes.h"
+#include "core/formats/percent_text.h"
+#include "core/pages/page_text.h"
+#include "core/analysis/probability_drag.h"
+#include "core/pages/service_request.h"
 #include "wasm/web_session.h"
 
 namespace morvalen::web {

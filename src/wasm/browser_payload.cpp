@@ -1,6 +1,6 @@
 // The payload's record layout for the browser build: there the browser inflates the service's gzip
 // body (DecompressionStream), so zlib stays out and only the records are read here.
-#include "core/payload.h"
+#include "core/formats/payload.h"
 
 namespace morvalen::core {
 

@@ -3,22 +3,22 @@
 
 #include <sstream>
 
-#include "core/autoformation.h"
-#include "core/best_chances.h"
-#include "core/brief_expansion.h"
-#include "core/condition_file.h"
-#include "core/expected_return.h"
-#include "core/line_page.h"
-#include "core/line_refresh.h"
-#include "core/list_page.h"
-#include "core/nearest_systems.h"
-#include "core/payload.h"
-#include "core/probability_drag.h"
-#include "core/quotes_file.h"
-#include "core/random_distribution.h"
-#include "core/return_maximising_package.h"
-#include "core/sensations.h"
-#include "core/service_request.h"
+#include "core/formation/autoformation.h"
+#include "core/formation/best_chances.h"
+#include "core/formation/brief_expansion.h"
+#include "core/formats/condition_file.h"
+#include "core/analysis/expected_return.h"
+#include "core/pages/line_page.h"
+#include "core/pages/line_refresh.h"
+#include "core/pages/list_page.h"
+#include "core/formation/nearest_systems.h"
+#include "core/formats/payload.h"
+#include "core/analysis/probability_drag.h"
+#include "core/formats/quotes_file.h"
+#include "core/formation/random_distribution.h"
+#include "core/formation/return_maximising_package.h"
+#include "core/formation/sensations.h"
+#include "core/pages/service_request.h"
 
 namespace morvalen::web {
 

@@ -8,12 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "core/condition_costs.h"
-#include "core/package_chances.h"
-#include "core/results_check.h"
-#include "core/session.h"
-#include "core/stop_token.h"
-#include "core/spreadsheet_table.h"
+#include "core/analysis/condition_costs.h"
+#include "core/analysis/package_chances.h"
+#include "core/analysis/results_check.h"
+#include "core/model/session.h"
+#include "core/model/stop_token.h"
+#include "core/formats/spreadsheet_table.h"
 
 namespace morvalen::web {
 

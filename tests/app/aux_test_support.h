@@ -9,7 +9,7 @@
 
 #include <QApplication>
 
-#include "core/event_table.h"
+#include "core/model/event_table.h"
 
 namespace morvalen::app::test {
 

@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/desktop_services.h"
+#include "app/platform/desktop_services.h"
 #include "window_harness.h"
 
 namespace morvalen::app::testing {

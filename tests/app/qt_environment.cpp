@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "app/texts.h"
+#include "app/windows/texts.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/minisign.h"
+#include "core/update/minisign.h"
 
 namespace morvalen::app::testing {
 

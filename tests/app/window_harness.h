@@ -12,9 +12,9 @@
 #include <QApplication>
 #include <QTest>
 
-#include "app/link_label.h"
-#include "app/main_window.h"
-#include "core/line_page.h"
+#include "app/widgets/link_label.h"
+#include "app/windows/main_window.h"
+#include "core/pages/line_page.h"
 
 // Readable failure messages for texts of the window.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }

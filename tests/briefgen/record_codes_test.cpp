@@ -9,7 +9,7 @@
 #include "briefgen/generator.h"
 #include "briefgen/group_codes.h"
 #include "briefgen/record_codes.h"
-#include "core/random_source.h"
+#include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "core/payload.h"
+#include "core/formats/payload.h"
 #include "pack_runner.h"
 
 using morvalen::test::run_pack;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/session.h"
+#include "core/model/session.h"
 
 namespace morvalen::test {
 

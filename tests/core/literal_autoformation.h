@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "core/autoformation.h"
-#include "core/session.h"
-#include "core/variant_space.h"
+#include "core/formation/autoformation.h"
+#include "core/model/session.h"
+#include "core/model/variant_space.h"
 
 namespace morvalen::test {
 

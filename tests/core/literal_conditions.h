@@ -7,8 +7,8 @@
 #include <limits>
 #include <vector>
 
-#include "core/conditions.h"
-#include "core/event_table.h"
+#include "core/model/conditions.h"
+#include "core/model/event_table.h"
 
 namespace morvalen::test {
 

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "core/spreadsheet_table.h"
+#include "core/formats/spreadsheet_table.h"
 #include "export/xlsx_writer.h"
 
 namespace fs = std::filesystem;

@@ -13,10 +13,10 @@
 #include <memory>
 #include <vector>
 
-#include "core/line_page.h"
-#include "core/page_text.h"
-#include "core/payload.h"
-#include "core/service_request.h"
+#include "core/pages/line_page.h"
+#include "core/pages/page_text.h"
+#include "core/formats/payload.h"
+#include "core/pages/service_request.h"
 #include "service/embedded_service.h"
 #include "service/store.h"
 #include "service/system_store.h"

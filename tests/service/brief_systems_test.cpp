@@ -6,8 +6,8 @@
 
 #include "briefgen/coverage_check.h"
 #include "briefgen/shipped_catalogue.h"
-#include "core/payload.h"
-#include "core/signature.h"
+#include "core/formats/payload.h"
+#include "core/model/signature.h"
 #include "service/brief_catalogue.h"
 #include "raw_http_client.h"
 #include "service/brief_service.h"

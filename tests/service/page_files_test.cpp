@@ -7,7 +7,7 @@
 #include <fstream>
 #include <thread>
 
-#include "core/payload.h"
+#include "core/formats/payload.h"
 #include "service/http_server.h"
 #include "service/page_files.h"
 #include "service/store.h"

@@ -8,12 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include "core/line_page.h"
-#include "core/list_page.h"
-#include "core/page_text.h"
-#include "core/payload.h"
-#include "core/service_request.h"
-#include "core/signature.h"
+#include "core/pages/line_page.h"
+#include "core/pages/list_page.h"
+#include "core/pages/page_text.h"
+#include "core/formats/payload.h"
+#include "core/pages/service_request.h"
+#include "core/model/signature.h"
 #include "service/brief_service.h"
 #include "service/demo_line.h"
 #include "service/embedded_service.h"

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "core/line_page.h"
-#include "core/signature.h"
+#include "core/pages/line_page.h"
+#include "core/model/signature.h"
 #include "service/demo_line.h"
 #include "service/line_store.h"
 #include "service/store.h"
