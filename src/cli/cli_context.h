@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/line_memo.h"
 #include "core/model/session.h"
 
 namespace morvalen::cli {
@@ -22,14 +23,7 @@ struct OperationError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The memo of the batch tool: plain lines.
-class LineMemo : public core::MemoSink {
-public:
-    std::vector<std::string> lines;
-    void append_line(const std::string& line) override { lines.push_back(line); }
-    void replace_all(const std::vector<std::string>& new_lines) override { lines = new_lines; }
-    void remove_line(std::size_t index) override { lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index)); }
-};
+using core::LineMemo;
 
 struct CliContext {
     std::string command_name;  // the first argument: "best" accepts guarantee 8, the other commands up to 7

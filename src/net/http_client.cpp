@@ -38,6 +38,90 @@ struct Transfer {
     bool done = false;
 };
 
+// A GET that always asks the host itself, never a cache, over verified TLS.
+QNetworkRequest fresh_request(const QUrl& url) {
+    QNetworkRequest request(url);
+    // https:// is verified against the system's store and the named extra CA, never skipped.
+    request.setSslConfiguration(tls_configuration());
+    request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(user_agent));
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    return request;
+}
+
+// The connect and total timers and the body cap, each aborting the reply with its reason.
+void watch_limits(QNetworkReply* reply, const RequestLimits& limits, const std::shared_ptr<Transfer>& transfer) {
+    auto* connect_timer = new QTimer(reply);
+    auto* total_timer = new QTimer(reply);
+    connect_timer->setSingleShot(true);
+    total_timer->setSingleShot(true);
+    auto stop = [reply, transfer](AbortReason reason) {
+        if (transfer->done || transfer->reason != AbortReason::none) return;
+        transfer->reason = reason;
+        reply->abort();
+    };
+    QObject::connect(connect_timer, &QTimer::timeout, reply, [stop] { stop(AbortReason::timeout); });
+    QObject::connect(total_timer, &QTimer::timeout, reply, [stop] { stop(AbortReason::timeout); });
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, connect_timer, &QTimer::stop);
+
+    const qint64 cap = limits.max_bytes;
+    const bool truncate = limits.truncate_at_cap;
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, cap, truncate, stop] {
+        // A declared length beyond the cap fails before a byte of the body is read.
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (cap > 0 && !truncate && length.isValid() && length.toLongLong() > cap) stop(AbortReason::too_large);
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, transfer, cap, truncate, stop] {
+        if (transfer->reason != AbortReason::none || transfer->truncated) {
+            reply->readAll();
+            return;
+        }
+        const QByteArray chunk = reply->readAll();
+        if (cap > 0 && transfer->body.size() + chunk.size() > cap) {
+            if (truncate) {
+                transfer->body.append(chunk.left(cap - transfer->body.size()));
+                transfer->truncated = true;
+                // Enough has been read: the rest is not wanted.
+                reply->abort();
+            } else {
+                stop(AbortReason::too_large);
+            }
+            return;
+        }
+        transfer->body.append(chunk);
+    });
+    connect_timer->start(limits.connect);
+    total_timer->start(limits.total);
+}
+
+// What the finished reply gives the caller.
+FetchResult result_of(QNetworkReply* reply, Transfer& transfer) {
+    transfer.done = true;
+    FetchResult result;
+    if (transfer.reason == AbortReason::none && !transfer.truncated) transfer.body.append(reply->readAll());
+    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    result.content_type = reply->header(QNetworkRequest::ContentTypeHeader).toString();
+    result.charset = charset_of(result.content_type);
+    if (transfer.reason == AbortReason::timeout) {
+        result.timed_out = true;
+        result.error = QStringLiteral("the request timed out");
+    } else if (transfer.reason == AbortReason::too_large) {
+        result.too_large = true;
+        result.error = QStringLiteral("the response is larger than allowed");
+    } else if (transfer.truncated) {
+        result.ok = true;
+        result.body = transfer.body;
+    } else if (reply->error() != QNetworkReply::NoError && result.status == 0) {
+        result.error = reply->errorString();
+        result.network_error = static_cast<int>(reply->error());
+    } else {
+        // An HTTP error status still brings a page, which the caller reads like any other.
+        result.ok = true;
+        result.body = transfer.body;
+    }
+    return result;
+}
+
 }  // namespace
 
 RequestLimits version_text_limits() {
@@ -80,89 +164,17 @@ void HttpClient::abort_all() {
 }
 
 void HttpClient::get(const QUrl& url, const RequestLimits& limits, Callback done, Progress progress) {
-    QNetworkRequest request(url);
-    // https:// is verified against the system's store and the named extra CA, never skipped.
-    request.setSslConfiguration(tls_configuration());
-    request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(user_agent));
-    // Always a fresh answer from the host, never a cached one.
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    QNetworkReply* reply = manager_.get(request);
+    QNetworkReply* reply = manager_.get(fresh_request(url));
     if (progress) QObject::connect(reply, &QNetworkReply::downloadProgress, reply, std::move(progress));
-
     auto transfer = std::make_shared<Transfer>();
-    auto* connect_timer = new QTimer(reply);
-    auto* total_timer = new QTimer(reply);
-    connect_timer->setSingleShot(true);
-    total_timer->setSingleShot(true);
-    auto stop = [reply, transfer](AbortReason reason) {
-        if (transfer->done || transfer->reason != AbortReason::none) return;
-        transfer->reason = reason;
-        reply->abort();
-    };
-    QObject::connect(connect_timer, &QTimer::timeout, reply, [stop] { stop(AbortReason::timeout); });
-    QObject::connect(total_timer, &QTimer::timeout, reply, [stop] { stop(AbortReason::timeout); });
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, connect_timer, &QTimer::stop);
-
-    const qint64 cap = limits.max_bytes;
-    const bool truncate = limits.truncate_at_cap;
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, transfer, cap, truncate, stop] {
-        // A declared length beyond the cap fails before a byte of the body is read.
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (cap > 0 && !truncate && length.isValid() && length.toLongLong() > cap) stop(AbortReason::too_large);
-    });
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, transfer, cap, truncate, stop] {
-        if (transfer->reason != AbortReason::none || transfer->truncated) {
-            reply->readAll();
-            return;
-        }
-        const QByteArray chunk = reply->readAll();
-        if (cap > 0 && transfer->body.size() + chunk.size() > cap) {
-            if (truncate) {
-                transfer->body.append(chunk.left(cap - transfer->body.size()));
-                transfer->truncated = true;
-                // Enough has been read: the rest is not wanted.
-                reply->abort();
-            } else {
-                stop(AbortReason::too_large);
-            }
-            return;
-        }
-        transfer->body.append(chunk);
-    });
-
     QPointer<HttpClient> self(this);
     QObject::connect(reply, &QNetworkReply::finished, this, [self, reply, transfer, url, done = std::move(done)] {
-        transfer->done = true;
-        FetchResult result;
-        if (transfer->reason == AbortReason::none && !transfer->truncated) transfer->body.append(reply->readAll());
-        result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        result.content_type = reply->header(QNetworkRequest::ContentTypeHeader).toString();
-        result.charset = charset_of(result.content_type);
-        if (transfer->reason == AbortReason::timeout) {
-            result.timed_out = true;
-            result.error = QStringLiteral("the request timed out");
-        } else if (transfer->reason == AbortReason::too_large) {
-            result.too_large = true;
-            result.error = QStringLiteral("the response is larger than allowed");
-        } else if (transfer->truncated) {
-            result.ok = true;
-            result.body = transfer->body;
-        } else if (reply->error() != QNetworkReply::NoError && result.status == 0) {
-            result.error = reply->errorString();
-            result.network_error = static_cast<int>(reply->error());
-        } else {
-            // An HTTP error status still brings a page, which the caller reads like any other.
-            result.ok = true;
-            result.body = transfer->body;
-        }
+        const FetchResult result = result_of(reply, *transfer);
         reply->deleteLater();
         if (done) done(result);
         if (self) Q_EMIT self->finished(url, result);
     });
-
-    connect_timer->start(limits.connect);
-    total_timer->start(limits.total);
+    watch_limits(reply, limits, transfer);
 }
 
 FetchResult HttpClient::get_blocking(const QUrl& url, const RequestLimits& limits) {

@@ -198,14 +198,7 @@ void HttpConnection::write_streamed(std::string head, std::shared_ptr<StreamedBo
     const auto rate = std::max<std::size_t>(shared_.limits.slowest_read_bytes_per_second, 1);
     arm(shared_.limits.write_timeout + std::chrono::milliseconds((head.size() + streamed_->size()) * 1000 / rate));
     out_ = std::move(head);
-    asio::async_write(socket_, asio::buffer(out_), [self = shared_from_this()](const error_code& error, std::size_t) {
-        if (error || self->phase_ == Phase::closed) {
-            self->streamed_.reset();
-            self->close();
-            return;
-        }
-        self->write_next_chunk();
-    });
+    send_streamed_piece();
 }
 
 void HttpConnection::write_next_chunk() {
@@ -223,6 +216,10 @@ void HttpConnection::write_next_chunk() {
         return;
     }
     streamed_offset_ += out_.size();
+    send_streamed_piece();
+}
+
+void HttpConnection::send_streamed_piece() {
     asio::async_write(socket_, asio::buffer(out_), [self = shared_from_this()](const error_code& error, std::size_t) {
         if (error || self->phase_ == Phase::closed) {
             self->streamed_.reset();

@@ -80,6 +80,8 @@ private:
     // The head, then the stream's chunks one after another, each read when the last was taken.
     void write_streamed(std::string head, std::shared_ptr<StreamedBody> body);
     void write_next_chunk();
+    // Sends out_, the head or a chunk; the next chunk follows once it is taken.
+    void send_streamed_piece();
     void after_write();
     void linger();
     void drain();

@@ -11,6 +11,7 @@
 #include "core/analysis/condition_costs.h"
 #include "core/analysis/package_chances.h"
 #include "core/analysis/results_check.h"
+#include "core/model/line_memo.h"
 #include "core/model/session.h"
 #include "core/model/stop_token.h"
 #include "core/formats/spreadsheet_table.h"
@@ -18,12 +19,8 @@
 namespace morvalen::web {
 
 // The memo of the page: plain lines, sent whole to the page after each command.
-class LineMemo : public core::MemoSink {
+class LineMemo : public core::LineMemo {
 public:
-    std::vector<std::string> lines;
-    void append_line(const std::string& line) override { lines.push_back(line); }
-    void replace_all(const std::vector<std::string>& new_lines) override { lines = new_lines; }
-    void remove_line(std::size_t index) override { lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index)); }
     std::string text() const;
 };
 

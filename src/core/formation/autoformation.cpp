@@ -228,198 +228,240 @@ std::string check_caption(std::size_t done, std::size_t total) {
     return "Проверка " + std::to_string(round_half_even(share).value_or(0)) + "%" + esc_hint_text;
 }
 
-void run_pass(AutoformationInput& input, const ProgressHooks& hooks, ProgressThrottle& throttle, const StopToken& stop_token,
-              std::int64_t neighbourhood, AutoformationResult& result) {
-    const VariantSpace space(input.events);
-    const std::int64_t total = space.size();
-    const int guarantee = input.guarantee;
-    const int changes = event_count - guarantee;
-    const Currency stake = input.stake;
-    const std::int64_t steps = input.steps;
-    const auto stop = [&stop_token] { return stop_token.stop_requested(); };
-    AutoformationOutcome& outcome = result.outcome;
+// The greedy pass in its steps: the conditions, what the list already covers, the start, then bet
+// after bet the candidate whose neighbourhood holds the most uncovered variants. A stop inside a
+// step throws PassStopped; the bets of the steps before it stand in the result.
+class GreedyPass {
+public:
+    GreedyPass(AutoformationInput& input, const ProgressHooks& hooks, ProgressThrottle& throttle, const StopToken& stop,
+               std::int64_t neighbourhood, AutoformationResult& result)
+        : input_(input), hooks_(hooks), throttle_(throttle), stop_(stop), neighbourhood_(neighbourhood), result_(result),
+          space_(input.events), total_(space_.size()), changes_(event_count - input.guarantee) {}
 
-    std::optional<ConditionCheck> check;
-    if (conditions_in_force(input.conditions)) {
-        check.emplace(input.conditions, input.events);
-        if (!check->refusal().empty()) {
-            outcome.refusal = check->refusal();
+    void run() {
+        if (!accept_conditions()) return;
+        std::erase_if(input_.bets, is_unreadable_entry);
+        result_.cleaned = true;
+        if (total_ <= 0) {
+            // Nothing to cover; the statistics show no coverage while an event has no mark.
+            result_.uncovered = 0;
             return;
         }
-    }
-    std::erase_if(input.bets, is_unreadable_entry);
-    result.cleaned = true;
-    if (total <= 0) {
-        // Nothing to cover; the statistics show no coverage while an event has no mark.
-        result.uncovered = 0;
-        return;
+        poll_.emplace(hooks_, throttle_, stop_);
+        tracker_.emplace(space_, input_.guarantee, input_.options.dense_limit, *poll_);
+        if (!leave_out_failing()) {
+            result_.outcome.show_coverage = false;
+            return;
+        }
+        count_list_coverage();
+        result_.uncovered = uncovered_;
+        if (stopped()) {
+            // No bet may be appended after a stopped check, and its count is not shown.
+            result_.outcome.show_coverage = false;
+            return;
+        }
+        if (uncovered_ <= 0) return;
+        start_steps();
+        if (input_.steps <= 0) return;
+        build_gains();
+        for (std::int64_t step = 1; step <= input_.steps; ++step) {
+            take(gains_ ? choose_by_table() : choose_by_testing());
+            if (uncovered_ <= 0 || stopped()) break;
+            caption_ = "Шаг " + std::to_string(step) + " (" +
+                       coverage_percent(to_cover_ - uncovered_, to_cover_).to_string() + "%)" + esc_hint_text;
+            if (throttle_.due()) hooks_.caption(caption_);
+        }
     }
 
-    PassPoll poll(hooks, throttle, stop_token);
-    CoverageTracker tracker(space, guarantee, input.options.dense_limit, poll);
-    // While conditions act, only the variants that pass them are covered and chosen.
-    std::vector<std::uint8_t> passing;
-    std::int64_t to_cover = total;
-    if (check) {
-        to_cover = 0;
+private:
+    bool stopped() const { return stop_.stop_requested(); }
+
+    // False when the conditions cannot be applied: the refusal is the result, nothing was touched.
+    bool accept_conditions() {
+        if (!conditions_in_force(input_.conditions)) return true;
+        check_.emplace(input_.conditions, input_.events);
+        if (check_->refusal().empty()) return true;
+        result_.outcome.refusal = check_->refusal();
+        return false;
+    }
+
+    // While conditions act, only the variants that pass them are covered and chosen. False when
+    // stopped meanwhile.
+    bool leave_out_failing() {
+        to_cover_ = total_;
+        if (!check_) return true;
+        to_cover_ = 0;
         try {
-            if (tracker.dense()) {
-                passing = passing_flags(input.events, *check, [&] { poll.tick(); });
-                for (const std::uint8_t flag : passing) to_cover += flag;
-                tracker.leave_out(passing);
-            } else {
-                for_each_variant_failures(input.events, *check, [&](std::int64_t, std::uint64_t failures) {
-                    poll.tick();
-                    to_cover += check->passes_mask(failures) ? 1 : 0;
-                });
-                const MarkedColumns marked(input.events);
-                tracker.leave_out([&check, marked](const VariantPattern& digits) {
-                    VariantColumns columns{};
-                    for (int d = 0; d < event_count; ++d)
-                        columns[static_cast<std::size_t>(d)] = marked.columns[static_cast<std::size_t>(d)][static_cast<std::size_t>(digits[static_cast<std::size_t>(d)])];
-                    return check->passes(columns);
-                });
+            if (tracker_->dense()) {
+                passing_ = passing_flags(input_.events, *check_, [this] { poll_->tick(); });
+                for (const std::uint8_t flag : passing_) to_cover_ += flag;
+                tracker_->leave_out(passing_);
+                return true;
+            }
+            for_each_variant_failures(input_.events, *check_, [this](std::int64_t, std::uint64_t failures) {
+                poll_->tick();
+                to_cover_ += check_->passes_mask(failures) ? 1 : 0;
+            });
+            const MarkedColumns marked(input_.events);
+            tracker_->leave_out([check = &*check_, marked](const VariantPattern& digits) {
+                VariantColumns columns{};
+                for (std::size_t d = 0; d < event_count; ++d) columns[d] = marked.columns[d][static_cast<std::size_t>(digits[d])];
+                return check->passes(columns);
+            });
+            return true;
+        } catch (const PassStopped&) {
+            return false;
+        }
+    }
+
+    // The check of the list: what its bets cover already, with "Проверка N%" in the caption.
+    void count_list_coverage() {
+        uncovered_ = to_cover_;
+        const BetList& bets = input_.bets;
+        const std::size_t list_size = bets.size();
+        checked_ = 0;
+        poll_->caption = [this, list_size] { return check_caption(checked_, list_size); };
+        try {
+            for (std::size_t l = 0; l < list_size; ++l) {
+                const BetEntry& entry = bets[l];
+                const auto none = [](std::int64_t) {};
+                uncovered_ -= is_coupon(entry) ? tracker_->add_coupon(space_.ranks_of(entry), none)
+                                               : tracker_->add(space_.pattern_of(entry), none);
+                checked_ = l;
+                if (l == 0) continue;
+                if (throttle_.due()) hooks_.caption(check_caption(l, list_size));
+                if (uncovered_ <= 0 || stopped()) break;
             }
         } catch (const PassStopped&) {
-            outcome.show_coverage = false;
-            return;
+            // Stopped inside one bet's neighbourhood: the count of the bets before it stands.
         }
     }
-    std::int64_t uncovered = to_cover;
-    const BetList& bets = input.bets;
-    const std::size_t list_size = bets.size();
-    std::size_t checked = 0;
-    poll.caption = [&] { return check_caption(checked, list_size); };
-    try {
-        for (std::size_t l = 0; l < list_size; ++l) {
-            const BetEntry& entry = bets[l];
-            const auto none = [](std::int64_t) {};
-            uncovered -= is_coupon(entry) ? tracker.add_coupon(space.ranks_of(entry), none)
-                                          : tracker.add(space.pattern_of(entry), none);
-            checked = l;
-            if (l == 0) continue;
-            if (throttle.due()) hooks.caption(check_caption(l, list_size));
-            if (uncovered <= 0 || stop()) break;
-        }
-    } catch (const PassStopped&) {
-        // Stopped inside one bet's neighbourhood: the count of the bets before it stands.
-    }
-    result.uncovered = uncovered;
-    if (stop()) {
-        // No bet may be appended after a stopped check, and its count is not shown.
-        outcome.show_coverage = false;
-        return;
-    }
-    if (uncovered <= 0) return;
 
-    std::string caption = estimate_caption(uncovered, neighbourhood);
-    hooks.caption(caption);
-    poll.caption = [&] { return caption; };
-    std::int64_t target_gain = neighbourhood;
-    std::int64_t variant_index =
-        input.start_index ? ((*input.start_index % total) + total) % total : input.rng.uniform_int(0, total - 1);
-    if (steps <= 0) return;
+    // The estimate in the caption, the first target and the variant the scan starts after.
+    void start_steps() {
+        caption_ = estimate_caption(uncovered_, neighbourhood_);
+        hooks_.caption(caption_);
+        poll_->caption = [this] { return caption_; };
+        target_gain_ = neighbourhood_;
+        variant_index_ = input_.start_index ? ((*input_.start_index % total_) + total_) % total_
+                                            : input_.rng.uniform_int(0, total_ - 1);
+    }
 
     // gains[i]: uncovered variants in the neighbourhood of variant i (dense mode only).
-    std::optional<GainTable> gains;
-    if (tracker.dense()) {
-        gains.emplace(space, changes, neighbourhood, [&poll] { poll.now(); }, input.options.gain_update);
-        if (!passing.empty()) gains->leave_out(passing);
-        gains->build(tracker.flags());
+    void build_gains() {
+        if (!tracker_->dense()) return;
+        gains_.emplace(space_, changes_, neighbourhood_, [this] { poll_->now(); }, input_.options.gain_update);
+        if (!passing_.empty()) gains_->leave_out(passing_);
+        gains_->build(tracker_->flags());
     }
+
     // Without the table: the exact gain when it is at least `best`; some smaller value otherwise.
-    const auto gain_of = [&](std::int64_t candidate, std::int64_t best) -> std::int64_t {
+    std::int64_t gain_of(std::int64_t candidate, std::int64_t best) {
         // A variant that fails the conditions is never a bet.
-        if (check && !tracker.passes(space.digits(candidate))) return 0;
+        if (check_ && !tracker_->passes(space_.digits(candidate))) return 0;
         std::int64_t alive = 0;
-        std::int64_t left = neighbourhood;
-        for_each_variant_within(space, space.digits(candidate), changes, [&](std::int64_t i) {
-            poll.tick();
+        std::int64_t left = neighbourhood_;
+        for_each_variant_within(space_, space_.digits(candidate), changes_, [&](std::int64_t i) {
+            poll_->tick();
             if (alive + left < best) return;
             --left;
-            if (!tracker.covered(i)) ++alive;
+            if (!tracker_->covered(i)) ++alive;
         });
         return alive;
-    };
+    }
+
+    // A later candidate of equal gain wins only when its count reached the best at the very last
+    // test: the last stored neighbour, first covered by the last bet of the list.
+    bool wins_tie(std::int64_t candidate) const {
+        return tracker_->first_covered_by_last(last_neighbour(space_, candidate, changes_));
+    }
 
     // The candidate loop: from the one after variant_index on, the first whose gain reaches the target;
-    // when none does, after total + 1 candidates (the first one twice) the best of the round, where a
-    // later candidate of equal gain wins only when its count reached the best at the very last test:
-    // the last stored neighbour, first covered by the last bet of the list.
-    const auto wins_tie = [&](std::int64_t candidate) {
-        return tracker.first_covered_by_last(last_neighbour(space, candidate, changes));
-    };
-    const auto choose_by_testing = [&](Choice& choice) {
+    // when none does, after total + 1 candidates (the first one twice) the best of the round.
+    Choice choose_by_testing() {
+        Choice choice;
         std::int64_t tries = 0;
         do {
-            variant_index = variant_index + 1 == total ? 0 : variant_index + 1;
-            const std::int64_t gain = gain_of(variant_index, choice.gain);
-            if (gain > choice.gain || (gain == choice.gain && gain > 0 && wins_tie(variant_index))) {
+            variant_index_ = variant_index_ + 1 == total_ ? 0 : variant_index_ + 1;
+            const std::int64_t gain = gain_of(variant_index_, choice.gain);
+            if (gain > choice.gain || (gain == choice.gain && gain > 0 && wins_tie(variant_index_))) {
                 choice.gain = gain;
-                choice.best = variant_index;
+                choice.best = variant_index_;
             }
             ++tries;
-            if ((tries & 1023) == 0) poll.now();
-        } while (choice.gain < target_gain && tries <= total && !stop());
-        choice.whole_round = tries > total;
-    };
+            if ((tries & 1023) == 0) poll_->now();
+        } while (choice.gain < target_gain_ && tries <= total_ && !stopped());
+        choice.whole_round = tries > total_;
+        return choice;
+    }
+
     // The same choice read from the gain table, which lets whole blocks of candidates go unread.
-    const auto choose_by_table = [&](Choice& choice) {
-        const std::int64_t first = variant_index + 1 == total ? 0 : variant_index + 1;
-        for (const auto& [from, to] : {std::pair{first, total}, std::pair{std::int64_t{0}, first}}) {
-            const std::int64_t found = gains->first_at_least(from, to, static_cast<std::int32_t>(target_gain));
+    Choice choose_by_table() {
+        Choice choice;
+        const std::int64_t first = variant_index_ + 1 == total_ ? 0 : variant_index_ + 1;
+        for (const auto& [from, to] : {std::pair{first, total_}, std::pair{std::int64_t{0}, first}}) {
+            const std::int64_t found = gains_->first_at_least(from, to, static_cast<std::int32_t>(target_gain_));
             if (found >= 0) {
-                choice.best = variant_index = found;
-                choice.gain = (*gains)[found];
-                return;
+                choice.best = variant_index_ = found;
+                choice.gain = (*gains_)[found];
+                return choice;
             }
         }
         choice.whole_round = true;
-        variant_index = first;
-        choice.gain = gains->largest();
-        if (choice.gain <= 0) return;
+        variant_index_ = first;
+        choice.gain = gains_->largest();
+        if (choice.gain <= 0) return choice;
         // Millions of candidates may share the largest gain: the stop is heard among them too.
         const auto consider = [&](std::int64_t candidate) {
-            poll.tick();
+            poll_->tick();
             if (choice.best < 0 || wins_tie(candidate)) choice.best = candidate;
         };
         const auto top = static_cast<std::int32_t>(choice.gain);
-        gains->for_each_with_largest(first, total, top, consider);
-        gains->for_each_with_largest(0, first, top, consider);
-        if ((*gains)[first] == top) consider(first);
-    };
-
-    for (std::int64_t step = 1; step <= steps; ++step) {
-        Choice choice;
-        if (gains) {
-            choose_by_table(choice);
-        } else {
-            choose_by_testing(choice);
-        }
-        const std::int64_t best = choice.best;
-        const std::int64_t best_gain = choice.gain;
-
-        if (best_gain > 0 && (best_gain >= target_gain || choice.whole_round) && !stop()) {
-            result.appended.push_back(space.bet_of(best, stake));
-            ++outcome.appended;
-            target_gain = best_gain;
-            uncovered -= best_gain;
-            result.uncovered = uncovered;
-            const VariantPattern center = space.digits(best);
-            tracker.add(center, [](std::int64_t) {});
-            if (gains) gains->lower(center, tracker.fresh(), tracker.flags());
-        }
-        if (uncovered <= 0 || stop()) break;
-        caption = "Шаг " + std::to_string(step) + " (" + coverage_percent(to_cover - uncovered, to_cover).to_string() +
-                  "%)" + esc_hint_text;
-        if (throttle.due()) hooks.caption(caption);
+        gains_->for_each_with_largest(first, total_, top, consider);
+        gains_->for_each_with_largest(0, first, top, consider);
+        if ((*gains_)[first] == top) consider(first);
+        return choice;
     }
-}
+
+    // Appends the chosen bet when it reached the target, or was the best of a whole round.
+    void take(const Choice& choice) {
+        if (choice.gain <= 0 || (choice.gain < target_gain_ && !choice.whole_round) || stopped()) return;
+        result_.appended.push_back(space_.bet_of(choice.best, input_.stake));
+        ++result_.outcome.appended;
+        target_gain_ = choice.gain;
+        uncovered_ -= choice.gain;
+        result_.uncovered = uncovered_;
+        const VariantPattern center = space_.digits(choice.best);
+        tracker_->add(center, [](std::int64_t) {});
+        if (gains_) gains_->lower(center, tracker_->fresh(), tracker_->flags());
+    }
+
+    AutoformationInput& input_;
+    const ProgressHooks& hooks_;
+    ProgressThrottle& throttle_;
+    const StopToken& stop_;
+    const std::int64_t neighbourhood_;
+    AutoformationResult& result_;
+    const VariantSpace space_;
+    const std::int64_t total_;
+    const int changes_;
+    std::optional<ConditionCheck> check_;
+    std::optional<PassPoll> poll_;
+    std::optional<CoverageTracker> tracker_;
+    std::optional<GainTable> gains_;
+    std::vector<std::uint8_t> passing_;  // dense mode with conditions: the variants that pass
+    std::int64_t to_cover_ = 0;
+    std::int64_t uncovered_ = 0;
+    std::size_t checked_ = 0;
+    std::string caption_;
+    std::int64_t target_gain_ = 0;
+    std::int64_t variant_index_ = 0;
+};
 
 void run_pass_until_stopped(AutoformationInput& input, const ProgressHooks& hooks, ProgressThrottle& throttle,
                             const StopToken& stop, std::int64_t neighbourhood, AutoformationResult& result) {
     try {
-        run_pass(input, hooks, throttle, stop, neighbourhood, result);
+        GreedyPass(input, hooks, throttle, stop, neighbourhood, result).run();
     } catch (const PassStopped&) {
         // "Esc" in a step: the bets of completed steps and their count stay.
     }

@@ -412,38 +412,78 @@ struct Run {
     };
 };
 
+// What refuses the search before anything is computed: the marks, the pool's shares, the count.
+std::optional<std::string> input_refusal(const EventTable& table, const ReturnMaximisingSettings& settings) {
+    if (auto refusal = draw_space_refusal(table)) return refusal;
+    if (auto refusal = pool_share_refusal(table)) return refusal;
+    if (settings.bets < 1 || settings.bets > return_maximising_bet_limit)
+        return "Повторять: для максимума выигрыша ожидается число от 1 до " + std::to_string(return_maximising_bet_limit);
+    return std::nullopt;
+}
+
+// What refuses it once the draws are known: the conditions, or more to count than memory allows.
+std::optional<std::string> run_refusal(Run& run) {
+    if (run.conditions.check() && !run.conditions.check()->refusal().empty()) return run.conditions.check()->refusal();
+    const std::uint64_t counters = run.draws * std::max<std::size_t>(1, run.tiers());
+    if (counters > return_maximising_state_limit)
+        return "Слишком много сочетаний исходов для расчёта выигрыша: " + std::to_string(run.draws) +
+               ". Отметьте меньше исходов или оставьте меньше разрядов выигрыша.";
+    if (run.tiers() > 0 && run.reach() > return_maximising_reach_limit)
+        return "Слишком много результатов в пределах выигрыша одной ставки: " + std::to_string(run.reach()) +
+               " (не более " + std::to_string(return_maximising_reach_limit) + "). Оставьте разряды с большим числом совпадений.";
+    return std::nullopt;
+}
+
+// The two starts, the greedy pass and the exchanges, each kept only when it returns more; the
+// package is left in run.current, `fallback` holds the best complete one should a stop come.
+void search_paying_package(Run& run, const ReturnMaximisingSettings& settings, ReturnMaximisingPackage& result,
+                           std::vector<std::int64_t>& fallback) {
+    std::vector<std::int64_t>& best = run.current;
+    run.rank();
+    const std::vector<std::int64_t> alone = run.best_alone();
+    const std::vector<std::int64_t> likeliest = run.likeliest_padded();
+    result.best_alone_return = run.value_of(alone);
+    result.likeliest_return = run.value_of(likeliest);
+    std::vector<std::int64_t> start = result.likeliest_return > result.best_alone_return ? likeliest : alone;
+    fallback = start;
+    result.expected_return = std::max(result.best_alone_return, result.likeliest_return);
+    const auto better = [&](double value) { return value > result.expected_return * (1 + 1e-12); };
+    best = start;
+    result.greedy_return = run.greedy();
+    if (better(result.greedy_return)) {
+        start = run.current;
+        result.expected_return = result.greedy_return;
+    }
+    fallback = start;
+    best = start;
+    double value = run.value_of(best);
+    RandomSource rng = settings.generator;
+    rng.seed(rng.next());
+    result.exchanges = run.exchange(rng, value);
+    if (result.exchanges > 0) {
+        const double improved = run.value_of(best);
+        if (better(improved)) {
+            result.expected_return = improved;
+        } else {
+            best = start;
+            result.exchanges = 0;
+        }
+    }
+}
+
 }  // namespace
 
 ReturnMaximisingPackage return_maximising_package(const EventTable& table, const BetList& earlier, const PoolRules& rules,
                                                   const ReturnMaximisingSettings& settings,
                                                   const std::function<void(const std::string&)>& progress, StopToken stop) {
     ReturnMaximisingPackage result;
-    if (auto refusal = draw_space_refusal(table)) {
+    if (auto refusal = input_refusal(table, settings)) {
         result.refusal = std::move(*refusal);
-        return result;
-    }
-    if (auto refusal = pool_share_refusal(table)) {
-        result.refusal = std::move(*refusal);
-        return result;
-    }
-    if (settings.bets < 1 || settings.bets > return_maximising_bet_limit) {
-        result.refusal = "Повторять: для максимума выигрыша ожидается число от 1 до " + std::to_string(return_maximising_bet_limit);
         return result;
     }
     Run run(table, earlier, rules, settings, progress, std::move(stop));
-    if (run.conditions.check() && !run.conditions.check()->refusal().empty()) {
-        result.refusal = run.conditions.check()->refusal();
-        return result;
-    }
-    const std::uint64_t counters = run.draws * std::max<std::size_t>(1, run.tiers());
-    if (counters > return_maximising_state_limit) {
-        result.refusal = "Слишком много сочетаний исходов для расчёта выигрыша: " + std::to_string(run.draws) +
-                         ". Отметьте меньше исходов или оставьте меньше разрядов выигрыша.";
-        return result;
-    }
-    if (run.tiers() > 0 && run.reach() > return_maximising_reach_limit) {
-        result.refusal = "Слишком много результатов в пределах выигрыша одной ставки: " + std::to_string(run.reach()) +
-                         " (не более " + std::to_string(return_maximising_reach_limit) + "). Оставьте разряды с большим числом совпадений.";
+    if (auto refusal = run_refusal(run)) {
+        result.refusal = std::move(*refusal);
         return result;
     }
     std::vector<std::int64_t>& best = run.current;
@@ -455,36 +495,7 @@ ReturnMaximisingPackage return_maximising_package(const EventTable& table, const
             run.rank();
             best = run.likeliest_padded();
         } else {
-            run.rank();
-            const std::vector<std::int64_t> alone = run.best_alone();
-            const std::vector<std::int64_t> likeliest = run.likeliest_padded();
-            result.best_alone_return = run.value_of(alone);
-            result.likeliest_return = run.value_of(likeliest);
-            std::vector<std::int64_t> start = result.likeliest_return > result.best_alone_return ? likeliest : alone;
-            fallback = start;
-            result.expected_return = std::max(result.best_alone_return, result.likeliest_return);
-            const auto better = [&](double value) { return value > result.expected_return * (1 + 1e-12); };
-            best = start;
-            result.greedy_return = run.greedy();
-            if (better(result.greedy_return)) {
-                start = run.current;
-                result.expected_return = result.greedy_return;
-            }
-            fallback = start;
-            best = start;
-            double value = run.value_of(best);
-            RandomSource rng = settings.generator;
-            rng.seed(rng.next());
-            result.exchanges = run.exchange(rng, value);
-            if (result.exchanges > 0) {
-                const double improved = run.value_of(best);
-                if (better(improved)) {
-                    result.expected_return = improved;
-                } else {
-                    best = start;
-                    result.exchanges = 0;
-                }
-            }
+            search_paying_package(run, settings, result, fallback);
         }
         if (best.empty() && run.conditions.check()) result.refusal = "Ни один вариант по отмеченным исходам не проходит условия";
     } catch (const StopSearch&) {

@@ -52,35 +52,35 @@ std::optional<std::int64_t> parse_plain(std::string_view text) {
 
 }  // namespace
 
-std::optional<Currency> Currency::parse(std::string_view text) {
-    if (const auto plain = parse_plain(text)) return Currency(*plain);
-    std::size_t pos = 0;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    // Collect the significant digits and where the decimal point falls among them.
+namespace {
+
+// A number as its significant digits and where the decimal point falls: digits × 10^point_shift.
+struct SignificantDigits {
     std::string digits;
-    int point_shift = 0;  // value = digits × 10^(point_shift)
+    int point_shift = 0;
+};
+
+// The sign and the digits with an optional point from `pos` on; nothing when there is no digit.
+std::optional<SignificantDigits> read_significand(std::string_view text, std::size_t& pos) {
+    SignificantDigits number;
     bool any_digit = false;
     bool seen_point = false;
     for (; pos < text.size(); ++pos) {
         const char c = text[pos];
         if (c >= '0' && c <= '9') {
             any_digit = true;
-            if (!(digits.empty() && c == '0')) {
-                if (digits.size() < 40) {
-                    digits.push_back(c);
-                    if (seen_point) --point_shift;
+            if (!(number.digits.empty() && c == '0')) {
+                if (number.digits.size() < 40) {
+                    number.digits.push_back(c);
+                    if (seen_point) --number.point_shift;
                 } else if (!seen_point) {
-                    ++point_shift;  // digits beyond what matters before the point still scale
+                    ++number.point_shift;  // digits beyond what matters before the point still scale
                 } else if (c != '0') {
-                    digits.push_back('1');  // a sticky digit, enough to break a tie
-                    --point_shift;
+                    number.digits.push_back('1');  // a sticky digit, enough to break a tie
+                    --number.point_shift;
                 }
             } else if (seen_point) {
-                --point_shift;
+                --number.point_shift;
             }
         } else if (c == '.' && !seen_point) {
             seen_point = true;
@@ -89,27 +89,34 @@ std::optional<Currency> Currency::parse(std::string_view text) {
         }
     }
     if (!any_digit) return std::nullopt;
-    if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
-        ++pos;
-        bool exp_negative = false;
-        if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-            exp_negative = text[pos] == '-';
-            ++pos;
-        }
-        if (pos >= text.size()) return std::nullopt;
-        long exponent = 0;
-        for (; pos < text.size(); ++pos) {
-            const char c = text[pos];
-            if (c < '0' || c > '9') return std::nullopt;
-            if (exponent < 100000) exponent = exponent * 10 + (c - '0');
-        }
-        point_shift += static_cast<int>(exp_negative ? -exponent : exponent);
-    }
-    if (pos != text.size()) return std::nullopt;
-    if (digits.empty()) return Currency(0);
+    return number;
+}
 
-    // Scale to ten-thousandths: value × 10^4 = digits × 10^(point_shift + 4).
-    const long shift = static_cast<long>(point_shift) + 4;
+// "e" or "E", a sign and digits, when the text goes on with one; false for a malformed exponent.
+bool read_exponent(std::string_view text, std::size_t& pos, int& point_shift) {
+    if (pos >= text.size() || (text[pos] != 'e' && text[pos] != 'E')) return true;
+    ++pos;
+    bool exp_negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        exp_negative = text[pos] == '-';
+        ++pos;
+    }
+    if (pos >= text.size()) return false;
+    long exponent = 0;
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (c < '0' || c > '9') return false;
+        if (exponent < 100000) exponent = exponent * 10 + (c - '0');
+    }
+    point_shift += static_cast<int>(exp_negative ? -exponent : exponent);
+    return true;
+}
+
+// The magnitude in ten-thousandths, halves to even; nothing when it does not fit.
+std::optional<std::int64_t> ten_thousandths_of(const SignificantDigits& number) {
+    const std::string& digits = number.digits;
+    // value × 10^4 = digits × 10^(point_shift + 4).
+    const long shift = static_cast<long>(number.point_shift) + 4;
     const long whole_len = static_cast<long>(digits.size()) + shift;
     if (whole_len > 19) return std::nullopt;
     uint128 whole = 0;
@@ -133,8 +140,25 @@ std::optional<Currency> Currency::parse(std::string_view text) {
     }
     const uint128 max_magnitude = static_cast<uint128>(std::numeric_limits<std::int64_t>::max());
     if (whole > max_magnitude) return std::nullopt;
-    const auto magnitude = static_cast<std::int64_t>(whole);
-    return Currency(negative ? -magnitude : magnitude);
+    return static_cast<std::int64_t>(whole);
+}
+
+}  // namespace
+
+std::optional<Currency> Currency::parse(std::string_view text) {
+    if (const auto plain = parse_plain(text)) return Currency(*plain);
+    std::size_t pos = 0;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    auto number = read_significand(text, pos);
+    if (!number || !read_exponent(text, pos, number->point_shift) || pos != text.size()) return std::nullopt;
+    if (number->digits.empty()) return Currency(0);
+    const auto magnitude = ten_thousandths_of(*number);
+    if (!magnitude) return std::nullopt;
+    return Currency(negative ? -*magnitude : *magnitude);
 }
 
 std::string Currency::to_string() const {
