@@ -64,6 +64,12 @@ std::vector<std::vector<int>> coset_generators(int n) {
 
 }  // namespace
 
+std::vector<Record> normalized(std::vector<Record> records) {
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    return records;
+}
+
 Cover single_bet(const Shape& shape, const Budget&) {
     const VariantSpace space(shape);
     if (space.radius() < space.active()) return std::nullopt;
@@ -73,9 +79,8 @@ Cover single_bet(const Shape& shape, const Budget&) {
 Cover given_starts(const Shape& shape, const Budget& budget) {
     if (budget.starts == nullptr) return std::nullopt;
     std::vector<Record> best;
-    for (std::vector<Record> start : *budget.starts) {
-        std::sort(start.begin(), start.end());
-        start.erase(std::unique(start.begin(), start.end()), start.end());
+    for (const std::vector<Record>& given : *budget.starts) {
+        std::vector<Record> start = normalized(given);
         if (start.empty() || (!best.empty() && start.size() >= best.size())) continue;
         if (check_coverage(shape, start).covers) best = std::move(start);
     }
@@ -152,5 +157,23 @@ Cover tabu_polish(const Shape& shape, const Budget& budget) {
     limits.stop_at = budget.good_enough;
     return shrink_cover(shape, *budget.cover, *budget.random, limits);
 }
+
+namespace {
+
+// In the order they are tried; the generator stops once a cover is good enough.
+constexpr Construction constructions[] = {
+    {"single bet", Offer::at_once, single_bet},
+    {"given", Offer::at_once, given_starts},
+    {"structured", Offer::at_once, known_code_product},
+    {"blocks", Offer::at_once, direct_sum_blocks},
+    {"autoformation", Offer::after_the_others, autoformation_passes},
+    {"greedy", Offer::at_once_and_polished_first, lazy_greedy},
+    {"coset classes", Offer::at_once, coset_classes},
+    {"matrix cosets", Offer::at_once, matrix_cosets},
+};
+
+}  // namespace
+
+std::span<const Construction> generator_constructions() { return constructions; }
 
 }  // namespace morvalen::briefgen

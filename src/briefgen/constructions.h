@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -42,6 +43,12 @@ struct Construction {
     Offer offer;
     Build build;
 };
+
+// Sorted, each bet once.
+std::vector<Record> normalized(std::vector<Record> records);
+
+// The constructions the generator tries, in their order.
+std::span<const Construction> generator_constructions();
 
 // One bet, when every event may disagree.
 Cover single_bet(const Shape& shape, const Budget& budget);

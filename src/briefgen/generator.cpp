@@ -18,26 +18,6 @@ namespace {
 // Autoformation costs about one ball per variant; up to this it runs before the search, not beside it.
 constexpr std::uint64_t autoformation_inline_work = 30'000'000;
 
-// In the order they are tried; the walk stops once a cover is good enough. The player's own
-// autoformation is always a candidate, so nothing served is ever larger; on the largest shapes it
-// runs beside the others and may outlast the budget, and it is waited for all the same.
-constexpr Construction constructions[] = {
-    {"single bet", Offer::at_once, single_bet},
-    {"given", Offer::at_once, given_starts},
-    {"structured", Offer::at_once, known_code_product},
-    {"blocks", Offer::at_once, direct_sum_blocks},
-    {"autoformation", Offer::after_the_others, autoformation_passes},
-    {"greedy", Offer::at_once_and_polished_first, lazy_greedy},
-    {"coset classes", Offer::at_once, coset_classes},
-    {"matrix cosets", Offer::at_once, matrix_cosets},
-};
-
-std::vector<Record> normalized(std::vector<Record> records) {
-    std::sort(records.begin(), records.end());
-    records.erase(std::unique(records.begin(), records.end()), records.end());
-    return records;
-}
-
 // One run of the generator: the smallest verified cover so far and the covers still being built.
 class Walk {
 public:
@@ -46,7 +26,7 @@ public:
           good_enough_(good_enough_size(shape)), system_{shape, {}, {}} {}
 
     void try_constructions() {
-        for (const Construction& construction : constructions) {
+        for (const Construction& construction : generator_constructions()) {
             if (good_enough()) break;
             if (construction.offer == Offer::after_the_others) {
                 start_beside(construction);
@@ -111,7 +91,9 @@ private:
         system_.start = name;
     }
 
-    // Small shapes run it at once, so that a seed gives one result; large ones beside the others.
+    // The player's own autoformation is always a candidate, so nothing served is ever larger; on the
+    // largest shapes it runs beside the others and may outlast the budget, and it is waited for all
+    // the same. Small shapes run it at once, so that a seed gives one result.
     void start_beside(const Construction& construction) {
         const VariantSpace space(shape_);
         const bool small = space.size() * space.ball_size() <= autoformation_inline_work;
