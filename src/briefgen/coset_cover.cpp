@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "core/model/random_source.h"
 
@@ -64,97 +65,134 @@ std::vector<std::vector<int>> neighbourhoods(const Quotient& quotient) {
     return balls;
 }
 
-}  // namespace
-
-std::vector<Record> coset_cover(const Shape& shape, const std::vector<int>& generator, std::size_t cosets,
-                                std::uint64_t seed, std::uint64_t max_steps,
-                                std::chrono::steady_clock::time_point deadline) {
-    const VariantSpace space(shape);
+// The quotient of the shape by the code {a·generator}, when the shape and the generator fit.
+std::optional<Quotient> quotient_of(const VariantSpace& space, const std::vector<int>& generator, std::size_t cosets) {
     const int n = space.active();
-    if (n < 2 || space.radius() != 1 || cosets == 0 || generator.size() != static_cast<std::size_t>(n)) return {};
+    if (n < 2 || space.radius() != 1 || cosets == 0 || generator.size() != static_cast<std::size_t>(n)) return std::nullopt;
     Quotient quotient;
     quotient.q = space.count(0);
     // Larger alphabets make the quotient and every step too large to pay; the general search takes them.
-    if (quotient.q > 3) return {};
+    if (quotient.q > 3) return std::nullopt;
     quotient.n = n;
     quotient.generator = generator;
     for (int k = 0; k < n; ++k)
         if (space.count(k) != quotient.q || generator[static_cast<std::size_t>(k)] < 0 ||
             generator[static_cast<std::size_t>(k)] >= quotient.q)
-            return {};
+            return std::nullopt;
     const auto one = std::find(generator.begin(), generator.end(), 1);
-    if (one == generator.end()) return {};
+    if (one == generator.end()) return std::nullopt;
     quotient.pivot = static_cast<int>(one - generator.begin());
     for (int k = 1; k < n; ++k) quotient.size *= quotient.q;
-    if (cosets >= static_cast<std::size_t>(quotient.size)) return {};
+    if (cosets >= static_cast<std::size_t>(quotient.size)) return std::nullopt;
+    return quotient;
+}
 
-    const auto balls = neighbourhoods(quotient);
-    const auto classes = static_cast<std::size_t>(quotient.size);
-    const int target = static_cast<int>(cosets);
-    core::RandomSource random(seed);
-    std::vector<int> count(classes, 0);
-    std::vector<int> chosen;
-    auto place = [&](int c, int sign) {
-        for (int b : balls[static_cast<std::size_t>(c)]) count[static_cast<std::size_t>(b)] += sign;
-    };
-    for (int i = 0; i < target; ++i) {
-        chosen.push_back(static_cast<int>(random.uniform_int(0, quotient.size - 1)));
-        place(chosen.back(), 1);
-    }
-    // A class just dropped may not come back for a while, so the search does not cycle.
-    std::vector<std::uint64_t> tabu_until(classes, 0);
-    const std::uint64_t tenure = 10;
-    std::vector<char> marked(classes, 0);
-    std::vector<int> holes;
-    bool found = false;
-    for (std::uint64_t step = 0; step < max_steps; ++step) {
-        if (step % 16 == 15 && std::chrono::steady_clock::now() >= deadline) break;
-        holes.clear();
-        for (std::size_t g = 0; g < classes; ++g)
-            if (count[g] == 0) holes.push_back(static_cast<int>(g));
-        if (holes.empty()) {
-            found = true;
-            break;
+// Tabu search for `target` classes whose neighbourhoods cover the quotient: each step takes a
+// random uncovered class and swaps in the class near it that leaves the fewest uncovered.
+class ClassSearch {
+public:
+    ClassSearch(const Quotient& quotient, int target, std::uint64_t seed)
+        : balls_(neighbourhoods(quotient)), target_(target), random_(seed), count_(balls_.size(), 0),
+          tabu_until_(balls_.size(), 0), marked_(balls_.size(), 0) {
+        for (int i = 0; i < target_; ++i) {
+            chosen_.push_back(static_cast<int>(random_.uniform_int(0, quotient.size - 1)));
+            place(chosen_.back(), 1);
         }
-        const int hole = holes[static_cast<std::size_t>(random.uniform_int(0, static_cast<std::int64_t>(holes.size()) - 1))];
+    }
+
+    // True once every class is covered; false when the steps or the time run out first.
+    bool run(std::uint64_t max_steps, std::chrono::steady_clock::time_point deadline) {
+        for (std::uint64_t step = 0; step < max_steps; ++step) {
+            if (step % 16 == 15 && std::chrono::steady_clock::now() >= deadline) return false;
+            const int hole = random_hole();
+            if (hole < 0) return true;
+            const Swap swap = best_swap(hole, step);
+            if (swap.index < 0) continue;
+            const int leaving = chosen_[static_cast<std::size_t>(swap.index)];
+            place(leaving, -1);
+            chosen_[static_cast<std::size_t>(swap.index)] = swap.incoming;
+            place(swap.incoming, 1);
+            tabu_until_[static_cast<std::size_t>(leaving)] = step + tenure;
+        }
+        return false;
+    }
+
+    const std::vector<int>& chosen() const { return chosen_; }
+
+private:
+    // A class just dropped may not come back for a while, so the search does not cycle.
+    static constexpr std::uint64_t tenure = 10;
+
+    struct Swap {
+        int index = -1;  // of the chosen class that leaves
+        int incoming = 0;
+    };
+
+    void place(int c, int sign) {
+        for (int b : balls_[static_cast<std::size_t>(c)]) count_[static_cast<std::size_t>(b)] += sign;
+    }
+
+    int random_hole() {
+        holes_.clear();
+        for (std::size_t g = 0; g < count_.size(); ++g)
+            if (count_[g] == 0) holes_.push_back(static_cast<int>(g));
+        if (holes_.empty()) return -1;
+        return holes_[static_cast<std::size_t>(random_.uniform_int(0, static_cast<std::int64_t>(holes_.size()) - 1))];
+    }
+
+    // Any class that covers the hole may come in (the neighbourhood is symmetric); ties at random.
+    Swap best_swap(int hole, std::uint64_t step) {
         int best_delta = std::numeric_limits<int>::max();
-        int best_index = -1, best_class = 0;
+        Swap best;
         std::uint64_t ties = 0;
-        // Any class that covers the hole may come in (the neighbourhood is symmetric).
-        for (int candidate : balls[static_cast<std::size_t>(hole)]) {
-            if (tabu_until[static_cast<std::size_t>(candidate)] > step) continue;
-            int gain = 0;
-            for (int b : balls[static_cast<std::size_t>(candidate)]) {
-                gain += count[static_cast<std::size_t>(b)] == 0;
-                marked[static_cast<std::size_t>(b)] = 1;
-            }
-            for (int i = 0; i < target; ++i) {
-                int lost = 0;
-                for (int b : balls[static_cast<std::size_t>(chosen[static_cast<std::size_t>(i)])])
-                    lost += count[static_cast<std::size_t>(b)] == 1 && !marked[static_cast<std::size_t>(b)];
-                const int delta = lost - gain;
+        for (int candidate : balls_[static_cast<std::size_t>(hole)]) {
+            if (tabu_until_[static_cast<std::size_t>(candidate)] > step) continue;
+            const int gain = mark_gain(candidate);
+            for (int i = 0; i < target_; ++i) {
+                const int delta = lost_without(i) - gain;
                 if (delta < best_delta) {
                     best_delta = delta;
-                    best_index = i;
-                    best_class = candidate;
+                    best = {i, candidate};
                     ties = 1;
-                } else if (delta == best_delta && random.uniform_int(0, static_cast<std::int64_t>(ties++)) == 0) {
-                    best_index = i;
-                    best_class = candidate;
+                } else if (delta == best_delta && random_.uniform_int(0, static_cast<std::int64_t>(ties++)) == 0) {
+                    best = {i, candidate};
                 }
             }
-            for (int b : balls[static_cast<std::size_t>(candidate)]) marked[static_cast<std::size_t>(b)] = 0;
+            for (int b : balls_[static_cast<std::size_t>(candidate)]) marked_[static_cast<std::size_t>(b)] = 0;
         }
-        if (best_index < 0) continue;
-        const int leaving = chosen[static_cast<std::size_t>(best_index)];
-        place(leaving, -1);
-        chosen[static_cast<std::size_t>(best_index)] = best_class;
-        place(best_class, 1);
-        tabu_until[static_cast<std::size_t>(leaving)] = step + tenure;
+        return best;
     }
-    if (!found) return {};
 
-    // Every member of a chosen class: its named member plus each multiple of the generator.
+    // The uncovered classes the candidate would cover; marks its neighbourhood for lost_without.
+    int mark_gain(int candidate) {
+        int gain = 0;
+        for (int b : balls_[static_cast<std::size_t>(candidate)]) {
+            gain += count_[static_cast<std::size_t>(b)] == 0;
+            marked_[static_cast<std::size_t>(b)] = 1;
+        }
+        return gain;
+    }
+
+    // The classes only the i-th chosen class covers, less those the marked candidate covers too.
+    int lost_without(int i) const {
+        int lost = 0;
+        for (int b : balls_[static_cast<std::size_t>(chosen_[static_cast<std::size_t>(i)])])
+            lost += count_[static_cast<std::size_t>(b)] == 1 && !marked_[static_cast<std::size_t>(b)];
+        return lost;
+    }
+
+    std::vector<std::vector<int>> balls_;
+    int target_;
+    core::RandomSource random_;
+    std::vector<int> count_;
+    std::vector<std::uint64_t> tabu_until_;
+    std::vector<char> marked_;
+    std::vector<int> holes_;
+    std::vector<int> chosen_;
+};
+
+// Every member of the chosen classes: each named member plus each multiple of the generator.
+std::vector<Record> members_of(const Quotient& quotient, std::vector<int> chosen) {
     std::vector<Record> records;
     std::sort(chosen.begin(), chosen.end());
     chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
@@ -162,15 +200,27 @@ std::vector<Record> coset_cover(const Shape& shape, const std::vector<int>& gene
         const std::vector<int> base = quotient.digits_of(c);
         for (int a = 0; a < quotient.q; ++a) {
             Digits digits{};
-            for (int k = 0; k < n; ++k)
+            for (int k = 0; k < quotient.n; ++k)
                 digits[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(
-                    (base[static_cast<std::size_t>(k)] + a * generator[static_cast<std::size_t>(k)]) % quotient.q);
+                    (base[static_cast<std::size_t>(k)] + a * quotient.generator[static_cast<std::size_t>(k)]) % quotient.q);
             records.push_back(record_of_digits(digits));
         }
     }
     std::sort(records.begin(), records.end());
     records.erase(std::unique(records.begin(), records.end()), records.end());
     return records;
+}
+
+}  // namespace
+
+std::vector<Record> coset_cover(const Shape& shape, const std::vector<int>& generator, std::size_t cosets,
+                                std::uint64_t seed, std::uint64_t max_steps,
+                                std::chrono::steady_clock::time_point deadline) {
+    const auto quotient = quotient_of(VariantSpace(shape), generator, cosets);
+    if (!quotient) return {};
+    ClassSearch search(*quotient, static_cast<int>(cosets), seed);
+    if (!search.run(max_steps, deadline)) return {};
+    return members_of(*quotient, search.chosen());
 }
 
 }  // namespace morvalen::briefgen

@@ -1,33 +1,125 @@
-// Start from the best fast construction, shrink it by tabu search, check it exhaustively.
+// Try the constructions in their order, keep the smallest verified cover, polish it by tabu search.
 #include "briefgen/generator.h"
 
 #include <algorithm>
 #include <future>
+#include <string_view>
 
-#include "briefgen/autoformation_cover.h"
 #include "briefgen/block_construction.h"
-#include "briefgen/coset_cover.h"
+#include "briefgen/constructions.h"
 #include "briefgen/coverage_check.h"
-#include "briefgen/greedy_cover.h"
 #include "briefgen/known_codes.h"
-#include "briefgen/local_search.h"
-#include "briefgen/matrix_codes.h"
 #include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
 
 namespace {
 
-// Lazy greedy costs about one ball per variant and per bet taken; beyond this it is left out.
-constexpr std::uint64_t greedy_work_limit = 400'000'000;
 // Autoformation costs about one ball per variant; up to this it runs before the search, not beside it.
 constexpr std::uint64_t autoformation_inline_work = 30'000'000;
 
-std::vector<Record> normalized(std::vector<Record> records) {
-    std::sort(records.begin(), records.end());
-    records.erase(std::unique(records.begin(), records.end()), records.end());
-    return records;
-}
+// One run of the generator: the smallest verified cover so far and the covers still being built.
+class Walk {
+public:
+    Walk(const Shape& shape, const GenerateOptions& options, std::chrono::steady_clock::time_point deadline)
+        : shape_(shape), options_(options), deadline_(deadline), random_(options.seed),
+          good_enough_(good_enough_size(shape)), system_{shape, {}, {}} {}
+
+    void try_constructions() {
+        for (const Construction& construction : generator_constructions()) {
+            if (good_enough()) break;
+            if (construction.offer == Offer::after_the_others) {
+                start_beside(construction);
+                continue;
+            }
+            Cover cover = construction.build(shape_, current_budget());
+            if (!cover) continue;
+            std::vector<Record> records = normalized(std::move(*cover));
+            if (construction.offer == Offer::at_once_and_polished_first) loose_.push_back({construction.name, records});
+            offer(std::move(records), construction.name);
+        }
+        take_beside(false);
+    }
+
+    // The best construction can be a rigid local optimum (a perfect code times whole events) from
+    // which moving single bets never closes the gap, so half of the time goes to a looser cover first.
+    void polish() {
+        for (const Loose& loose : loose_) {
+            Budget first = current_budget();
+            first.cover = &loose.records;
+            if (Cover polished = polish_first(shape_, first)) offer(normalized(std::move(*polished)), loose.name);
+        }
+        Budget last = current_budget();
+        last.cover = &system_.records;
+        // The polish returns a cover it has checked step by step, never a larger one; the system
+        // keeps the name of the construction it started from.
+        if (Cover polished = tabu_polish(shape_, last)) system_.records = normalized(std::move(*polished));
+        take_beside(true);
+    }
+
+    GeneratedSystem take() && { return std::move(system_); }
+
+private:
+    struct Beside {
+        std::string_view name;
+        std::future<Cover> cover;
+    };
+    struct Loose {
+        std::string_view name;
+        std::vector<Record> records;
+    };
+
+    bool good_enough() const { return !system_.records.empty() && system_.records.size() <= good_enough_; }
+
+    Budget current_budget() {
+        Budget budget;
+        budget.deadline = deadline_;
+        budget.seed = options_.seed;
+        budget.max_iterations = options_.max_iterations;
+        budget.library = options_.library;
+        budget.starts = &options_.starts;
+        budget.random = &random_;
+        budget.good_enough = good_enough_;
+        budget.best_size = system_.records.size();
+        return budget;
+    }
+
+    void offer(std::vector<Record> records, std::string_view name) {
+        if (records.empty() || (!system_.records.empty() && records.size() >= system_.records.size())) return;
+        if (!check_coverage(shape_, records).covers) return;
+        system_.records = std::move(records);
+        system_.start = name;
+    }
+
+    // The player's own autoformation is always a candidate, so nothing served is ever larger; on the
+    // largest shapes it runs beside the others and may outlast the budget, and it is waited for all
+    // the same. Small shapes run it at once, so that a seed gives one result.
+    void start_beside(const Construction& construction) {
+        const VariantSpace space(shape_);
+        const bool small = space.size() * space.ball_size() <= autoformation_inline_work;
+        auto cover = std::async(small ? std::launch::deferred : std::launch::async,
+                                [build = construction.build, shape = shape_, budget = current_budget()] { return build(shape, budget); });
+        if (small) cover.wait();
+        beside_.push_back({construction.name, std::move(cover)});
+    }
+
+    void take_beside(bool wait) {
+        for (Beside& beside : beside_) {
+            if (!beside.cover.valid()) continue;
+            if (!wait && beside.cover.wait_for(std::chrono::seconds(0)) != std::future_status::ready) continue;
+            if (Cover cover = beside.cover.get()) offer(normalized(std::move(*cover)), beside.name);
+        }
+    }
+
+    const Shape& shape_;
+    const GenerateOptions& options_;
+    std::chrono::steady_clock::time_point deadline_;
+    core::RandomSource random_;
+    std::uint64_t good_enough_;
+    GeneratedSystem system_;
+    std::vector<Loose> loose_;
+    std::vector<Beside> beside_;  // last, so that it is waited for before what its builds read goes
+};
 
 }  // namespace
 
@@ -44,101 +136,12 @@ GeneratedSystem generate_system(const Shape& shape, const GenerateOptions& optio
     if (space.size() > options.max_variants)
         throw ShapeError(describe(shape) + " has " + std::to_string(space.size()) + " variants, more than " +
                          std::to_string(options.max_variants));
-
-    GeneratedSystem result{shape, {}, {}};
-    if (space.radius() >= space.active()) {
-        result.records = {0};
-        result.start = "single bet";
-    } else {
-        auto consider = [&](std::vector<Record> records, const char* name) {
-            records = normalized(std::move(records));
-            if (records.empty() || (!result.records.empty() && records.size() >= result.records.size())) return;
-            if (!check_coverage(shape, records).covers) return;
-            result.records = std::move(records);
-            result.start = name;
-        };
-        for (const auto& start : options.starts) consider(start, "given");
-        const std::uint64_t floor = good_enough_size(shape);
-        if (result.records.empty() || result.records.size() > floor) {
-            consider(structured_cover(shape), "structured");
-            consider(block_cover(shape, space.size(), options.library ? *options.library : shipped_uniform_codes()), "blocks");
-        }
-        // The player's own greedy pass is always a candidate, so nothing served is ever larger. It
-        // runs beside the search; on the largest shapes it may outlast the budget, and it is
-        // waited for all the same.
-        // Small shapes run it at once, so that a seed gives one result; large ones beside the search.
-        std::future<std::optional<std::vector<Record>>> autoformation;
-        if (result.records.empty() || result.records.size() > floor) {
-            const bool small = space.size() * space.ball_size() <= autoformation_inline_work;
-            autoformation = std::async(small ? std::launch::deferred : std::launch::async,
-                                       [shape, seed = options.seed, deadline] {
-                                           return best_autoformation_cover(shape, seed, deadline);
-                                       });
-            if (small) autoformation.wait();
-        }
-        auto take_autoformation = [&](bool wait) {
-            if (!autoformation.valid()) return;
-            if (!wait && autoformation.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
-            if (auto cover = autoformation.get()) consider(std::move(*cover), "autoformation");
-        };
-        std::vector<Record> greedy;
-        if (space.size() * space.ball_size() / 4 <= greedy_work_limit) {
-            const auto now = std::chrono::steady_clock::now();
-            greedy = normalized(lazy_greedy_cover(shape, now < deadline ? now + (deadline - now) / 2 : deadline));
-            consider(greedy, "greedy");
-        }
-
-        core::RandomSource random(options.seed);
-        // At one disagreement, cosets of the all-ones word and of its neighbour with one digit 0
-        // give the record sizes (186 for seven ternary events) that random check matrices miss.
-        if (space.radius() == 1 && result.records.size() > good_enough_size(shape)) {
-            const int n = space.active();
-            const auto q = static_cast<std::size_t>(space.count(0));
-            const auto now = std::chrono::steady_clock::now();
-            const auto until = now < deadline ? now + (deadline - now) / 2 : deadline;
-            for (const int weight : {n - 1, n}) {
-                if (weight < 2) continue;
-                std::vector<int> generator(static_cast<std::size_t>(n), 0);
-                std::fill_n(generator.begin(), weight, 1);
-                // The search is erratic in the count (it may miss 68 classes and find 62 at once), so a
-                // size the literature reaches with whole cosets is tried first, then one class fewer
-                // at a time until a count is missed.
-                if (const auto known = best_known_size(shape); known && known->size % q == 0)
-                    consider(coset_cover(shape, generator, known->size / q, options.seed, 50'000, until), "cosets");
-                for (std::size_t cosets = (result.records.size() - 1) / q; cosets > 0; --cosets) {
-                    auto found = coset_cover(shape, generator, cosets, options.seed, 50'000, until);
-                    if (found.empty()) break;
-                    consider(std::move(found), "cosets");
-                }
-            }
-        }
-        // A share of the budget goes to unions of cosets, which reach the record sizes of the
-        // larger uniform shapes; the search over single bets then polishes whichever start is best.
-        if (result.records.size() > good_enough_size(shape)) {
-            const auto now = std::chrono::steady_clock::now();
-            const auto share = now < deadline ? (deadline - now) * 2 / 5 : std::chrono::steady_clock::duration::zero();
-            consider(matrix_cover(shape, result.records.size(), random, now + share), "cosets");
-        }
-        take_autoformation(false);
-        SearchLimits limits;
-        limits.deadline = deadline;
-        limits.max_iterations = options.max_iterations;
-        limits.stop_at = good_enough_size(shape);
-        // The best construction can be a rigid local optimum (a perfect code times whole events)
-        // from which moving single bets never closes the gap, so half of the time goes to the
-        // looser greedy cover first.
-        if (!greedy.empty() && greedy.size() > result.records.size() && result.records.size() > limits.stop_at) {
-            SearchLimits first = limits;
-            const auto now = std::chrono::steady_clock::now();
-            first.deadline = now < deadline ? now + (deadline - now) / 2 : deadline;
-            first.max_iterations = limits.max_iterations / 2;
-            consider(shrink_cover(shape, std::move(greedy), random, first), "greedy");
-        }
-        result.records = normalized(shrink_cover(shape, std::move(result.records), random, limits));
-        take_autoformation(true);
-    }
-    require_coverage(shape, result.records);
-    return result;
+    Walk walk(shape, options, deadline);
+    walk.try_constructions();
+    walk.polish();
+    GeneratedSystem system = std::move(walk).take();
+    require_coverage(shape, system.records);
+    return system;
 }
 
 std::optional<GeneratedSystem> bound_reaching_system(const Shape& shape, std::uint64_t max_records,
@@ -147,8 +150,8 @@ std::optional<GeneratedSystem> bound_reaching_system(const Shape& shape, std::ui
     const VariantSpace space(shape);
     if (space.size() > max_variants) return std::nullopt;
     GeneratedSystem system{shape, {}, {}};
-    if (space.radius() >= space.active()) {
-        system.records = {0};
+    if (Cover one = single_bet(shape, {})) {
+        system.records = std::move(*one);
         system.start = "single bet";
     } else {
         const std::uint64_t least = sphere_bound(shape);
