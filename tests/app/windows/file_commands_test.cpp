@@ -176,9 +176,12 @@ TEST(QuotesFile, SavesAndLoadsBackNamesFiguresCellsAndCaption) {
     EXPECT_TRUE(file_lines[0].contains("\t12.5\t13.5\t"));
 
     // A different line is in the window when the file is loaded back.
-    core::EventTable& events = h.window->session().events;
-    events.cell(3, 5).quote_probability = core::Currency::from_ten_thousandths(10000);
-    events.cell(3, 5).setting_probability = core::Currency::from_ten_thousandths(20000);
+    const core::EventTable& events = h.window->session().events;
+    {
+        const SessionModel::Edit edit = h.window->model().change(SessionModel::line);
+        edit->events.cell(3, 5).quote_probability = core::Currency::from_ten_thousandths(10000);
+        edit->events.cell(3, 5).setting_probability = core::Currency::from_ten_thousandths(20000);
+    }
     h.grid()->set_cell(0, 3, QStringLiteral("Другое"));
     h.window->setWindowTitle(QStringLiteral("другой заголовок"));
     h.dialogs.open_answers = {h.path(QStringLiteral("line.ctr"))};
@@ -208,9 +211,12 @@ TEST(QuotesFile, UndoTakesALoadBackAndRedoLoadsItAgain) {
     const QString caption = h.window->windowTitle();
     h.dialogs.save_answers = {h.path(QStringLiteral("line"))};
     h.action("save_quotes")->trigger();
-    core::EventTable& events = h.window->session().events;
-    events.cell(3, 5).quote_probability = core::Currency::from_ten_thousandths(10000);
-    events.event(3).name = "Другое";
+    const core::EventTable& events = h.window->session().events;
+    {
+        const SessionModel::Edit edit = h.window->model().change(SessionModel::line);
+        edit->events.cell(3, 5).quote_probability = core::Currency::from_ten_thousandths(10000);
+        edit->events.event(3).name = "Другое";
+    }
     h.grid()->set_cell(0, 3, QStringLiteral("Другое"));
     h.window->setWindowTitle(QStringLiteral("другой заголовок"));
     h.dialogs.open_answers = {h.path(QStringLiteral("line.ctr"))};
