@@ -15,7 +15,6 @@
 #include "app/windows/conditions_window.h"
 #include "app/windows/file_commands.h"
 #include "app/session/package_history.h"
-#include "app/windows/results_window.h"
 #include "app/windows/pool_rules_dialog.h"
 #include "app/windows/texts.h"
 #include "app/session/update_checker.h"

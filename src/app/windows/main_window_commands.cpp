@@ -6,17 +6,11 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include "app/windows/conditions_window.h"
-#include "app/windows/distribution_window.h"
 #include "app/windows/main_window.h"
-#include "app/windows/nearest_systems_window.h"
 #include "app/session/package_history.h"
-#include "app/windows/probability_editor_window.h"
-#include "app/windows/results_window.h"
 #include "app/windows/texts.h"
 #include "core/pages/line_page.h"
 #include "core/formation/formation_foresight.h"
-#include "core/pages/line_refresh.h"
 #include "core/pages/list_page.h"
 #include "core/formation/nearest_systems.h"
 #include "core/pages/page_text.h"

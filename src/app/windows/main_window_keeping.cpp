@@ -4,12 +4,9 @@
 #include <QCloseEvent>
 #include <QUrl>
 
-#include "app/windows/conditions_window.h"
 #include "app/windows/distribution_window.h"
 #include "app/windows/main_window.h"
 #include "app/session/package_history.h"
-#include "app/windows/probability_editor_window.h"
-#include "app/windows/results_window.h"
 #include "app/windows/texts.h"
 #include "app/session/working_state_keeper.h"
 #include "core/pages/line_refresh.h"

@@ -1,7 +1,6 @@
 // The main window's summary: the package, variant and coverage lines, the result line and the foresight.
 #include "app/windows/main_window.h"
 
-#include "app/windows/conditions_window.h"
 #include "app/session/package_history.h"
 #include "app/windows/texts.h"
 #include "core/analysis/expected_return.h"
