@@ -90,32 +90,6 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent) : QMainWindow(par
     menu_.conditions_enabled->setChecked(session_.conditions.enabled);
 }
 
-void MainWindow::follow_model() {
-    connect(&model_, &SessionModel::line_changed, this, [this] {
-        show_line_figures();
-        show_stats(false);
-    });
-    // The tint of the grid and the expected return follow the set probabilities as they are dragged.
-    connect(&model_, &SessionModel::probabilities_changed, this, [this] {
-        outcome_grid_->update();
-        if (session_.pool_rules) show_stats(false);
-    });
-    connect(&model_, &SessionModel::marks_changed, this, &MainWindow::on_marks_changed);
-    connect(&model_, &SessionModel::conditions_changed, this, &MainWindow::on_conditions_changed);
-    connect(&model_, &SessionModel::pool_rules_changed, this, [this] {
-        show_stats(false);
-        state_changed();
-    });
-}
-
-void MainWindow::on_marks_changed() {
-    for (int e = 1; e <= core::event_count; ++e)
-        for (int o = 1; o <= core::outcome_count; ++o)
-            outcome_grid_->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(session_.events, e, o)));
-    outcome_grid_->update();
-    show_start_with(formation_panel_->start_with());
-}
-
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     // A run still under way is stopped and its worker joined while everything it was started from exists.

@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QUrl>
 
-#include "app/windows/distribution_window.h"
 #include "app/windows/main_window.h"
 #include "app/session/package_history.h"
 #include "app/windows/texts.h"
@@ -126,20 +125,6 @@ core::WorkingState MainWindow::capture_state() {
     core::keep_conditions(session_.conditions, state);
     state.pool_rules = session_.pool_rules;
     return state;
-}
-
-void MainWindow::show_line_figures() {
-    for (int e = 1; e <= core::event_count; ++e) {
-        outcome_grid_->set_cell(0, e, QString::fromStdString(session_.events.event(e).name));
-        for (int o = 1; o <= core::outcome_count; ++o)
-            outcome_grid_->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(session_.events, e, o)));
-    }
-    outcome_grid_->update();
-}
-
-void MainWindow::after_restore() {
-    if (distribution_ && distribution_->isVisible()) distribution_->hide();
-    show_stats(false);
 }
 
 void MainWindow::show_line_failure(const QString& reason) {
