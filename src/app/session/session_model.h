@@ -1,6 +1,8 @@
 // The window's session: owns the core's session and announces each kind of change to the views.
 #pragma once
 
+#include <exception>
+
 #include <QObject>
 #include <QStringList>
 
@@ -33,7 +35,18 @@ public:
     public:
         Edit(const Edit&) = delete;
         Edit& operator=(const Edit&) = delete;
-        ~Edit() { model_.end_edit(); }
+        // A view that fails while following reaches the command's error handling, as a failure of
+        // the command itself would; while another failure unwinds, the first one is the one told.
+        ~Edit() noexcept(false) {
+            if (std::uncaught_exceptions() == unwinding_) {
+                model_.end_edit();
+                return;
+            }
+            try {
+                model_.end_edit();
+            } catch (...) {
+            }
+        }
         core::Session& operator*() const { return model_.session_; }
         core::Session* operator->() const { return &model_.session_; }
 
@@ -41,6 +54,7 @@ public:
         friend class SessionModel;
         explicit Edit(SessionModel& model) : model_(model) {}
         SessionModel& model_;
+        int unwinding_ = std::uncaught_exceptions();
     };
 
     explicit SessionModel(QObject* parent = nullptr) : QObject(parent) {}

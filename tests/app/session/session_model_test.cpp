@@ -1,6 +1,10 @@
 // The session model: nested edits announce once, at the outermost end, in the order views depend on.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+#include <string>
+
 #include <QStringList>
 
 #include "app/session/session_model.h"
@@ -57,6 +61,34 @@ TEST(SessionModel, AListOfBriefSystemsIsAnnouncedWithTheCountsItWasAskedFor) {
     EXPECT_TRUE(model.read_brief_systems(record, 4, 3).ok());
     EXPECT_EQ(model.session().brief_systems.size(), 1U);
     EXPECT_EQ(listed, (std::vector<std::pair<int, int>>{{3, 2}, {4, 3}}));
+}
+
+// A view that fails while following reaches the command's handler; while the command itself fails,
+// its own failure is the one that arrives.
+TEST(SessionModel, AFailingViewReachesTheCommandUnlessTheCommandFailedFirst) {
+    SessionModel model;
+    QObject::connect(&model, &SessionModel::package_changed, &model, [] { throw std::runtime_error("view"); });
+    const auto message = [](const std::function<void()>& command) {
+        try {
+            command();
+        } catch (const std::runtime_error& failure) {
+            return std::string(failure.what());
+        }
+        return std::string();
+    };
+    EXPECT_EQ(message([&] { model.change(SessionModel::package)->bets.emplace_back(); }), "view");
+    EXPECT_EQ(message([&] {
+                  const SessionModel::Edit edit = model.change(SessionModel::package);
+                  edit->bets.emplace_back();
+                  throw std::runtime_error("command");
+              }),
+              "command");
+    EXPECT_EQ(model.session().bets.size(), 2U);
+    // The failures left no edit open: the next one is announced when it ends.
+    bool heard = false;
+    QObject::connect(&model, &SessionModel::marks_changed, &model, [&heard] { heard = true; });
+    model.announce(SessionModel::marks);
+    EXPECT_TRUE(heard);
 }
 
 }  // namespace
