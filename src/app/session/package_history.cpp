@@ -11,8 +11,8 @@ constexpr int default_typing_pause_ms = 1500;
 
 }  // namespace
 
-PackageHistory::PackageHistory(core::Session& session, BetMemo& memo, PackageHistoryHooks hooks, QObject* parent)
-    : QObject(parent), session_(session), memo_(memo), hooks_(std::move(hooks)) {
+PackageHistory::PackageHistory(SessionModel& model, BetMemo& memo, QWidget& captioned, QObject* parent)
+    : QObject(parent), model_(model), memo_(memo), captioned_(captioned) {
     typing_pause_.setSingleShot(true);
     typing_pause_.setInterval(default_typing_pause_ms);
     connect(&typing_pause_, &QTimer::timeout, this, &PackageHistory::close_typing);
@@ -22,9 +22,10 @@ PackageHistory::PackageHistory(core::Session& session, BetMemo& memo, PackageHis
 core::PackageSnapshot PackageHistory::current(Keeps keeps) {
     core::PackageSnapshot state;
     state.memo_text = memo_.utf8_text().toStdString();
-    state.bets = session_.bets;
-    if (keeps.line) state.line = core::line_figures(session_.events, hooks_.caption ? hooks_.caption().toStdString() : "");
-    if (keeps.marks) state.marks = core::mark_state(session_.events);
+    const core::Session& session = model_.session();
+    state.bets = session.bets;
+    if (keeps.line) state.line = core::line_figures(session.events, captioned_.windowTitle().toStdString());
+    if (keeps.marks) state.marks = core::mark_state(session.events);
     return state;
 }
 
@@ -53,8 +54,9 @@ void PackageHistory::commit(core::PackageSnapshot before) {
 }
 
 void PackageHistory::keep(core::PackageSnapshot before) {
-    if (session_.history.record(std::move(before)) == core::EditHistory::Recorded::too_large && hooks_.note)
-        hooks_.note(QStringLiteral("история изменений очищена: шаг больше её предела"));
+    // The history is no view's: keeping a step announces nothing.
+    if (model_.change(0)->history.record(std::move(before)) == core::EditHistory::Recorded::too_large)
+        Q_EMIT caption_note(QStringLiteral("история изменений очищена: шаг больше её предела"));
 }
 
 void PackageHistory::typed() {
@@ -77,41 +79,46 @@ void PackageHistory::close_typing() {
 void PackageHistory::reset() {
     typing_pause_.stop();
     typing_ = false;
-    session_.history.clear();
+    model_.change(0)->history.clear();
     settled_ = current({});
     Q_EMIT changed();
 }
 
 void PackageHistory::apply(const core::PackageSnapshot& state) {
-    memo_.set_text_quietly(QString::fromStdString(state.memo_text));
-    session_.bets = state.bets;
-    if (state.line) {
-        core::restore_line_figures(*state.line, session_.events);
-        if (hooks_.show_line) hooks_.show_line(*state.line);
+    {
+        using Change = SessionModel::Change;
+        const SessionModel::Edit edit = model_.change(Change::package | (state.line ? Change::line : 0U) |
+                                                      (state.marks ? Change::marks : 0U));
+        memo_.set_text_quietly(QString::fromStdString(state.memo_text));
+        edit->bets = state.bets;
+        if (state.line) {
+            core::restore_line_figures(*state.line, edit->events);
+            captioned_.setWindowTitle(QString::fromStdString(state.line->caption));
+        }
+        if (state.marks) core::restore_mark_state(*state.marks, edit->events);
+        settled_ = state;
+        settled_.line.reset();
+        settled_.marks.reset();
     }
-    if (state.marks) {
-        core::restore_mark_state(*state.marks, session_.events);
-        if (hooks_.show_marks) hooks_.show_marks();
-    }
-    settled_ = state;
-    settled_.line.reset();
-    settled_.marks.reset();
-    if (hooks_.refresh) hooks_.refresh();
     Q_EMIT changed();
 }
 
-void PackageHistory::undo() {
+bool PackageHistory::undo() {
     close_typing();
-    if (!session_.history.can_undo()) return;
-    auto back = session_.history.undo(current({session_.history.undo_touches_line(), session_.history.undo_touches_marks()}));
+    const core::EditHistory& history = model_.session().history;
+    if (!history.can_undo()) return false;
+    auto back = model_.change(0)->history.undo(current({history.undo_touches_line(), history.undo_touches_marks()}));
     if (back) apply(*back);
+    return back.has_value();
 }
 
-void PackageHistory::redo() {
+bool PackageHistory::redo() {
     close_typing();
-    if (!session_.history.can_redo()) return;
-    auto forward = session_.history.redo(current({session_.history.redo_touches_line(), session_.history.redo_touches_marks()}));
+    const core::EditHistory& history = model_.session().history;
+    if (!history.can_redo()) return false;
+    auto forward = model_.change(0)->history.redo(current({history.redo_touches_line(), history.redo_touches_marks()}));
     if (forward) apply(*forward);
+    return forward.has_value();
 }
 
 }  // namespace morvalen::app

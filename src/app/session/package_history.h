@@ -1,32 +1,19 @@
 // Undo and redo of the package in the window: snapshots around each command and each burst of typing.
 #pragma once
 
-#include <functional>
 #include <optional>
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <QWidget>
 
 #include "core/model/edit_history.h"
-#include "core/model/session.h"
+#include "app/session/session_model.h"
 
 namespace morvalen::app {
 
 class BetMemo;
-
-struct PackageHistoryHooks {
-    // The window caption, kept with a step that changes the line.
-    std::function<QString()> caption;
-    // Writes restored line figures into the grid and the caption.
-    std::function<void(const core::LineFigures&)> show_line;
-    // Repaints the grid after restored marks.
-    std::function<void()> show_marks;
-    // After an undo or redo: the statistics and the enabled commands.
-    std::function<void()> refresh;
-    // A short note for the caption (the history had to be cleared).
-    std::function<void(const QString&)> note;
-};
 
 // What a step keeps besides the package: the line's figures, the grid's marks.
 struct StepKeeps {
@@ -37,7 +24,9 @@ struct StepKeeps {
 class PackageHistory : public QObject {
     Q_OBJECT
 public:
-    PackageHistory(core::Session& session, BetMemo& memo, PackageHistoryHooks hooks, QObject* parent = nullptr);
+    // The window's caption is kept with a step that changes the line and put back with it; what a
+    // step puts back is announced through the model.
+    PackageHistory(SessionModel& model, BetMemo& memo, QWidget& captioned, QObject* parent = nullptr);
 
     // One command as one step: made before the command, kept (when anything changed) when it ends.
     // with_line also keeps the line's figures (loading quotes), with_marks the grid's marks (a click).
@@ -61,10 +50,11 @@ public:
     // Forgets every step: the package was replaced from outside (the saved state at start).
     void reset();
 
-    void undo();
-    void redo();
-    bool can_undo() const { return session_.history.can_undo(); }
-    bool can_redo() const { return session_.history.can_redo(); }
+    // Each says whether it put a state back.
+    bool undo();
+    bool redo();
+    bool can_undo() const { return model_.session().history.can_undo(); }
+    bool can_redo() const { return model_.session().history.can_redo(); }
 
     // A pause in typing of this length ends the burst; tests shorten it.
     void set_typing_pause(int milliseconds) { typing_pause_.setInterval(milliseconds); }
@@ -72,6 +62,8 @@ public:
 Q_SIGNALS:
     // The package changed through undo or redo, or a step was kept: save and update the commands.
     void changed();
+    // A short note for the caption: the history had to be cleared.
+    void caption_note(const QString& note);
 
 private:
     core::PackageSnapshot current(Keeps keeps);
@@ -80,9 +72,9 @@ private:
     void apply(const core::PackageSnapshot& state);
     void keep(core::PackageSnapshot before);
 
-    core::Session& session_;
+    SessionModel& model_;
     BetMemo& memo_;
-    PackageHistoryHooks hooks_;
+    QWidget& captioned_;
     // The package at the end of the last step: what a burst of typing started from.
     core::PackageSnapshot settled_;
     bool typing_ = false;

@@ -3,16 +3,16 @@
 
 namespace morvalen::app {
 
-ProbabilityEditorWindow* create_probability_editor(core::Session& session, QWidget* owner) {
-    return new ProbabilityEditorWindow(session.events, owner);
+ProbabilityEditorWindow* create_probability_editor(SessionModel& model, QWidget* owner) {
+    return new ProbabilityEditorWindow(model, owner);
 }
 
-NearestSystemsWindow* create_nearest_systems_window(const core::Session& session, QWidget* owner) {
-    return new NearestSystemsWindow(session, owner);
+NearestSystemsWindow* create_nearest_systems_window(const SessionModel& model, QWidget* owner) {
+    return new NearestSystemsWindow(model, owner);
 }
 
-DistributionWindow* create_distribution_window(const core::Session& session, QWidget* owner) {
-    return new DistributionWindow(session, owner);
+DistributionWindow* create_distribution_window(const SessionModel& model, QWidget* owner) {
+    return new DistributionWindow(model, owner);
 }
 
 }  // namespace morvalen::app

@@ -6,14 +6,14 @@
 #include "app/windows/distribution_window.h"
 #include "app/windows/nearest_systems_window.h"
 #include "app/windows/probability_editor_window.h"
-#include "core/model/session.h"
+#include "app/session/session_model.h"
 
 namespace morvalen::app {
 
 // The probability editor writes the session's set probabilities; the nearest brief systems
-// window and the distribution by outcomes only read the session.
-ProbabilityEditorWindow* create_probability_editor(core::Session& session, QWidget* owner);
-NearestSystemsWindow* create_nearest_systems_window(const core::Session& session, QWidget* owner);
-DistributionWindow* create_distribution_window(const core::Session& session, QWidget* owner);
+// window and the distribution by outcomes only read the session. Each follows the model itself.
+ProbabilityEditorWindow* create_probability_editor(SessionModel& model, QWidget* owner);
+NearestSystemsWindow* create_nearest_systems_window(const SessionModel& model, QWidget* owner);
+DistributionWindow* create_distribution_window(const SessionModel& model, QWidget* owner);
 
 }  // namespace morvalen::app

@@ -103,12 +103,22 @@ void GroupCellPicker::mousePressEvent(QMouseEvent* event) {
         }
 }
 
-ConditionsWindow::ConditionsWindow(core::Session& session, Platform platform, QWidget* owner)
-    : QWidget(owner, Qt::Window), session_(session), platform_(platform) {
+ConditionsWindow::ConditionsWindow(SessionModel& model, Platform platform, QWidget* owner)
+    : QWidget(owner, Qt::Window), model_(model), platform_(platform) {
     setObjectName(QStringLiteral("conditions_window"));
     setWindowTitle(QStringLiteral("Условия"));
     auto* layout = new QVBoxLayout(this);
+    build_list(layout);
+    build_buttons(layout);
+    build_editor(layout);
+    build_costs(layout);
+    resize(760, 720);
+    connect_editor();
+    follow_model();
+    refresh();
+}
 
+void ConditionsWindow::build_list(QVBoxLayout* layout) {
     enabled_ = new QCheckBox(QStringLiteral("Условия включены"), this);
     enabled_->setObjectName(QStringLiteral("conditions_enabled"));
     layout->addWidget(enabled_);
@@ -123,16 +133,18 @@ ConditionsWindow::ConditionsWindow(core::Session& session, Platform platform, QW
     list_->verticalHeader()->setDefaultSectionSize(20);
     list_->setMinimumHeight(120);
     layout->addWidget(list_);
+}
 
+void ConditionsWindow::build_buttons(QVBoxLayout* layout) {
     auto* buttons = new QHBoxLayout;
-    const auto button = [&](const char* name, const QString& caption) {
+    const auto button = [&](const char* name, const QString& caption, void (ConditionsWindow::*command)()) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QLatin1String(name));
         buttons->addWidget(b);
-        return b;
+        connect(b, &QPushButton::clicked, this, command);
     };
-    QPushButton* add = button("add_condition", QStringLiteral("Добавить"));
-    QPushButton* remove = button("remove_condition", QStringLiteral("Удалить"));
+    button("add_condition", QStringLiteral("Добавить"), &ConditionsWindow::add_condition);
+    button("remove_condition", QStringLiteral("Удалить"), &ConditionsWindow::remove_condition);
     buttons->addStretch();
     buttons->addWidget(new QLabel(QStringLiteral("Допустимых ошибок"), this));
     errors_ = new QSpinBox(this);
@@ -140,10 +152,12 @@ ConditionsWindow::ConditionsWindow(core::Session& session, Platform platform, QW
     errors_->setRange(0, static_cast<int>(core::condition_limit));
     buttons->addWidget(errors_);
     buttons->addStretch();
-    QPushButton* save = button("save_conditions", QStringLiteral("Сохранить…"));
-    QPushButton* load = button("load_conditions", QStringLiteral("Загрузить…"));
+    button("save_conditions", QStringLiteral("Сохранить…"), &ConditionsWindow::save_file);
+    button("load_conditions", QStringLiteral("Загрузить…"), &ConditionsWindow::load_file);
     layout->addLayout(buttons);
+}
 
+void ConditionsWindow::build_editor(QVBoxLayout* layout) {
     auto* editor = new QGridLayout;
     kind_ = new QComboBox(this);
     kind_->setObjectName(QStringLiteral("condition_kind"));
@@ -168,7 +182,9 @@ ConditionsWindow::ConditionsWindow(core::Session& session, Platform platform, QW
     cells_ = new GroupCellPicker(this);
     cells_->setObjectName(QStringLiteral("group_cells"));
     layout->addWidget(cells_);
+}
 
+void ConditionsWindow::build_costs(QVBoxLayout* layout) {
     costs_ = new QTableWidget(0, 4, this);
     costs_->setObjectName(QStringLiteral("cost_table"));
     costs_->setHorizontalHeaderLabels({QStringLiteral("Условие"), QStringLiteral("Остаётся вариантов"),
@@ -181,29 +197,22 @@ ConditionsWindow::ConditionsWindow(core::Session& session, Platform platform, QW
     cost_note_ = new QLabel(this);
     cost_note_->setObjectName(QStringLiteral("cost_note"));
     layout->addWidget(cost_note_);
-    resize(760, 720);
+}
 
+void ConditionsWindow::connect_editor() {
     connect(enabled_, &QCheckBox::toggled, this, [this](bool on) {
-        if (showing_) return;
-        session_.conditions.enabled = on;
-        changed();
+        if (!showing_) edit_set([on](core::ConditionSet& set) { set.enabled = on; });
     });
     connect(list_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (showing_ || item->column() != 0) return;
-        session_.conditions.conditions[static_cast<std::size_t>(item->row())].on = item->checkState() == Qt::Checked;
-        changed();
+        const bool on = item->checkState() == Qt::Checked;
+        edit_set([row = item->row(), on](core::ConditionSet& set) { set.conditions[static_cast<std::size_t>(row)].on = on; });
     });
     connect(list_, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (!showing_) select(row);
     });
-    connect(add, &QPushButton::clicked, this, &ConditionsWindow::add_condition);
-    connect(remove, &QPushButton::clicked, this, &ConditionsWindow::remove_condition);
-    connect(save, &QPushButton::clicked, this, &ConditionsWindow::save_file);
-    connect(load, &QPushButton::clicked, this, &ConditionsWindow::load_file);
     connect(errors_, &QSpinBox::valueChanged, this, [this](int value) {
-        if (showing_) return;
-        session_.conditions.allowed_errors = value;
-        changed();
+        if (!showing_) edit_set([value](core::ConditionSet& set) { set.allowed_errors = value; });
     });
     connect(kind_, &QComboBox::currentIndexChanged, this, [this] { edit_current(); });
     connect(low_, &QLineEdit::textEdited, this, [this] { edit_current(); });
@@ -217,21 +226,40 @@ ConditionsWindow::ConditionsWindow(core::Session& session, Platform platform, QW
         showing_ = false;
         edit_current();
     });
-    refresh();
 }
 
-core::Condition* ConditionsWindow::current() {
-    auto& list = session_.conditions.conditions;
+void ConditionsWindow::follow_model() {
+    connect(&model_, &SessionModel::conditions_changed, this, [this] {
+        if (editing_) refresh_costs();
+        else refresh();
+    });
+    for (auto signal : {&SessionModel::line_changed, &SessionModel::probabilities_changed, &SessionModel::marks_changed})
+        connect(&model_, signal, this, &ConditionsWindow::costs_changed);
+    connect(&model_, &SessionModel::line_read, this, &ConditionsWindow::costs_changed);
+}
+
+void ConditionsWindow::costs_changed() {
+    if (isVisible()) refresh_costs();
+    else costs_stale_ = true;
+}
+
+void ConditionsWindow::showEvent(QShowEvent* event) {
+    if (costs_stale_) refresh_costs();
+    QWidget::showEvent(event);
+}
+
+const core::Condition* ConditionsWindow::current() const {
+    const auto& list = set().conditions;
     return current_ >= 0 && current_ < static_cast<int>(list.size()) ? &list[static_cast<std::size_t>(current_)] : nullptr;
 }
 
 void ConditionsWindow::refresh() {
     showing_ = true;
-    enabled_->setChecked(session_.conditions.enabled);
-    errors_->setValue(session_.conditions.allowed_errors);
+    enabled_->setChecked(set().enabled);
+    errors_->setValue(set().allowed_errors);
     showing_ = false;
-    if (current_ >= static_cast<int>(session_.conditions.conditions.size())) current_ = static_cast<int>(session_.conditions.conditions.size()) - 1;
-    if (current_ < 0 && !session_.conditions.conditions.empty()) current_ = 0;
+    if (current_ >= static_cast<int>(set().conditions.size())) current_ = static_cast<int>(set().conditions.size()) - 1;
+    if (current_ < 0 && !set().conditions.empty()) current_ = 0;
     show_list();
     show_editor();
     refresh_costs();
@@ -239,7 +267,7 @@ void ConditionsWindow::refresh() {
 
 void ConditionsWindow::show_list() {
     showing_ = true;
-    const auto& list = session_.conditions.conditions;
+    const auto& list = set().conditions;
     list_->setRowCount(static_cast<int>(list.size()));
     for (int row = 0; row < static_cast<int>(list.size()); ++row) {
         const core::Condition& c = list[static_cast<std::size_t>(row)];
@@ -283,11 +311,9 @@ void ConditionsWindow::select(int row) {
 
 // The controls into the condition being edited; a bound that does not read leaves it as it was.
 void ConditionsWindow::edit_current() {
-    core::Condition* c = current();
-    if (showing_ || !c) return;
+    if (showing_ || !current()) return;
     const auto kind = static_cast<core::ConditionKind>(kind_->currentIndex());
-    const bool kind_changed = kind != c->kind;
-    c->kind = kind;
+    const bool kind_changed = kind != current()->kind;
     const std::string low = low_->text().trimmed().toStdString();
     const std::string high = high_->text().trimmed().toStdString();
     const auto low_value = core::read_plain_decimal(low);
@@ -298,39 +324,35 @@ void ConditionsWindow::edit_current() {
     const bool high_ok = high == "*" || (count ? is_count(high_value) : high_value.has_value());
     low_->setStyleSheet(low_ok ? QString() : QStringLiteral("background: #ffc0c0"));
     high_->setStyleSheet(high_ok ? QString() : QStringLiteral("background: #ffc0c0"));
-    if (count) {
-        if (low_ok) c->count_low = static_cast<int>(*low_value);
-        if (high_ok) c->count_high = high == "*" ? std::optional<int>() : std::optional<int>(static_cast<int>(*high_value));
-        const auto group = static_cast<core::CountGroup>(preset_->currentIndex());
-        c->group = group;
-        c->cells = group == core::CountGroup::cells ? cells_->cells() : std::array<core::OutcomeSet, core::event_count>{};
-    } else {
-        if (low_ok) c->low = *low_value;
-        if (high_ok) c->high = high_value;
-    }
+    const auto group = static_cast<core::CountGroup>(preset_->currentIndex());
+    edit_set([&](core::ConditionSet& set) {
+        core::Condition& c = set.conditions[static_cast<std::size_t>(current_)];
+        c.kind = kind;
+        if (count) {
+            if (low_ok) c.count_low = static_cast<int>(*low_value);
+            if (high_ok) c.count_high = high == "*" ? std::optional<int>() : std::optional<int>(static_cast<int>(*high_value));
+            c.group = group;
+            c.cells = group == core::CountGroup::cells ? cells_->cells() : std::array<core::OutcomeSet, core::event_count>{};
+        } else {
+            if (low_ok) c.low = *low_value;
+            if (high_ok) c.high = high_value;
+        }
+    });
     if (kind_changed) show_editor();
     show_list();
-    changed();
 }
 
 void ConditionsWindow::add_condition() {
-    auto& list = session_.conditions.conditions;
-    if (list.size() >= core::condition_limit) return;
-    list.push_back(core::Condition{});
-    current_ = static_cast<int>(list.size()) - 1;
-    show_list();
-    show_editor();
-    changed();
+    if (set().conditions.size() >= core::condition_limit) return;
+    current_ = static_cast<int>(set().conditions.size());
+    show_list_after([](core::ConditionSet& set) { set.conditions.push_back(core::Condition{}); });
 }
 
 void ConditionsWindow::remove_condition() {
-    auto& list = session_.conditions.conditions;
     if (!current()) return;
-    list.erase(list.begin() + current_);
-    if (current_ >= static_cast<int>(list.size())) current_ = static_cast<int>(list.size()) - 1;
-    show_list();
-    show_editor();
-    changed();
+    const int removed = current_;
+    if (current_ >= static_cast<int>(set().conditions.size()) - 1) current_ = static_cast<int>(set().conditions.size()) - 2;
+    show_list_after([removed](core::ConditionSet& set) { set.conditions.erase(set.conditions.begin() + removed); });
 }
 
 void ConditionsWindow::save_file() {
@@ -339,7 +361,7 @@ void ConditionsWindow::save_file() {
     if (name.isEmpty()) return;
     if (!name.endsWith(QStringLiteral(".usl"), Qt::CaseInsensitive)) name += QStringLiteral(".usl");
     QFile file(name);
-    const QByteArray text = QByteArray::fromStdString(core::write_condition_file(session_.conditions));
+    const QByteArray text = QByteArray::fromStdString(core::write_condition_file(set()));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size()) {
         if (platform_.boxes)
             platform_.boxes->show_error(this, error_caption, QStringLiteral("Не удалось записать файл условий \"") + name + "\"");
@@ -362,27 +384,23 @@ void ConditionsWindow::load_file() {
         if (platform_.boxes) platform_.boxes->show_error(this, error_caption, name + ": " + QString::fromStdString(read.error));
         return;
     }
-    const bool enabled = session_.conditions.enabled;
-    session_.conditions = *read.set;
-    session_.conditions.enabled = enabled;
-    current_ = session_.conditions.conditions.empty() ? -1 : 0;
-    refresh();
-    Q_EMIT conditions_changed();
-}
-
-void ConditionsWindow::changed() {
-    refresh_costs();
-    Q_EMIT conditions_changed();
+    current_ = read.set->conditions.empty() ? -1 : 0;
+    // The whole set is new: the model's announcement shows it again, as a set loaded elsewhere would be.
+    const SessionModel::Edit edit = model_.change(SessionModel::conditions);
+    const bool enabled = edit->conditions.enabled;
+    edit->conditions = *read.set;
+    edit->conditions.enabled = enabled;
 }
 
 void ConditionsWindow::refresh_costs() {
-    const auto& list = session_.conditions.conditions;
+    costs_stale_ = false;
+    const auto& list = set().conditions;
     costs_->setRowCount(static_cast<int>(list.size()) + 1);
-    const core::CostTable table = core::condition_costs(session_.events, session_.conditions);
+    const core::CostTable table = core::condition_costs(model_.session().events, set());
     const bool ready = table.refusal.empty() && table.marked_variants > 0;
     for (int row = 0; row <= static_cast<int>(list.size()); ++row) {
         const bool set_row = row == static_cast<int>(list.size());
-        QString name = set_row ? QStringLiteral("Все включённые, ошибок не более ") + QString::number(session_.conditions.allowed_errors)
+        QString name = set_row ? QStringLiteral("Все включённые, ошибок не более ") + QString::number(set().allowed_errors)
                                : QString::fromStdString(core::condition_line(list[static_cast<std::size_t>(row)]));
         costs_->setItem(row, 0, fixed_item(name));
         for (int column = 1; column < 4; ++column) costs_->setItem(row, column, fixed_item(QString()));

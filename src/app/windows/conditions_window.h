@@ -8,11 +8,12 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include "app/platform/platform.h"
 #include "app/widgets/string_grid.h"
-#include "core/model/session.h"
+#include "app/session/session_model.h"
 
 namespace morvalen::app {
 
@@ -38,18 +39,46 @@ private:
 class ConditionsWindow : public QWidget {
     Q_OBJECT
 public:
-    ConditionsWindow(core::Session& session, Platform platform, QWidget* owner);
+    // Writes the session's conditions through the model; follows what the model announces: a set
+    // changed elsewhere is shown again, a change of the line, the marks or the probabilities redraws
+    // the costs (when the window is shown; else when it is shown next).
+    ConditionsWindow(SessionModel& model, Platform platform, QWidget* owner);
 
-    // Shows the session's set again (after a load or a restored state) and its costs.
+    // Shows the session's set again and its costs.
     void refresh();
-    // The cost table only, after a change of the marks or the probabilities.
+    // The cost table only.
     void refresh_costs();
 
-Q_SIGNALS:
-    // The set or its switch changed: the statistics and the kept state follow.
-    void conditions_changed();
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // The steps of the construction.
+    void build_list(QVBoxLayout* layout);
+    void build_buttons(QVBoxLayout* layout);
+    void build_editor(QVBoxLayout* layout);
+    void build_costs(QVBoxLayout* layout);
+    void connect_editor();
+    void follow_model();
+    void costs_changed();
+    // Writes the set as the player edits it here: the model announces it, and this window only
+    // redraws its costs.
+    template <typename Write>
+    void edit_set(Write write) {
+        editing_ = true;
+        {
+            const SessionModel::Edit edit = model_.change(SessionModel::conditions);
+            write(edit->conditions);
+        }
+        editing_ = false;
+    }
+    // Adds or removes a condition: the list and the editor show it with the row chosen beforehand.
+    template <typename Write>
+    void show_list_after(Write write) {
+        edit_set(write);
+        show_list();
+        show_editor();
+    }
     void show_list();
     void show_editor();
     void select(int row);
@@ -58,13 +87,15 @@ private:
     void remove_condition();
     void save_file();
     void load_file();
-    void changed();
-    core::Condition* current();
+    const core::Condition* current() const;
+    const core::ConditionSet& set() const { return model_.session().conditions; }
 
-    core::Session& session_;
+    SessionModel& model_;
     Platform platform_;
     int current_ = -1;
     bool showing_ = false;  // the controls are being filled, not edited
+    bool editing_ = false;  // the set is being written from this window
+    bool costs_stale_ = false;  // the costs changed while the window was hidden
     QCheckBox* enabled_ = nullptr;
     QTableWidget* list_ = nullptr;
     QComboBox* kind_ = nullptr;

@@ -17,8 +17,8 @@ constexpr int minimum_outcome_width = 58;
 
 }  // namespace
 
-DistributionWindow::DistributionWindow(const core::Session& session, QWidget* owner)
-    : QWidget(owner, Qt::Window), session_(session) {
+DistributionWindow::DistributionWindow(const SessionModel& model, QWidget* owner)
+    : QWidget(owner, Qt::Window), model_(model) {
     setObjectName(QStringLiteral("distribution_window"));
     setWindowTitle(QStringLiteral("Распределение ставок пакета по исходам"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
@@ -37,7 +37,20 @@ DistributionWindow::DistributionWindow(const core::Session& session, QWidget* ow
     };
 
     area_ = fill_with_scrolled_grid(*this, counts_grid_);
+    follow_model();
     hide();
+}
+
+void DistributionWindow::follow_model() {
+    connect(&model_, &SessionModel::line_read, this, [this](const QStringList& names, bool complete) {
+        for (int i = 0; i < names.size(); ++i) set_event_name(i + 1, names[i]);
+        if (complete) refresh_if_shown();
+    });
+    connect(&model_, &SessionModel::line_changed, this, [this] {
+        for (int e = 1; e <= core::event_count; ++e)
+            set_event_name(e, QString::fromStdString(session().events.event(e).name));
+        refresh_if_shown();
+    });
 }
 
 void DistributionWindow::open() {
@@ -73,7 +86,7 @@ void DistributionWindow::set_event_name(int e, const QString& short_name) { coun
 
 void DistributionWindow::refresh() {
     // The lines the memo cannot read whole count nothing, as in the results check.
-    const core::DistributionTable table = core::distribution_table(core::whole_bets_only(session_.bets));
+    const core::DistributionTable table = core::distribution_table(core::whole_bets_only(session().bets));
     for (int e = 1; e <= core::event_count; ++e)
         for (int o = 1; o <= core::outcome_count; ++o)
             counts_grid_->set_cell(o, e, QString::fromStdString(table.cells[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(o - 1)]));

@@ -97,7 +97,7 @@ void save_quotes(const FileCommandTarget& target) {
         const QString chosen = chosen_save_name(target);
         if (chosen.isEmpty()) return;
         // The names are those the grid shows.
-        core::EventTable table = (*target.session).events;
+        core::EventTable table = target.model->session().events;
         for (int e = 1; e <= core::event_count; ++e) table.event(e).name = target.grid->cell(0, e).toStdString();
         std::ostringstream out;
         if (!core::write_quotes(out, table, target.window->windowTitle().toStdString()))
@@ -122,27 +122,17 @@ void load_quotes(const FileCommandTarget& target) {
         // A load that changes the line is one step: undo takes the figures and the caption back.
         std::optional<PackageHistory::Step> step;
         if (target.history) step.emplace(*target.history, PackageHistory::Keeps{true, true});
-        core::EventTable& events = (*target.session).events;
-        const core::EventTable before = events;
         core::QuotesLoad load;
-        if (bytes.size() <= largest_quotes_file) {
-            std::istringstream in(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-            load = core::read_quotes(in, events);
-        }
-        // What was read stays applied, a failed load included; the grid shows it.
-        for (int e = 1; e <= core::event_count; ++e) {
-            if (load.ok || events.event(e).name != before.event(e).name)
-                target.grid->set_cell(0, e, QString::fromStdString(events.event(e).name));
-            for (int o = 1; o <= core::outcome_count; ++o) {
-                const bool changed = events.cell(e, o).quote_probability != before.cell(e, o).quote_probability ||
-                                     events.cell(e, o).pool_probability != before.cell(e, o).pool_probability;
-                if (load.ok || changed)
-                    target.grid->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(events, e, o)));
+        {
+            // What was read stays applied, a failed load included; every view of the line, the grid
+            // among them, shows it.
+            const SessionModel::Edit edit = target.model->change(SessionModel::line);
+            if (bytes.size() <= largest_quotes_file) {
+                std::istringstream in(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+                load = core::read_quotes(in, edit->events);
             }
+            if (load.caption) target.window->setWindowTitle(QString::fromStdString(*load.caption));
         }
-        target.grid->update();
-        if (load.caption) target.window->setWindowTitle(QString::fromStdString(*load.caption));
-        if (target.line_changed) target.line_changed();
         if (!load.ok) show_error(target, error_caption, to_qstring(core::quotes_format_error));
     });
 }
@@ -151,7 +141,7 @@ void check_results(const FileCommandTarget& target) {
     guarded(target, [&] {
         auto* results = target.window->findChild<ResultsWindow*>(QStringLiteral("results_window"));
         if (!results)
-            results = new ResultsWindow(*target.session, target.window,
+            results = new ResultsWindow(*target.model, target.window,
                                         [memo = target.memo](int line) { return memo ? memo->line_text(line) : QString(); });
         results->open();
     });

@@ -1,33 +1,29 @@
 // The menu "Файлы" (spreadsheet export, text save, quotes files), "Информация" and the results check command.
 #pragma once
 
-#include <functional>
-
 #include <QMainWindow>
 
 #include "app/widgets/bet_memo.h"
 #include "app/windows/main_menu.h"
 #include "app/widgets/outcome_grid.h"
 #include "app/platform/platform.h"
-#include "core/model/session.h"
+#include "app/session/session_model.h"
 
 namespace morvalen::app {
 
 class PackageHistory;
 
 // What the file commands read and write: the window's caption, the memo, the grid's event names and
-// the session's event table.
+// the session's event table (a quotes load is announced by the model to every view of the line).
 struct FileCommandTarget {
     QMainWindow* window = nullptr;
-    core::Session* session = nullptr;
+    SessionModel* model = nullptr;
     BetMemo* memo = nullptr;
     OutcomeGrid* grid = nullptr;
     Platform platform;
     QString update_url;
     // Loading quotes is a step of the package's history; null: no history.
     PackageHistory* history = nullptr;
-    // After a quotes load: every view of the line shows the new figures.
-    std::function<void()> line_changed;
 };
 
 // Connects the file commands, the information command and the results check of the menu; called

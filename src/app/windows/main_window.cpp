@@ -15,7 +15,6 @@
 #include "app/windows/conditions_window.h"
 #include "app/windows/file_commands.h"
 #include "app/session/package_history.h"
-#include "app/windows/results_window.h"
 #include "app/windows/pool_rules_dialog.h"
 #include "app/windows/texts.h"
 #include "app/session/update_checker.h"
@@ -54,6 +53,12 @@ protected:
     }
 };
 
+bool same_settings(const core::FormationSettings& a, const core::FormationSettings& b) {
+    return a.method == b.method && a.guarantee == b.guarantee && a.repeat_count == b.repeat_count &&
+           a.yellow_min == b.yellow_min && a.yellow_max == b.yellow_max && a.start_with == b.start_with &&
+           a.stake.value == b.stake.value;
+}
+
 std::uint64_t clock_seed() {
     return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
            static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
@@ -71,26 +76,17 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent) : QMainWindow(par
     connect_commands();
     set_up_keeping();
     set_up_runner();
-    install_file_commands(menu_,
-                          {this, &session_, bet_memo_, outcome_grid_, options_.platform, options_.update_url, history_,
-                           [this] {
-                               show_line_figures();
-                               show_stats(false);
-                           }});
+    install_file_commands(menu_, {this, &model_, bet_memo_, outcome_grid_, options_.platform, options_.update_url, history_});
+    follow_model();
     resize(client_width, client_height + menuBar()->sizeHint().height());
     // Key preview: the window's key handlers see every key pressed in any of its controls.
     qApp->installEventFilter(this);
     initialise();
-    probability_editor_ = create_probability_editor(session_, this);
-    // The tint of the grid and the expected return follow the set probabilities as they are dragged.
-    connect(probability_editor_, &ProbabilityEditorWindow::set_probabilities_changed, this, [this] {
-        outcome_grid_->update();
-        if (session_.pool_rules) show_stats(false);
-    });
-    nearest_systems_ = create_nearest_systems_window(session_, this);
-    distribution_ = create_distribution_window(session_, this);
-    conditions_ = new ConditionsWindow(session_, options_.platform, this);
-    connect(conditions_, &ConditionsWindow::conditions_changed, this, &MainWindow::on_conditions_changed);
+    // Each auxiliary window follows the model from here on.
+    probability_editor_ = create_probability_editor(model_, this);
+    nearest_systems_ = create_nearest_systems_window(model_, this);
+    distribution_ = create_distribution_window(model_, this);
+    conditions_ = new ConditionsWindow(model_, options_.platform, this);
     menu_.conditions_enabled->setChecked(session_.conditions.enabled);
 }
 
@@ -150,7 +146,7 @@ void MainWindow::build_panels() {
     bet_memo_->set_menu_keys({Qt::Key_E, Qt::Key_S, Qt::Key_T, Qt::Key_K, Qt::Key_L, Qt::Key_C, Qt::Key_D, Qt::Key_O,
                               Qt::Key_W, Qt::Key_Y, Qt::Key_X, Qt::Key_F, Qt::Key_U});
     row->addWidget(bet_memo_, 1);
-    session_.memo = bet_memo_;
+    model_.change(0)->memo = bet_memo_;
 
     splitter->addWidget(grid_panel_);
     splitter->addWidget(bottom);
@@ -184,10 +180,7 @@ void MainWindow::connect_commands() {
         conditions_->raise();
     });
     connect(menu_.conditions_enabled, &QAction::toggled, this, [this](bool on) {
-        if (session_.conditions.enabled == on) return;
-        session_.conditions.enabled = on;
-        conditions_->refresh();
-        on_conditions_changed();
+        if (session_.conditions.enabled != on) model_.change(SessionModel::conditions)->conditions.enabled = on;
     });
     // The distribution window takes a fresh header each time the command opens it.
     connect(menu_.show_distribution, &QAction::triggered, this, [this] { distribution_->open(); });
@@ -204,7 +197,7 @@ void MainWindow::initialise() {
     // Once the window is shown, beside the line's request: the check never holds the start.
     start_update_check(this, options_.update_url, options_.platform, options_.update_settings);
     key_held_ = false;
-    session_.rng.seed(options_.seed != 0 ? options_.seed : clock_seed());
+    model_.change(0)->rng.seed(options_.seed != 0 ? options_.seed : clock_seed());
     load_saved_state();
     request_line();
     outcome_grid_->set_cell(0, 0, QStringLiteral("События"));
@@ -220,22 +213,19 @@ void MainWindow::initialise() {
 void MainWindow::read_settings() {
     // A run reads the settings it started with.
     if (running()) return;
-    formation_panel_->read_into(session_.settings);
+    core::FormationSettings settings = session_.settings;
+    formation_panel_->read_into(settings);
+    if (!same_settings(settings, session_.settings)) model_.change(SessionModel::settings)->settings = settings;
 }
 
 void MainWindow::open_pool_rules() {
     if (!pool_rules_dialog_) {
         pool_rules_dialog_ = new PoolRulesDialog(this);
         connect(pool_rules_dialog_, &PoolRulesDialog::rules_accepted, this, [this](const core::PoolRules& rules) {
-            session_.pool_rules = rules;
-            show_stats(false);
-            state_changed();
+            model_.change(SessionModel::pool_rules)->pool_rules = rules;
         });
-        connect(pool_rules_dialog_, &PoolRulesDialog::rules_cleared, this, [this] {
-            session_.pool_rules.reset();
-            show_stats(false);
-            state_changed();
-        });
+        connect(pool_rules_dialog_, &PoolRulesDialog::rules_cleared, this,
+                [this] { model_.change(SessionModel::pool_rules)->pool_rules.reset(); });
     }
     pool_rules_dialog_->show_rules(session_.pool_rules);
     pool_rules_dialog_->open();
@@ -248,13 +238,7 @@ void MainWindow::on_cell_selected(int column, int row) {
         // A click is a step of the history, the marks with it.
         const auto step = history_->step({false, true});
         const bool key_held = key_held_ || outcome_grid_->click_modifiers() != Qt::NoModifier;
-        if (!core::select_cell(session_.events, column, row, key_held)) return;
-        if (column == 0) {
-            for (int o = 1; o <= core::outcome_count; ++o)
-                outcome_grid_->set_cell(o, row, QString::fromStdString(core::outcome_cell_text(session_.events, row, o)));
-        }
-        outcome_grid_->update();
-        show_start_with(formation_panel_->start_with());
+        if (!core::select_cell(model_.change(SessionModel::marks)->events, column, row, key_held)) return;
         show_stats(false);
         // The player marks afresh: marks saved for a line not yet read are not wanted any more.
         if (keeper_) keeper_->drop_held_marks();
@@ -266,8 +250,10 @@ void MainWindow::on_memo_edited() {
     guarded([&] {
         if (bet_memo_->suspended()) return;
         const QByteArray text = bet_memo_->utf8_text();
-        core::read_memo(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), session_.bets);
+        // Typing closes the distribution rather than recounting it at every key.
         if (distribution_ && distribution_->isVisible()) distribution_->hide();
+        core::read_memo(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                        model_.change(SessionModel::package)->bets);
         show_stats(false);
         history_->typed();
         state_changed();

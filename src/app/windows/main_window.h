@@ -16,6 +16,7 @@
 #include "app/windows/main_menu.h"
 #include "app/widgets/outcome_grid.h"
 #include "app/session/page_fetcher.h"
+#include "app/session/session_model.h"
 #include "app/platform/platform.h"
 #include "app/session/update_checker.h"
 #include "core/model/progress.h"
@@ -63,7 +64,9 @@ public:
     explicit MainWindow(WindowOptions options, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    core::Session& session() { return session_; }
+    const core::Session& session() const { return model_.session(); }
+    // The session's model: every change of the session goes through it and is announced by it.
+    SessionModel& model() { return model_; }
     // A formation runs (or its brief system is being downloaded): the inputs wait.
     bool formation_running() const { return running(); }
     // Some key is held down: a click in the grid gives the yellow mark.
@@ -100,8 +103,9 @@ private:
     void show_result(const QString& text);
     // After a run stopped with "Esc": the caption says so and how many bets the run kept.
     void note_stopped_run(const QString& caption, std::int64_t bets_before);
-    // Every view of the line shows the present figures (a quotes load, F5, an undo of either).
-    void views_follow_line();
+    // The model announced a change: the grid, the summary and the kept state follow.
+    void follow_model();
+    void on_marks_changed();
     // Once per marking and guarantee: a listed brief system smaller than the autoformed package.
     void compare_with_brief_system();
     void read_comparison_list(const std::string& text);
@@ -156,8 +160,10 @@ private:
     void restore_saved_state();
     void restore_saved_marks();
     core::WorkingState capture_state();
-    // Writes every event row of the grid and the event names of the auxiliary windows.
+    // Writes every event row of the grid.
     void show_line_figures();
+    // After an undo or redo put a state back.
+    void after_restore();
     void show_line_failure(const QString& reason);
     void add_caption_note(const QString& note);
     void update_history_actions();
@@ -168,7 +174,9 @@ private:
     }
 
     WindowOptions options_;
-    core::Session session_;
+    SessionModel model_;
+    // Reading only: writes go through the model's edits.
+    const core::Session& session_ = model_.session();
     FormationRunner* runner_ = nullptr;
     bool downloading_ = false;
     bool key_held_ = false;

@@ -6,17 +6,11 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include "app/windows/conditions_window.h"
-#include "app/windows/distribution_window.h"
 #include "app/windows/main_window.h"
-#include "app/windows/nearest_systems_window.h"
 #include "app/session/package_history.h"
-#include "app/windows/probability_editor_window.h"
-#include "app/windows/results_window.h"
 #include "app/windows/texts.h"
 #include "core/pages/line_page.h"
 #include "core/formation/formation_foresight.h"
-#include "core/pages/line_refresh.h"
 #include "core/pages/list_page.h"
 #include "core/formation/nearest_systems.h"
 #include "core/pages/page_text.h"
@@ -46,7 +40,7 @@ void MainWindow::add_coupon() {
         const auto step = history_->step();
         read_settings();
         bet_memo_->suspend();
-        session_.add_coupon();
+        model_.change(SessionModel::package)->add_coupon();
         bet_memo_->resume();
         show_stats(false);
     });
@@ -64,12 +58,12 @@ void MainWindow::run_list_command(const std::function<std::optional<std::string>
 }
 
 void MainWindow::split_into_singles() {
-    run_list_command([this] { return session_.split_into_singles(); });
+    run_list_command([this] { return model_.change(SessionModel::package)->split_into_singles(); });
 }
 
 void MainWindow::remove_repeats() {
     run_list_command([this] {
-        session_.remove_repeats();
+        model_.change(SessionModel::package)->remove_repeats();
         return std::optional<std::string>();
     });
 }
@@ -79,7 +73,7 @@ void MainWindow::filter_by_conditions() {
         const std::string text = bet_memo_->utf8_text().toStdString();
         std::vector<std::string> lines;
         for (const std::string_view line : core::memo_lines(text)) lines.emplace_back(line);
-        return session_.filter_by_conditions(lines);
+        return model_.change(SessionModel::package)->filter_by_conditions(lines);
     });
 }
 
@@ -91,7 +85,7 @@ void MainWindow::on_conditions_changed() {
 }
 
 void MainWindow::remove_variants() {
-    run_list_command([this] { return session_.remove_variants(); });
+    run_list_command([this] { return model_.change(SessionModel::package)->remove_variants(); });
 }
 
 // The lines are deleted with the memo shown, so the re-read empties the list as well.
@@ -100,7 +94,7 @@ void MainWindow::clear_list() {
     guarded([&] {
         const auto step = history_->step();
         bet_memo_->clear();
-        session_.bets.clear();
+        model_.change(SessionModel::package)->bets.clear();
         show_stats(false);
     });
 }
@@ -143,8 +137,7 @@ void MainWindow::request_nearest_to_marks() {
     nearest_second_ = second;
     // Without a service the list is empty: the window says so instead of staying away.
     if (options_.service_url.isEmpty()) {
-        session_.brief_systems.clear();
-        nearest_systems_->show_nearest_systems(first, second);
+        model_.clear_brief_systems(first, second);
         return;
     }
     const std::string host = options_.service_url.toStdString();
@@ -194,30 +187,19 @@ void MainWindow::request_page(PageRequest request, const std::string& url) {
 }
 
 void MainWindow::read_line_page(const std::string& text, std::optional<std::string>& stake_text) {
-    // A page can complete before the auxiliary windows exist only with a fetcher that answers at once.
-    if (probability_editor_) {
-        probability_editor_->end_drag();
-        probability_editor_->clear_events();
-    }
-    const core::EventNames names_before = core::event_names(session_.events);
-    core::LinePageResult result = core::read_line_page(text, session_.events);
-    // Read again: marks stay on the events that are still the same matches.
-    if (core::clear_marks_of_renamed_events(names_before, session_.events) > 0) outcome_grid_->update();
+    // The auxiliary windows hear of the page from the model; the grid is written here.
+    const core::LinePageResult result = model_.read_line_page(text);
     for (std::size_t i = 0; i < result.names.size(); ++i) {
         const int e = static_cast<int>(i) + 1;
         outcome_grid_->set_cell(0, e, QString::fromStdString(result.names[i]));
-        // The auxiliary windows show the whole name: the home team alone does not say which match it is.
-        const QString name = QString::fromStdString(result.names[i]);
-        if (probability_editor_) probability_editor_->add_event(name);
-        if (distribution_) distribution_->set_event_name(e, name);
         for (int o = 1; o <= core::outcome_count; ++o)
             outcome_grid_->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(session_.events, e, o)));
     }
+    // Marks of renamed events may have gone.
+    outcome_grid_->update();
     if (!result.ok()) throw std::runtime_error(result.error);
-    if (probability_editor_) probability_editor_->select_event(0);
     stake_text = result.stake_text;
     line_read_ = true;
-    views_follow_line();
 }
 
 void MainWindow::read_page(PageRequest request, const FetchedPage& page) {
@@ -231,9 +213,9 @@ void MainWindow::read_page(PageRequest request, const FetchedPage& page) {
     if (request == PageRequest::line) {
         read_line_page(text, stake_text);
     } else {
-        const core::ListPageResult result = core::read_list_page(text, session_.brief_systems);
+        // The nearest systems window shows itself when the list is announced.
+        const core::ListPageResult result = model_.read_brief_systems(text, nearest_first_, nearest_second_);
         if (!result.ok()) throw std::runtime_error(result.error);
-        nearest_systems_->show_nearest_systems(nearest_first_, nearest_second_);
     }
     outcome_grid_->show();
     setWindowTitle(QStringLiteral("Анализ вариантов (по состоянию на ") + caption_time() + QLatin1Char(')') +

@@ -90,7 +90,10 @@ void MainWindow::add_to_list() {
         const core::EventTable events = session_.events;
         switch (formation_panel_->method()) {
         case core::FormationMethod::brief_systems: {
-            session_.expansion_order = core::order_events(session_.events, settings.start_with, session_.rng);
+            {
+                const SessionModel::Edit edit = model_.change(0);
+                edit->expansion_order = core::order_events(edit->events, settings.start_with, edit->rng);
+            }
             const std::int64_t signature = core::signature_of(settings.guarantee, session_.expansion_order);
             download_brief_system(
                 QString::fromStdString(core::system_address(options_.service_url.toStdString(), signature)));
@@ -99,7 +102,10 @@ void MainWindow::add_to_list() {
         case core::FormationMethod::sensations:
             run_formation([events, settings](const core::ProgressHooks&, core::StopToken) { return core::sensation_bets(events, settings); },
                           [this](const core::BetList& bets) {
-                              for (const core::BetEntry& bet : bets) session_.append_bet(bet);
+                              {
+                                  const SessionModel::Edit edit = model_.change(SessionModel::package);
+                                  for (const core::BetEntry& bet : bets) edit->append_bet(bet);
+                              }
                               show_stats(false);
                           });
             break;
@@ -113,8 +119,9 @@ void MainWindow::add_to_list() {
                 },
                 [this](const std::pair<core::RandomBets, core::RandomSource>& drawn) {
                     if (!drawn.first.refusal) {
-                        session_.rng = drawn.second;
-                        for (const core::BetEntry& bet : drawn.first.bets) session_.append_bet(bet);
+                        const SessionModel::Edit edit = model_.change(SessionModel::package);
+                        edit->rng = drawn.second;
+                        for (const core::BetEntry& bet : drawn.first.bets) edit->append_bet(bet);
                     }
                     show_stats(false);
                     if (drawn.first.refusal) throw std::runtime_error(*drawn.first.refusal);
@@ -129,14 +136,14 @@ void MainWindow::add_to_list() {
 }
 
 void MainWindow::run_best_chances() {
-    session_.reached_chance.reset();
-    const core::BestChancesSettings chances = core::best_chances_settings(session_);
+    model_.change(0)->reached_chance.reset();
+    const core::BestChancesSettings chances = core::best_chances_settings(*model_.change(0));
     run_formation(
         [chances, events = session_.events, earlier = session_.bets](const core::ProgressHooks& hooks, core::StopToken stop) {
             return core::best_chances_package_or_refusal(events, earlier, chances, hooks, stop);
         },
         [this, guarantee = chances.guarantee](const core::BestChancesPackage& package) {
-            const auto refused = core::apply_best_chances(session_, package, guarantee);
+            const auto refused = core::apply_best_chances(*model_.change(SessionModel::package), package, guarantee);
             show_stats(false);
             if (const auto& reached = session_.reached_chance)
                 show_result(QStringLiteral("Шанс пакета угадать не менее %1 событий: %2%")
@@ -148,7 +155,7 @@ void MainWindow::run_best_chances() {
 
 void MainWindow::run_return_maximising() {
     if (!session_.pool_rules) throw std::runtime_error("Задайте правила тотализатора: Пакет → Правила тотализатора");
-    core::ReturnMaximisingSettings value = core::return_maximising_settings(session_);
+    core::ReturnMaximisingSettings value = core::return_maximising_settings(*model_.change(0));
     value.clock = options_.progress_clock;
     run_formation(
         [value, rules = *session_.pool_rules, events = session_.events, earlier = session_.bets](
@@ -156,7 +163,7 @@ void MainWindow::run_return_maximising() {
             return core::return_maximising_package_or_refusal(events, earlier, rules, value, hooks, stop);
         },
         [this, stake = value.stake](const core::ReturnMaximisingPackage& package) {
-            const auto refused = core::apply_return_maximising(session_, package, stake);
+            const auto refused = core::apply_return_maximising(*model_.change(SessionModel::package), package, stake);
             show_stats(false);
             if (refused) throw std::runtime_error(*refused);
         });
@@ -170,7 +177,7 @@ void MainWindow::run_autoform(std::int64_t steps) {
         },
         [this, steps](const core::AutoformationResult& result) {
             // The cleaning before the pass takes lines out of the memo, a change of the package as well.
-            core::apply_autoformation(session_, result);
+            core::apply_autoformation(*model_.change(SessionModel::package), result);
             const core::AutoformationOutcome& outcome = result.outcome;
             if (!outcome.refusal.empty())
                 options_.platform.boxes->show_error(this, error_caption, QString::fromStdString(outcome.refusal));
@@ -204,7 +211,7 @@ void MainWindow::download_brief_system(const QString& url) {
                 return core::brief_body_bets(body, order, stake, hooks);
             },
             [this](const core::BriefBody& body) {
-                const core::BriefBodyOutcome outcome = core::apply_brief_body(session_, body);
+                const core::BriefBodyOutcome outcome = core::apply_brief_body(*model_.change(SessionModel::package), body);
                 show_stats(false);
                 if (outcome.status == core::PayloadStatus::no_system) request_system_list();
                 if (outcome.status == core::PayloadStatus::error) throw std::runtime_error(outcome.error);

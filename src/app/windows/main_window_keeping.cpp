@@ -4,12 +4,8 @@
 #include <QCloseEvent>
 #include <QUrl>
 
-#include "app/windows/conditions_window.h"
-#include "app/windows/distribution_window.h"
 #include "app/windows/main_window.h"
 #include "app/session/package_history.h"
-#include "app/windows/probability_editor_window.h"
-#include "app/windows/results_window.h"
 #include "app/windows/texts.h"
 #include "app/session/working_state_keeper.h"
 #include "core/pages/line_refresh.h"
@@ -18,27 +14,10 @@
 namespace morvalen::app {
 
 void MainWindow::set_up_keeping() {
-    PackageHistoryHooks hooks;
-    hooks.caption = [this] { return windowTitle(); };
-    hooks.show_line = [this](const core::LineFigures& figures) {
-        show_line_figures();
-        setWindowTitle(QString::fromStdString(figures.caption));
-    };
-    hooks.show_marks = [this] {
-        for (int e = 1; e <= core::event_count; ++e)
-            for (int o = 1; o <= core::outcome_count; ++o)
-                outcome_grid_->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(session_.events, e, o)));
-        outcome_grid_->update();
-        show_start_with(formation_panel_->start_with());
-        views_follow_line();
-    };
-    hooks.refresh = [this] {
-        if (distribution_ && distribution_->isVisible()) distribution_->hide();
-        show_stats(false);
-    };
-    hooks.note = [this](const QString& note) { add_caption_note(note); };
-    history_ = new PackageHistory(session_, *bet_memo_, std::move(hooks), this);
+    // What a step puts back reaches the grid and the auxiliary windows through the model.
+    history_ = new PackageHistory(model_, *bet_memo_, *this, this);
     history_->setObjectName(QStringLiteral("package_history"));
+    connect(history_, &PackageHistory::caption_note, this, &MainWindow::add_caption_note);
     connect(history_, &PackageHistory::changed, this, [this] {
         update_history_actions();
         state_changed();
@@ -48,8 +27,12 @@ void MainWindow::set_up_keeping() {
             if (!running()) guarded(command);
         };
     };
-    connect(menu_.undo, &QAction::triggered, this, unless_running([this] { history_->undo(); }));
-    connect(menu_.redo, &QAction::triggered, this, unless_running([this] { history_->redo(); }));
+    connect(menu_.undo, &QAction::triggered, this, unless_running([this] {
+        if (history_->undo()) after_restore();
+    }));
+    connect(menu_.redo, &QAction::triggered, this, unless_running([this] {
+        if (history_->redo()) after_restore();
+    }));
     connect(menu_.refresh_line, &QAction::triggered, this, unless_running([this] { request_line(); }));
     bet_memo_->add_menu_key(QKeyCombination(Qt::ControlModifier, Qt::Key_Z));
     bet_memo_->add_menu_key(QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z));
@@ -98,11 +81,13 @@ void MainWindow::restore_saved_state() {
     const core::FormationSettings settings = core::saved_settings(saved);
     // The memo first: the autoformation check that a restored method runs sees the restored list.
     bet_memo_->set_text_quietly(QString::fromStdString(saved.memo_text));
-    core::read_memo(saved.memo_text, session_.bets);
+    core::read_memo(saved.memo_text, model_.change(SessionModel::package)->bets);
     formation_panel_->show_settings(settings);
-    core::restore_conditions(saved, session_.conditions);
-    if (conditions_) conditions_->refresh();
-    session_.pool_rules = saved.pool_rules;
+    {
+        const SessionModel::Edit edit = model_.change(SessionModel::conditions | SessionModel::pool_rules);
+        core::restore_conditions(saved, edit->conditions);
+        edit->pool_rules = saved.pool_rules;
+    }
     if (keeper_) keeper_->hold_marks(saved);
     saved_state_.reset();
     restore_saved_marks();
@@ -119,15 +104,15 @@ void MainWindow::restore_saved_marks() {
     // Marks of a named line wait for a line to be read; then the names decide.
     if (!same_draw && !line_read_) return;
     if (same_draw) {
-        if (!core::any_marks(session_.events)) core::restore_marks(held, session_.events);
+        // The set probabilities come back with the marks.
+        if (!core::any_marks(session_.events))
+            core::restore_marks(held, model_.change(SessionModel::marks | SessionModel::probabilities)->events);
     } else {
         add_caption_note(QStringLiteral("отметки были сохранены для другого тиража"));
     }
     keeper_->drop_held_marks();
     outcome_grid_->update();
     show_start_with(formation_panel_->start_with());
-    // The set probabilities came back with the marks.
-    views_follow_line();
     show_stats(false);
     state_changed();
 }
@@ -140,30 +125,6 @@ core::WorkingState MainWindow::capture_state() {
     core::keep_conditions(session_.conditions, state);
     state.pool_rules = session_.pool_rules;
     return state;
-}
-
-void MainWindow::show_line_figures() {
-    const int chosen = probability_editor_ ? std::max(probability_editor_->selected_event(), 0) : 0;
-    if (probability_editor_) probability_editor_->clear_events();
-    for (int e = 1; e <= core::event_count; ++e) {
-        const QString name = QString::fromStdString(session_.events.event(e).name);
-        outcome_grid_->set_cell(0, e, name);
-        for (int o = 1; o <= core::outcome_count; ++o)
-            outcome_grid_->set_cell(o, e, QString::fromStdString(core::outcome_cell_text(session_.events, e, o)));
-        if (probability_editor_) probability_editor_->add_event(name);
-        if (distribution_) distribution_->set_event_name(e, name);
-    }
-    // The player stays on the event they were looking at.
-    if (probability_editor_) probability_editor_->select_event(chosen);
-    outcome_grid_->update();
-    views_follow_line();
-}
-
-void MainWindow::views_follow_line() {
-    if (probability_editor_) probability_editor_->show_current();
-    if (distribution_ && distribution_->isVisible()) distribution_->show_current();
-    if (auto* results = findChild<ResultsWindow*>(QStringLiteral("results_window")); results && results->isVisible())
-        results->show_current();
 }
 
 void MainWindow::show_line_failure(const QString& reason) {

@@ -1,7 +1,6 @@
 // The main window's summary: the package, variant and coverage lines, the result line and the foresight.
 #include "app/windows/main_window.h"
 
-#include "app/windows/conditions_window.h"
 #include "app/session/package_history.h"
 #include "app/windows/texts.h"
 #include "core/analysis/expected_return.h"
@@ -26,7 +25,6 @@ void MainWindow::show_stats(bool with_coverage) {
     package_summary_->setText(QString::fromStdString(view.package_line));
     variants_summary_->setText(QString::fromStdString(view.variants_line));
     coverage_summary_->setText(QString::fromStdString(view.coverage_line));
-    if (conditions_ && conditions_->isVisible()) conditions_->refresh_costs();
     menu_.filter_by_conditions->setEnabled(core::conditions_in_force(session_.conditions) && view.totals.package_bets > 0);
     show_unread_lines();
     if (!result_summary_->text().isEmpty() && session_.bets != result_list_) result_summary_->clear();

@@ -8,8 +8,8 @@
 
 namespace morvalen::app {
 
-NearestSystemsWindow::NearestSystemsWindow(const core::Session& session, QWidget* owner)
-    : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint), session_(session) {
+NearestSystemsWindow::NearestSystemsWindow(const SessionModel& model, QWidget* owner)
+    : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint), model_(model) {
     setObjectName(QStringLiteral("nearest_systems_window"));
     setWindowTitle(QStringLiteral("Ближайшие бриф-системы"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
@@ -28,11 +28,13 @@ NearestSystemsWindow::NearestSystemsWindow(const core::Session& session, QWidget
     note_->setContentsMargins(6, 6, 6, 6);
     static_cast<QBoxLayout*>(layout())->insertWidget(0, note_);
     note_->hide();
+    connect(&model_, &SessionModel::brief_systems_listed, this,
+            [this](int m1, int m2) { show_nearest_systems(m1, m2); });
     hide();
 }
 
 void NearestSystemsWindow::show_nearest_systems(int m1, int m2) {
-    const auto rows = core::nearest_system_rows(session_.brief_systems, m1, m2);
+    const auto rows = core::nearest_system_rows(session().brief_systems, m1, m2);
 
     // Each filling replaces the whole grid.
     systems_grid_->set_column_count(2);

@@ -47,8 +47,8 @@ constexpr int side_panel_width = 145;
 
 }  // namespace
 
-ProbabilityEditorWindow::ProbabilityEditorWindow(core::EventTable& events, QWidget* owner)
-    : QWidget(owner, Qt::Window), events_(events) {
+ProbabilityEditorWindow::ProbabilityEditorWindow(SessionModel& model, QWidget* owner)
+    : QWidget(owner, Qt::Window), model_(model) {
     setObjectName(QStringLiteral("probability_editor_window"));
     setWindowTitle(QStringLiteral("Редактирование вероятностей исходов (мышкой)"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
@@ -56,7 +56,7 @@ ProbabilityEditorWindow::ProbabilityEditorWindow(core::EventTable& events, QWidg
     resize(1000, 420);
     changed_.setSingleShot(true);
     changed_.setInterval(120);
-    connect(&changed_, &QTimer::timeout, this, &ProbabilityEditorWindow::set_probabilities_changed);
+    connect(&changed_, &QTimer::timeout, this, [this] { model_.announce(SessionModel::probabilities); });
 
     side_panel_ = new QWidget(this);
     side_panel_->setObjectName(QStringLiteral("side_panel"));
@@ -86,7 +86,33 @@ ProbabilityEditorWindow::ProbabilityEditorWindow(core::EventTable& events, QWidg
     layout->setSpacing(0);
     layout->addWidget(side_panel_);
     layout->addWidget(chart_view_, 1);
+    follow_model();
     hide();
+}
+
+void ProbabilityEditorWindow::follow_model() {
+    connect(&model_, &SessionModel::line_read, this, &ProbabilityEditorWindow::on_line_read);
+    connect(&model_, &SessionModel::line_changed, this, &ProbabilityEditorWindow::on_line_changed);
+    connect(&model_, &SessionModel::probabilities_changed, this, [this] { show_current(); });
+}
+
+void ProbabilityEditorWindow::on_line_read(const QStringList& names, bool complete) {
+    end_drag();
+    clear_events();
+    // The whole name: the home team alone does not say which match it is.
+    for (const QString& name : names) add_event(name);
+    if (!complete) return;
+    select_event(0);
+    show_current();
+}
+
+void ProbabilityEditorWindow::on_line_changed() {
+    const int chosen = std::max(selected_event(), 0);
+    clear_events();
+    for (int e = 1; e <= core::event_count; ++e) add_event(QString::fromStdString(session().events.event(e).name));
+    // The player stays on the event they were looking at.
+    select_event(chosen);
+    show_current();
 }
 
 void ProbabilityEditorWindow::build_chart() {
@@ -195,7 +221,7 @@ void ProbabilityEditorWindow::show_event_curves(int event_index) {
     if (event_index < 0 || event_index >= core::event_count) return;
     QList<QPointF> quotes, pool, settings;
     for (int o = 1; o <= core::outcome_count; ++o) {
-        const core::OutcomeCell& cell = events_.cell(event_index + 1, o);
+        const core::OutcomeCell& cell = session().events.cell(event_index + 1, o);
         const auto x = static_cast<qreal>(o - 1);
         quotes.append({x, percent(cell.quote_probability)});
         pool.append({x, percent(cell.pool_probability)});
@@ -215,7 +241,8 @@ void ProbabilityEditorWindow::on_event_chosen() { show_event_curves(selected_eve
 void ProbabilityEditorWindow::apply_preset(core::ProbabilityPreset preset) {
     const int e = selected_event();
     if (e < 0) return;
-    core::apply_preset(events_, e + 1, preset);
+    // Announced with the burst's rest, as a drag is.
+    core::apply_preset(model_.change(0)->events, e + 1, preset);
     on_event_chosen();
     changed_.start();
 }
@@ -228,7 +255,7 @@ void ProbabilityEditorWindow::begin_drag(int point_index, int y) {
 void ProbabilityEditorWindow::drag_to(int y) {
     const int e = selected_event();
     if (drag_point_ < 0 || e < 0) return;
-    if (!core::drag_step(events_, e + 1, drag_point_ + 1, drag_last_y_, y, pixels_per_percent())) return;
+    if (!core::drag_step(model_.change(0)->events, e + 1, drag_point_ + 1, drag_last_y_, y, pixels_per_percent())) return;
     drag_last_y_ = y;
     refresh_set_curve(e);
     changed_.start();
@@ -237,7 +264,7 @@ void ProbabilityEditorWindow::drag_to(int y) {
 void ProbabilityEditorWindow::refresh_set_curve(int event_index) {
     QList<QPointF> settings;
     for (int o = 1; o <= core::outcome_count; ++o) {
-        const core::Currency value = events_.cell(event_index + 1, o).setting_probability;
+        const core::Currency value = session().events.cell(event_index + 1, o).setting_probability;
         settings.append({static_cast<qreal>(o - 1), percent(value)});
         shown_settings_[static_cast<std::size_t>(o - 1)] = value;
     }

@@ -16,6 +16,7 @@
 
 #include "app/widgets/link_label.h"
 #include "app/widgets/probability_chart_view.h"
+#include "app/session/session_model.h"
 #include "core/model/event_table.h"
 #include "core/analysis/probability_drag.h"
 
@@ -24,10 +25,11 @@ namespace morvalen::app {
 class ProbabilityEditorWindow : public QWidget {
     Q_OBJECT
 public:
-    // Reads the three probabilities of the table and writes only its set probabilities.
-    ProbabilityEditorWindow(core::EventTable& events, QWidget* owner);
+    // Reads the three probabilities of the session's table and writes only its set probabilities;
+    // follows the line as the model announces it.
+    ProbabilityEditorWindow(SessionModel& model, QWidget* owner);
 
-    // The event chooser, as the line reading fills it.
+    // The event chooser, as a line read fills it.
     void clear_events();
     void add_event(const QString& short_name);
     int event_items() const;
@@ -57,17 +59,19 @@ public:
     const QValueAxis& vertical_axis() const { return *vertical_axis_; }
     const QBarCategoryAxis& outcome_axis() const { return *outcome_axis_; }
 
-Q_SIGNALS:
-    // A drag or a preset wrote set probabilities of the table; a drag is heard once it rests a moment.
-    void set_probabilities_changed();
-
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void build_chart();
-    // A drag writes at every mouse move: listeners, who may recompute much, hear once a burst ends.
+    void follow_model();
+    // A line page read: its names fill the chooser afresh; a whole page selects the first event.
+    void on_line_read(const QStringList& names, bool complete);
+    // The figures or names changed in place: the chooser is relabelled and the player keeps the event.
+    void on_line_changed();
+    // A drag writes at every mouse move: the model announces the change once a burst rests a moment,
+    // since listeners may recompute much.
     QTimer changed_;
     // Loads the three curves of the 0-based event.
     void show_event_curves(int event_index);
@@ -81,7 +85,9 @@ private:
     void fit_vertical_axis();
     void place_value_marks();
 
-    core::EventTable& events_;
+    const core::Session& session() const { return model_.session(); }
+
+    SessionModel& model_;
     QWidget* side_panel_ = nullptr;
     QGroupBox* event_chooser_ = nullptr;
     QButtonGroup* items_ = nullptr;

@@ -84,13 +84,22 @@ QString chances_text(const core::ChancesReport& report) {
     return text;
 }
 
-ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner, std::function<QString(int)> memo_line)
-    : QWidget(owner, Qt::Window), session_(session), memo_line_(std::move(memo_line)) {
+ResultsWindow::ResultsWindow(const SessionModel& model, QWidget* owner, std::function<QString(int)> memo_line)
+    : QWidget(owner, Qt::Window), model_(model), memo_line_(std::move(memo_line)) {
     setObjectName(QStringLiteral("results_window"));
     setWindowTitle(QStringLiteral("Проверка пакета по результатам"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     resize(1000, 560);
+    QGridLayout* choice_row = build_choosers();
+    build_hit_tables();
+    build_chance_tables();
+    build_notes();
+    lay_out(choice_row);
+    follow_model();
+    hide();
+}
 
+QGridLayout* ResultsWindow::build_choosers() {
     auto* choice_row = new QGridLayout;
     choice_row->setHorizontalSpacing(6);
     auto* results_caption = new QLabel(QStringLiteral("Результаты"), this);
@@ -114,23 +123,26 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner, std::
         choice_row->addWidget(chooser, 1, e);
     }
     choice_row->setColumnStretch(core::event_count + 1, 1);
+    return choice_row;
+}
 
+StringGrid* ResultsWindow::make_grid(const char* name, int columns, int rows) {
     QFont bold(QStringLiteral("Tahoma"), 8);
     bold.setBold(true);
-    const auto make_grid = [&](const char* name, int columns, int rows) {
-        auto* grid = new StringGrid(columns, rows);
-        grid->setObjectName(QLatin1String(name));
-        grid->setFont(bold);
-        grid->set_fixed(1, 1);
-        grid->default_drawing = false;
-        grid->set_default_column_width(44);
-        grid->set_default_row_height(20);
-        grid->draw_cell = [this, grid](QPainter& painter, int column, int row, const QRect& rect) {
-            draw_cell(*grid, painter, column, row, rect);
-        };
-        return grid;
+    auto* grid = new StringGrid(columns, rows);
+    grid->setObjectName(QLatin1String(name));
+    grid->setFont(bold);
+    grid->set_fixed(1, 1);
+    grid->default_drawing = false;
+    grid->set_default_column_width(44);
+    grid->set_default_row_height(20);
+    grid->draw_cell = [this, grid](QPainter& painter, int column, int row, const QRect& rect) {
+        draw_cell(*grid, painter, column, row, rect);
     };
+    return grid;
+}
 
+void ResultsWindow::build_hit_tables() {
     // Columns: the row caption, 8 to 0 hits, all single bets.
     package_hits_ = make_grid("package_hits", hit_columns + 2, 3);
     package_hits_->set_cell(0, 0, QStringLiteral("Совпадений"));
@@ -152,7 +164,9 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner, std::
     line_hits_->setToolTip(QStringLiteral("Ценность ставки — её вероятность по заданным вероятностям, делённая на "
                                           "популярность (произведение долей пула); у купона — от наименьшей до наибольшей "
                                           "ценности его одиночных ставок. Выше 1 — толпа ставку недооценивает."));
+}
 
+void ResultsWindow::build_chance_tables() {
     // Columns: the row caption, at least 8 down to at least 2 hits.
     chances_ = make_grid("chances", core::event_count, 2);
     chances_->set_cell(0, 0, QStringLiteral("Не менее"));
@@ -168,6 +182,9 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner, std::
     tier_returns_->set_cell(0, 2, QStringLiteral("Ожидаемая сумма"));
     tier_returns_->set_default_column_width(80);
     tier_returns_->set_column_width(0, 150);
+}
+
+void ResultsWindow::build_notes() {
     returns_caption_ = new QLabel(QStringLiteral("Выигрыш пакета по разрядам тотализатора: вероятность выиграть в разряде "
                                                  "и ожидаемая сумма выигрыша в нём"), this);
     returns_caption_->setObjectName(QStringLiteral("returns_caption"));
@@ -188,7 +205,9 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner, std::
     unread_note_->setWordWrap(true);
     unread_note_->setStyleSheet(QStringLiteral("color: #a00000"));
     unread_note_->hide();
+}
 
+void ResultsWindow::lay_out(QGridLayout* choice_row) {
     lines_area_ = new QScrollArea(this);
     lines_area_->setFrameShape(QFrame::NoFrame);
     lines_area_->setWidget(line_hits_);
@@ -209,26 +228,43 @@ ResultsWindow::ResultsWindow(const core::Session& session, QWidget* owner, std::
     layout->addWidget(returns_caption_);
     layout->addWidget(tier_returns_, 0, Qt::AlignLeft);
     layout->addWidget(return_note_);
-    hide();
+}
+
+void ResultsWindow::follow_model() {
+    connect(&model_, &SessionModel::line_read, this, [this](const QStringList&, bool complete) {
+        chances_stale_ = returns_stale_ = true;
+        if (complete) line_changed();
+    });
+    connect(&model_, &SessionModel::line_changed, this, [this] {
+        chances_stale_ = returns_stale_ = true;
+        line_changed();
+    });
+    for (auto signal : {&SessionModel::package_changed, &SessionModel::probabilities_changed})
+        connect(&model_, signal, this, [this] { chances_stale_ = returns_stale_ = true; });
+    for (auto signal : {&SessionModel::pool_rules_changed, &SessionModel::settings_changed})
+        connect(&model_, signal, this, [this] { returns_stale_ = true; });
+}
+
+void ResultsWindow::line_changed() {
+    if (isVisible()) show_current();
 }
 
 void ResultsWindow::show_event_captions() {
     // The whole name over its chooser, broken at " - " so that the column stays narrow.
     for (int e = 1; e <= core::event_count; ++e) {
-        QString name = QString::fromStdString(session_.events.event(e).name);
+        QString name = QString::fromStdString(session().events.event(e).name);
         name.replace(QStringLiteral(" - "), QStringLiteral(" -\n"));
         QString caption = QString::number(e);
         if (!name.isEmpty()) caption += QStringLiteral(". ") + name;
         event_captions_[static_cast<std::size_t>(e - 1)]->setText(caption);
-        event_captions_[static_cast<std::size_t>(e - 1)]->setToolTip(QString::fromStdString(session_.events.event(e).name));
+        event_captions_[static_cast<std::size_t>(e - 1)]->setToolTip(QString::fromStdString(session().events.event(e).name));
     }
 }
 
 void ResultsWindow::show_current() {
     show_event_captions();
     show_hits();
-    show_chances_if_changed();
-    show_returns_if_changed();
+    show_stale_figures();
 }
 
 void ResultsWindow::open() {
@@ -248,7 +284,7 @@ void ResultsWindow::show_hits() {
         complete = complete && index >= 0;
         results.columns[static_cast<std::size_t>(e - 1)] = index + 1;
     }
-    const core::BetList& bets = session_.bets;
+    const core::BetList& bets = session().bets;
     // Lines that do not read whole count nothing here, as in the distribution; they are named instead.
     const core::BetList whole = core::whole_bets_only(bets);
     const core::UnreadLines unread = core::unread_lines(bets);
@@ -259,8 +295,8 @@ void ResultsWindow::show_hits() {
     std::optional<core::PackageHits> hits;
     if (complete) hits = core::package_hits(whole, results);
     // Values need both figures of every event; without a line there is nothing to compare.
-    const bool values_known = !core::probability_refusal(session_.events, {}) && !core::pool_share_refusal(session_.events);
-    const core::CrowdValues values = core::crowd_values(session_.events);
+    const bool values_known = !core::probability_refusal(session().events, {}) && !core::pool_share_refusal(session().events);
+    const core::CrowdValues values = core::crowd_values(session().events);
 
     for (int k = core::event_count; k >= 0; --k) {
         const int column = column_of_hits(k, 1);
@@ -299,27 +335,20 @@ void ResultsWindow::show_hits() {
 bool ResultsWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
         show_hits();
-        show_chances_if_changed();
-        show_returns_if_changed();
+        show_stale_figures();
     }
     return QWidget::event(event);
 }
 
-void ResultsWindow::show_chances_if_changed() {
-    std::vector<core::Currency> probabilities;
-    probabilities.reserve(core::event_count * core::outcome_count);
-    for (int e = 1; e <= core::event_count; ++e)
-        for (int o = 1; o <= core::outcome_count; ++o) probabilities.push_back(session_.events.cell(e, o).setting_probability);
+void ResultsWindow::show_stale_figures() {
     // The exact chances of a large package take a noticeable moment; unchanged inputs keep them.
-    if (chances_shown_ && probabilities == chances_probabilities_ && session_.bets == chances_bets_) return;
-    chances_bets_ = session_.bets;
-    chances_probabilities_ = std::move(probabilities);
-    chances_shown_ = true;
-    show_chances();
+    if (chances_stale_) show_chances();
+    if (returns_stale_) show_returns();
+    chances_stale_ = returns_stale_ = false;
 }
 
 void ResultsWindow::show_chances() {
-    const core::ChancesReport report = core::package_chances(core::whole_bets_only(session_.bets), session_.events);
+    const core::ChancesReport report = core::package_chances(core::whole_bets_only(session().bets), session().events);
     const bool estimated = report.chances && !report.chances->exact;
     chances_->set_row_count(estimated ? 3 : 2);
     if (estimated) chances_->set_cell(0, 2, QStringLiteral("Погрешность, %"));
@@ -333,21 +362,8 @@ void ResultsWindow::show_chances() {
     chances_note_->setText(chances_text(report));
 }
 
-void ResultsWindow::show_returns_if_changed() {
-    ReturnInputs inputs{session_.bets, {}, session_.pool_rules, session_.settings.stake.currency()};
-    inputs.figures.reserve(2 * core::event_count * core::outcome_count);
-    for (int e = 1; e <= core::event_count; ++e)
-        for (int o = 1; o <= core::outcome_count; ++o) {
-            inputs.figures.push_back(session_.events.cell(e, o).setting_probability);
-            inputs.figures.push_back(session_.events.cell(e, o).pool_probability);
-        }
-    if (returns_shown_ == inputs) return;
-    returns_shown_ = std::move(inputs);
-    show_returns();
-}
-
 void ResultsWindow::show_returns() {
-    const std::optional<core::PoolRules>& rules = session_.pool_rules;
+    const std::optional<core::PoolRules>& rules = session().pool_rules;
     tier_returns_->setVisible(rules.has_value());
     if (!rules) {
         tier_returns_->set_column_count(1);
@@ -360,7 +376,7 @@ void ResultsWindow::show_returns() {
     core::ReturnOptions options;
     options.exact_pair_limit = 20'000'000;
     const core::ReturnReport report =
-        core::expected_return(session_.bets, session_.events, *rules, session_.settings.stake.currency(), options);
+        core::expected_return(session().bets, session().events, *rules, session().settings.stake.currency(), options);
     std::vector<int> tiers;
     for (int k = core::event_count; k >= core::lowest_paying_tier; --k)
         if (rules->tier_listed[static_cast<std::size_t>(k)]) tiers.push_back(k);

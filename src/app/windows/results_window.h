@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QScrollArea>
 #include <QWidget>
@@ -17,7 +18,7 @@
 #include "core/analysis/expected_return.h"
 #include "core/analysis/package_chances.h"
 #include "core/analysis/results_check.h"
-#include "core/model/session.h"
+#include "app/session/session_model.h"
 
 namespace morvalen::app {
 
@@ -27,7 +28,7 @@ public:
     // Reads the session's bet list and event table; changes nothing outside itself.
     // memo_line gives the memo's text of a line (0-based), so that a line the list could not read whole
     // is shown as the player wrote it.
-    ResultsWindow(const core::Session& session, QWidget* owner, std::function<QString(int)> memo_line = {});
+    ResultsWindow(const SessionModel& model, QWidget* owner, std::function<QString(int)> memo_line = {});
 
     // The menu command: event names and the chances as they are now, then the window shown. The
     // chosen results stay from the last opening.
@@ -44,18 +45,29 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    // The chances when the list or the set probabilities differ from the ones last shown.
-    void show_chances_if_changed();
+    // The steps of the construction: the result choosers, the four tables, the notes, their layout.
+    QGridLayout* build_choosers();
+    StringGrid* make_grid(const char* name, int columns, int rows);
+    void build_hit_tables();
+    void build_chance_tables();
+    void build_notes();
+    void lay_out(QGridLayout* choice_row);
+    // A shown window follows the line at once; the package, the probabilities, the rules and the
+    // stake are taken up when the player comes back to it, since the chances of a large package take
+    // a noticeable moment.
+    void follow_model();
+    void line_changed();
+    // The chances and the return, when what they are computed from changed since they were shown.
+    void show_stale_figures();
     void show_chances();
-    // The expected return and the per-tier table when the package, the line, the rules or the stake
-    // differ from the ones last shown.
-    void show_returns_if_changed();
     void show_returns();
     void draw_cell(StringGrid& grid, QPainter& painter, int column, int row, const QRect& rect);
 
     void show_event_captions();
 
-    const core::Session& session_;
+    const core::Session& session() const { return model_.session(); }
+
+    const SessionModel& model_;
     std::function<QString(int)> memo_line_;
     std::vector<bool> unread_rows_;             // rows of line_hits_ whose line does not read whole
     QLabel* unread_note_ = nullptr;
@@ -67,21 +79,12 @@ private:
     QLabel* missing_results_hint_ = nullptr;    // shown while results are missing
     QLabel* chances_note_ = nullptr;            // the expected 8-hit bets, or why there are no chances
     QScrollArea* lines_area_ = nullptr;
-    core::BetList chances_bets_;
-    std::vector<core::Currency> chances_probabilities_;
-    bool chances_shown_ = false;
+    // What the chances and the return are computed from changed since they were shown.
+    bool chances_stale_ = true;
+    bool returns_stale_ = true;
     QLabel* returns_caption_ = nullptr;
     StringGrid* tier_returns_ = nullptr;        // per paying tier: the chance of a prize, its expected amount
     QLabel* return_note_ = nullptr;             // the expected return, or why it is not computed
-    // What the return shown was computed from.
-    struct ReturnInputs {
-        core::BetList bets;
-        std::vector<core::Currency> figures;  // set probabilities and pool shares
-        std::optional<core::PoolRules> rules;
-        core::Currency stake;
-        bool operator==(const ReturnInputs&) const = default;
-    };
-    std::optional<ReturnInputs> returns_shown_;
 };
 
 // The value column of a memo line: its single bet's value, or from the lowest to the highest value

@@ -203,7 +203,7 @@ TEST(FormationPanel, SensationsAndRandomDrawingAppendThroughTheLink) {
 
     h.find<QComboBox>("method")->setCurrentIndex(2);
     h.find<QSpinBox>("repeat_count")->setValue(3);
-    h.window->session().bets.clear();
+    h.window->model().change(SessionModel::package)->bets.clear();
     h.memo_edit()->clear();
     h.add_to_list();
     EXPECT_LE(h.window->session().bets.size(), 3U);

@@ -57,7 +57,7 @@ TEST(AuxWindowsFromMainWindow, ProbabilityLinkOpensTheEditorThatWritesTheSetProb
     ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
 
     QTest::mouseClick(h.find<LinkLabel>("uniform_preset"), Qt::LeftButton);
-    core::EventTable& events = h.window->session().events;
+    const core::EventTable& events = h.window->session().events;
     for (int o = 1; o <= 17; ++o) EXPECT_EQ(events.cell(1, o).setting_probability.ten_thousandths(), 58824);
     EXPECT_EQ(editor->value_marks(), QStringList(17, "5.9"));
     EXPECT_EQ(events.cell(2, 1).setting_probability.ten_thousandths(), 125000);
@@ -93,9 +93,11 @@ TEST(AuxWindowsFromMainWindow, PackageMenuShowsTheDistributionOfTheList) {
 TEST(AuxWindowsFromMainWindow, ListPageShowsTheNearestSystems) {
     Harness h;
     h.fetcher->answer(demo_line_page());
-    core::Session& session = h.window->session();
-    session.expansion_order[0].marked = 3;
-    session.expansion_order[1].marked = 2;
+    {
+        const SessionModel::Edit edit = h.window->model().change(0);
+        edit->expansion_order[0].marked = 3;
+        edit->expansion_order[1].marked = 2;
+    }
     h.window->request_system_list();
     const auto record = [](core::MarkedCounts counts, int bets) {
         return std::to_string(core::signature_of(7, counts)) + ";" + std::to_string(bets) + "|";

@@ -119,5 +119,28 @@ TEST(ConditionsWindow, TheFilterIsOneUndoStepAndAutoformationStaysInside) {
     EXPECT_FALSE(find_in<QCheckBox>(*window, "conditions_enabled")->isChecked());
 }
 
+// The costs follow the marks through the model: at once while the window is open, and on its next
+// showing after a change made while it was hidden (here an undo of a click).
+TEST(ConditionsWindow, TheCostsFollowTheMarksShownOrHidden) {
+    Harness h;
+    mark_three(h);
+    ConditionsWindow* window = build_set(h);
+    auto* note = find_in<QLabel>(*window, "cost_note");
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("Точный расчёт по 6561 вариантам"))) << note->text().toStdString();
+
+    // A fourth outcome in event 1: 4 × 3^7 variants.
+    h.click_cell(2, 1);
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("Точный расчёт по 8748 вариантам"))) << note->text().toStdString();
+    // At most two away wins: 384 variants without one, 1472 with one, 2464 with two.
+    EXPECT_EQ(find_in<QTableWidget>(*window, "cost_table")->item(0, 1)->text(), "4320");
+
+    window->hide();
+    h.find<QAction>("undo")->trigger();
+    EXPECT_EQ(core::marked_count(h.window->session().events, 1), 3);
+    h.find<QAction>("show_conditions")->trigger();
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("Точный расчёт по 6561 вариантам"))) << note->text().toStdString();
+    EXPECT_EQ(find_in<QTableWidget>(*window, "cost_table")->item(0, 1)->text(), "3072");
+}
+
 }  // namespace
 }  // namespace morvalen::app::testing

@@ -25,15 +25,16 @@ core::BetEntry entry(std::initializer_list<std::initializer_list<int>> columns_p
 class DistributionWindowTest : public test::QtTest {
 protected:
     void SetUp() override {
-        session.events = test::sample_line();
-        window = std::make_unique<DistributionWindow>(session, nullptr);
+        model.change(SessionModel::line)->events = test::sample_line();
+        window = std::make_unique<DistributionWindow>(model, nullptr);
         for (int e = 1; e <= 8; ++e)
             window->set_event_name(e, QString::fromStdString(core::short_event_name(session.events.event(e).name)));
     }
     StringGrid& grid() const { return *window->findChild<StringGrid*>(QStringLiteral("counts_grid")); }
     QString cell(int column, int row) const { return grid().cell(column, row); }
 
-    core::Session session;
+    SessionModel model;
+    const core::Session& session = model.session();
     std::unique_ptr<DistributionWindow> window;
 };
 
@@ -45,7 +46,7 @@ void add_package(core::Session& session) {
 }
 
 TEST_F(DistributionWindowTest, MenuCommandShowsCountsAndSharesOfThePackage) {
-    add_package(session);
+    add_package(*model.change(SessionModel::package));
     window->open();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Распределение ставок пакета по исходам"));
@@ -75,16 +76,19 @@ TEST_F(DistributionWindowTest, EmptyOrUncountedPackagesLeaveTheCellsEmpty) {
 
     core::BetEntry unread = entry({{1}, {1}, {1}, {1}, {1}, {1}, {1}, {1}});
     unread.bet_count = 0;
-    session.bets = {unread, unread};
+    model.change(SessionModel::package)->bets = {unread, unread};
     window->open();
     EXPECT_EQ(cell(1, 1), QString());
 }
 
 TEST_F(DistributionWindowTest, AnOpenWindowKeepsItsFiguresUntilShownAgain) {
-    add_package(session);
+    add_package(*model.change(SessionModel::package));
     window->open();
-    session.bets.clear();
-    session.bets.push_back(entry({{5}, {5}, {5}, {5}, {5}, {5}, {5}, {5}}));
+    {
+        const SessionModel::Edit edit = model.change(SessionModel::package);
+        edit->bets.clear();
+        edit->bets.push_back(entry({{5}, {5}, {5}, {5}, {5}, {5}, {5}, {5}}));
+    }
     window->open();  // already open: only the header is rewritten
     EXPECT_EQ(cell(1, 1), QStringLiteral("3(38%)"));
     EXPECT_EQ(cell(5, 1), QString());
@@ -98,7 +102,7 @@ TEST_F(DistributionWindowTest, AnOpenWindowKeepsItsFiguresUntilShownAgain) {
 // Opening fits every column to its widest text, with a floor that keeps a full figure readable;
 // columns never narrow afterwards.
 TEST_F(DistributionWindowTest, OpeningFitsColumnsToTheirTextsAndTheyNeverNarrow) {
-    add_package(session);
+    add_package(*model.change(SessionModel::package));
     window->open();
     QFont normal(QStringLiteral("Tahoma"), 8);
     const int name_width = QFontMetrics(normal).horizontalAdvance(QStringLiteral("Бавария"));
@@ -110,7 +114,7 @@ TEST_F(DistributionWindowTest, OpeningFitsColumnsToTheirTextsAndTheyNeverNarrow)
     EXPECT_EQ(grid().column_width(1), wide);
 
     window->hide();
-    session.bets.clear();
+    model.change(SessionModel::package)->bets.clear();
     window->open();
     (void)window->grab();
     EXPECT_EQ(grid().column_width(1), wide);

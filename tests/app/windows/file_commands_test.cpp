@@ -6,8 +6,12 @@
 #include <map>
 
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QRadioButton>
 
 #include "../files_harness.h"
+#include "app/widgets/string_grid.h"
+#include "app/windows/probability_editor_window.h"
 
 namespace morvalen::app::testing {
 namespace {
@@ -176,9 +180,12 @@ TEST(QuotesFile, SavesAndLoadsBackNamesFiguresCellsAndCaption) {
     EXPECT_TRUE(file_lines[0].contains("\t12.5\t13.5\t"));
 
     // A different line is in the window when the file is loaded back.
-    core::EventTable& events = h.window->session().events;
-    events.cell(3, 5).quote_probability = core::Currency::from_ten_thousandths(10000);
-    events.cell(3, 5).setting_probability = core::Currency::from_ten_thousandths(20000);
+    const core::EventTable& events = h.window->session().events;
+    {
+        const SessionModel::Edit edit = h.window->model().change(SessionModel::line);
+        edit->events.cell(3, 5).quote_probability = core::Currency::from_ten_thousandths(10000);
+        edit->events.cell(3, 5).setting_probability = core::Currency::from_ten_thousandths(20000);
+    }
     h.grid()->set_cell(0, 3, QStringLiteral("Другое"));
     h.window->setWindowTitle(QStringLiteral("другой заголовок"));
     h.dialogs.open_answers = {h.path(QStringLiteral("line.ctr"))};
@@ -208,9 +215,12 @@ TEST(QuotesFile, UndoTakesALoadBackAndRedoLoadsItAgain) {
     const QString caption = h.window->windowTitle();
     h.dialogs.save_answers = {h.path(QStringLiteral("line"))};
     h.action("save_quotes")->trigger();
-    core::EventTable& events = h.window->session().events;
-    events.cell(3, 5).quote_probability = core::Currency::from_ten_thousandths(10000);
-    events.event(3).name = "Другое";
+    const core::EventTable& events = h.window->session().events;
+    {
+        const SessionModel::Edit edit = h.window->model().change(SessionModel::line);
+        edit->events.cell(3, 5).quote_probability = core::Currency::from_ten_thousandths(10000);
+        edit->events.event(3).name = "Другое";
+    }
     h.grid()->set_cell(0, 3, QStringLiteral("Другое"));
     h.window->setWindowTitle(QStringLiteral("другой заголовок"));
     h.dialogs.open_answers = {h.path(QStringLiteral("line.ctr"))};
@@ -251,6 +261,38 @@ TEST(QuotesFile, BrokenFileShowsTheMessageAndKeepsWhatWasRead) {
     EXPECT_EQ(h.boxes.boxes[1].text, "Неверный формат загружаемого файла");
     h.action("load_quotes")->trigger();  // cancelled: nothing more
     EXPECT_EQ(h.boxes.boxes.size(), 2u);
+}
+
+// The open auxiliary windows hear of a quotes load and of its undo from the session model: the
+// editor's chooser, the distribution's names and the results check's captions follow both.
+TEST(QuotesFile, ALoadAndItsUndoRenameTheEventsInTheOpenAuxiliaryWindows) {
+    FilesHarness h;
+    h.load_demo_line();
+    h.dialogs.save_answers = {h.path(QStringLiteral("line"))};
+    h.action("save_quotes")->trigger();
+    // Another name for event 3, as another line would bring.
+    h.window->model().change(SessionModel::line)->events.event(3).name = "Другое";
+    auto* editor = find_in<ProbabilityEditorWindow>(*h.window, "probability_editor_window");
+    editor->show();
+    h.action("show_distribution")->trigger();
+    h.action("check_results")->trigger();
+    const auto chooser_name = [&] { return find_in<QGroupBox>(*editor, "event_chooser")->findChildren<QRadioButton*>().at(2)->text(); };
+    const auto distribution_name = [&] { return find_in<StringGrid>(*h.window, "counts_grid")->cell(0, 3); };
+    const auto results_caption = [&] { return find_in<QLabel>(*h.window, "event_caption_3")->text(); };
+    ASSERT_EQ(chooser_name(), "Другое");
+    ASSERT_EQ(distribution_name(), "Другое");
+    ASSERT_EQ(results_caption(), "3. Другое");
+
+    h.dialogs.open_answers = {h.path(QStringLiteral("line.ctr"))};
+    h.action("load_quotes")->trigger();
+    EXPECT_EQ(chooser_name(), "Команда 3 - Соперник 3");
+    EXPECT_EQ(distribution_name(), "Команда 3 - Соперник 3");
+    EXPECT_EQ(results_caption(), "3. Команда 3 -\nСоперник 3");
+
+    h.action("undo")->trigger();
+    EXPECT_EQ(chooser_name(), "Другое");
+    EXPECT_EQ(distribution_name(), "Другое");
+    EXPECT_EQ(results_caption(), "3. Другое");
 }
 
 }  // namespace

@@ -13,15 +13,15 @@ class NearestSystemsWindowTest : public test::QtTest {
 protected:
     void SetUp() override {
         // The player's two largest marked counts are 3 and 2.
-        session.expansion_order[0].marked = 3;
-        session.expansion_order[1].marked = 2;
-        window = std::make_unique<NearestSystemsWindow>(session, nullptr);
+        model.change(0)->expansion_order[0].marked = 3;
+        model.change(0)->expansion_order[1].marked = 2;
+        window = std::make_unique<NearestSystemsWindow>(model, nullptr);
     }
-    void add(core::MarkedCounts counts, std::int32_t bets) { session.brief_systems.push_back({counts, bets}); }
+    void add(core::MarkedCounts counts, std::int32_t bets) { model.change(0)->brief_systems.push_back({counts, bets}); }
     StringGrid& grid() const { return *window->findChild<StringGrid*>(QStringLiteral("systems_grid")); }
     QString cell(int column, int row) const { return grid().cell(column, row); }
 
-    core::Session session;
+    SessionModel model;
     std::unique_ptr<NearestSystemsWindow> window;
 };
 
@@ -57,7 +57,7 @@ TEST_F(NearestSystemsWindowTest, ExactShapesFirstAndOthersOnlyWhenFewerThanFour)
     EXPECT_EQ(cell(1, 5), QStringLiteral("81"));
 
     // With five exact shapes the near ones are left out, and the grid is replaced whole.
-    session.brief_systems.clear();
+    model.change(0)->brief_systems.clear();
     for (std::int32_t bets = 1; bets <= 5; ++bets) add({3, 2, 1, 1, 1, 1, 1, 1}, bets);
     add({3, 3, 1, 1, 1, 1, 1, 1}, 9);
     window->show_nearest_systems();
@@ -66,8 +66,8 @@ TEST_F(NearestSystemsWindowTest, ExactShapesFirstAndOthersOnlyWhenFewerThanFour)
 }
 
 TEST_F(NearestSystemsWindowTest, PaintingWidensAColumnToALongFormula) {
-    session.expansion_order[0].marked = 17;
-    session.expansion_order[1].marked = 2;
+    model.change(0)->expansion_order[0].marked = 17;
+    model.change(0)->expansion_order[1].marked = 2;
     add({17, 2, 2, 2, 2, 2, 2, 2}, 1000000);
     window->show_nearest_systems();
     const QString formula = QStringLiteral("1 по 17 + 7 по 2");

@@ -19,8 +19,8 @@ using test::raw;
 class ProbabilityEditorTest : public test::QtTest {
 protected:
     void SetUp() override {
-        events = test::sample_line();
-        window = std::make_unique<ProbabilityEditorWindow>(events, nullptr);
+        model.change(SessionModel::line)->events = test::sample_line();
+        window = std::make_unique<ProbabilityEditorWindow>(model, nullptr);
         // What the line reading does: one chooser item per event, then the first selected.
         window->clear_events();
         for (int e = 1; e <= core::event_count; ++e)
@@ -49,7 +49,8 @@ protected:
         QTest::mousePress(chart(), Qt::LeftButton, {}, window->set_point_position(index));
     }
 
-    core::EventTable events;
+    SessionModel model;
+    const core::EventTable& events = model.session().events;
     std::unique_ptr<ProbabilityEditorWindow> window;
 };
 

@@ -3,6 +3,11 @@
 
 #include <QMenu>
 
+#include <QGraphicsView>
+#include <QMouseEvent>
+
+#include "app/windows/probability_editor_window.h"
+
 #include "app/windows/results_window.h"
 #include "../files_harness.h"
 
@@ -113,6 +118,42 @@ TEST(ResultsWindow, ChancesTextNamesTheEstimateAndPercentsKeepSmallChancesVisibl
     EXPECT_EQ(chance_percent(1.0), "100");
     // A chance of one in 17 to the 8th power is not shown as 0, and not in exponent form either.
     EXPECT_EQ(chance_percent(1.4339e-10), "0.00000001434");
+}
+
+// Set probabilities changed in the editor reach the chances through the model when the player comes
+// back to the window; a list changed meanwhile as well.
+TEST(ResultsWindow, ChancesFollowTheEditorsProbabilitiesWhenThePlayerComesBack) {
+    FilesHarness h;
+    h.load_demo_line();
+    h.set_memo(package);
+    ResultsWindow* window = open(h);
+    ASSERT_NE(window, nullptr);
+    auto* chances = find_in<StringGrid>(*window, "chances");
+    const QString by_quotes = chances->cell(1, 1);
+    ASSERT_FALSE(by_quotes.isEmpty());
+
+    // "1:0" of event 1 dragged far up in the editor: 99.9 %.
+    auto* editor = find_in<ProbabilityEditorWindow>(*h.window, "probability_editor_window");
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    QWidget* viewport = find_in<QGraphicsView>(*editor, "chart_view")->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, editor->set_point_position(0));
+    const QPointF far_up(10, -50000);
+    QMouseEvent move(QEvent::MouseMove, far_up, viewport->mapToGlobal(far_up), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(10, 10));
+    ASSERT_EQ(h.window->session().events.cell(1, 1).setting_probability.ten_thousandths(), 999000);
+    // The editor's change is announced once it rests a moment.
+    QTest::qWait(300);
+    EXPECT_EQ(chances->cell(1, 1), by_quotes);
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(window, &activate);
+    const QString dragged = chances->cell(1, 1);
+    EXPECT_NE(dragged, by_quotes);
+
+    h.set_memo(package.section(QLatin1Char('\n'), 0, 0));
+    QApplication::sendEvent(window, &activate);
+    EXPECT_NE(chances->cell(1, 1), dragged);
 }
 
 }  // namespace
