@@ -2,9 +2,9 @@
 #include "briefgen/coset_cover.h"
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 
+#include "briefgen/least_choice.h"
 #include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
@@ -142,25 +142,14 @@ private:
 
     // Any class that covers the hole may come in (the neighbourhood is symmetric); ties at random.
     Swap best_swap(int hole, std::uint64_t step) {
-        int best_delta = std::numeric_limits<int>::max();
-        Swap best;
-        std::uint64_t ties = 0;
+        LeastChoice<int, Swap> best;
         for (int candidate : balls_[static_cast<std::size_t>(hole)]) {
             if (tabu_until_[static_cast<std::size_t>(candidate)] > step) continue;
             const int gain = mark_gain(candidate);
-            for (int i = 0; i < target_; ++i) {
-                const int delta = lost_without(i) - gain;
-                if (delta < best_delta) {
-                    best_delta = delta;
-                    best = {i, candidate};
-                    ties = 1;
-                } else if (delta == best_delta && random_.uniform_int(0, static_cast<std::int64_t>(ties++)) == 0) {
-                    best = {i, candidate};
-                }
-            }
+            for (int i = 0; i < target_; ++i) best.offer(lost_without(i) - gain, Swap{i, candidate}, random_);
             for (int b : balls_[static_cast<std::size_t>(candidate)]) marked_[static_cast<std::size_t>(b)] = 0;
         }
-        return best;
+        return best.chosen();
     }
 
     // The uncovered classes the candidate would cover; marks its neighbourhood for lost_without.

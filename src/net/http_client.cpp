@@ -4,7 +4,6 @@
 
 #include "net/tls_configuration.h"
 
-#include <QEventLoop>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -175,19 +174,6 @@ void HttpClient::get(const QUrl& url, const RequestLimits& limits, Callback done
         if (self) Q_EMIT self->finished(url, result);
     });
     watch_limits(reply, limits, transfer);
-}
-
-FetchResult HttpClient::get_blocking(const QUrl& url, const RequestLimits& limits) {
-    QEventLoop loop;
-    FetchResult out;
-    bool finished_flag = false;
-    get(url, limits, [&](const FetchResult& result) {
-        out = result;
-        finished_flag = true;
-        loop.quit();
-    });
-    if (!finished_flag) loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return out;
 }
 
 }  // namespace morvalen::net

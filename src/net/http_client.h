@@ -63,10 +63,6 @@ public:
     // A body of at most max_bytes (a brief system, the archive): body_limits() with that cap.
     void download(const QUrl& url, qint64 max_bytes, Callback done);
 
-    // Runs a local event loop until the request ends, for callers without an event loop of their own
-    // (a command-line fetch, tests); the window's requests are all asynchronous. Bounded by limits.total.
-    FetchResult get_blocking(const QUrl& url, const RequestLimits& limits);
-
 Q_SIGNALS:
     // Emitted after every request's callback, for callers that prefer signals.
     void finished(const QUrl& url, const morvalen::net::FetchResult& result);

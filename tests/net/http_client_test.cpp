@@ -40,6 +40,19 @@ protected:
         ASSERT_NE(embedded_, nullptr);
     }
     QUrl url(const std::string& path) const { return QUrl(QString::fromStdString(embedded_->base_url() + path)); }
+    // One request, waited for in a local event loop (the test has no other).
+    FetchResult fetch(const QUrl& target, const RequestLimits& limits) {
+        QEventLoop loop;
+        FetchResult out;
+        bool finished = false;
+        client_.get(target, limits, [&](const FetchResult& result) {
+            out = result;
+            finished = true;
+            loop.quit();
+        });
+        if (!finished) loop.exec();
+        return out;
+    }
 
     // The application must exist before the client's network manager is made.
     QCoreApplication& app_ = app();
@@ -98,7 +111,7 @@ TEST_F(HttpClientTest, DownloadsRespectTheCap) {
     const std::string payload = core::encode_payload(records);
     embedded_->store().with_db([&](service::Database& db) { service::put_system(db, 50111101842, 2000, payload); });
 
-    const auto whole = client_.get_blocking(url("/sttot/getbrief.ashx?signat=50111101842"),
+    const auto whole = fetch(url("/sttot/getbrief.ashx?signat=50111101842"),
                                             [&] {
                                                 auto limits = body_limits();
                                                 limits.max_bytes = static_cast<qint64>(payload.size());
@@ -109,7 +122,7 @@ TEST_F(HttpClientTest, DownloadsRespectTheCap) {
 
     auto small = body_limits();
     small.max_bytes = static_cast<qint64>(payload.size()) - 1;
-    const auto refused = client_.get_blocking(url("/sttot/getbrief.ashx?signat=50111101842"), small);
+    const auto refused = fetch(url("/sttot/getbrief.ashx?signat=50111101842"), small);
     EXPECT_FALSE(refused.ok);
     EXPECT_TRUE(refused.too_large);
     EXPECT_TRUE(refused.body.isEmpty());
@@ -120,16 +133,16 @@ TEST_F(HttpClientTest, DownloadsRespectTheCap) {
     // The version text keeps its first 282 bytes and succeeds.
     embedded_->store().with_db(
         [](service::Database& db) { service::put_update_file(db, service::version_file, std::string(400, '9')); });
-    const auto version = client_.get_blocking(url("/updmtz17.ini"), version_text_limits());
+    const auto version = fetch(url("/updmtz17.ini"), version_text_limits());
     ASSERT_TRUE(version.ok);
     EXPECT_EQ(version.body.size(), 282);
 }
 
 TEST_F(HttpClientTest, ErrorStatusesStillBringTheirPage) {
-    const auto missing = client_.get_blocking(url("/morvalen_trast.rar"), body_limits());
+    const auto missing = fetch(url("/morvalen_trast.rar"), body_limits());
     EXPECT_TRUE(missing.ok);
     EXPECT_EQ(missing.status, 404);
-    const auto bad = client_.get_blocking(url("/sttot/getbrief.ashx?signat=x"), page_limits());
+    const auto bad = fetch(url("/sttot/getbrief.ashx?signat=x"), page_limits());
     EXPECT_EQ(bad.status, 400);
     // For a page that must arrive, an error status is a failure with its number.
     EXPECT_FALSE(page_arrived(missing));
@@ -144,7 +157,7 @@ TEST_F(HttpClientTest, SilentAndStallingHostsTimeOut) {
     StallingHost silent(false);
     QElapsedTimer clock;
     clock.start();
-    const auto quiet = client_.get_blocking(silent.url(), limits);
+    const auto quiet = fetch(silent.url(), limits);
     EXPECT_FALSE(quiet.ok);
     EXPECT_TRUE(quiet.timed_out);
     EXPECT_LT(clock.elapsed(), 5000);
@@ -152,7 +165,7 @@ TEST_F(HttpClientTest, SilentAndStallingHostsTimeOut) {
 
     StallingHost stalling(true);
     clock.restart();
-    const auto stalled = client_.get_blocking(stalling.url(), limits);
+    const auto stalled = fetch(stalling.url(), limits);
     EXPECT_FALSE(stalled.ok);
     EXPECT_TRUE(stalled.timed_out);
     EXPECT_GE(clock.elapsed(), 700);  // the headers came, so only the total limit could end it
@@ -168,7 +181,7 @@ TEST_F(HttpClientTest, ARefusedConnectionFailsWithoutWaiting) {
     }
     FetchResult finished_result;
     QObject::connect(&client_, &HttpClient::finished, [&](const QUrl&, const FetchResult& r) { finished_result = r; });
-    const auto refused = client_.get_blocking(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)), page_limits());
+    const auto refused = fetch(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)), page_limits());
     EXPECT_FALSE(refused.ok);
     EXPECT_FALSE(refused.timed_out);
     EXPECT_FALSE(refused.error.isEmpty());

@@ -15,11 +15,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     morvalen::net::HttpClient client;
-    const auto result = client.get_blocking(QUrl(QString::fromLocal8Bit(argv[1])), morvalen::net::page_limits());
-    if (!morvalen::net::page_arrived(result)) {
-        std::cout << "failed: " << morvalen::net::failure_reason(result).toStdString() << "\n";
-        return 1;
-    }
-    std::cout << "status " << result.status << " bytes " << result.body.size() << "\n";
-    return 0;
+    client.get(QUrl(QString::fromLocal8Bit(argv[1])), morvalen::net::page_limits(), [](const morvalen::net::FetchResult& result) {
+        if (!morvalen::net::page_arrived(result)) {
+            std::cout << "failed: " << morvalen::net::failure_reason(result).toStdString() << "\n";
+            QCoreApplication::exit(1);
+            return;
+        }
+        std::cout << "status " << result.status << " bytes " << result.body.size() << "\n";
+        QCoreApplication::exit(0);
+    });
+    return QCoreApplication::exec();
 }
