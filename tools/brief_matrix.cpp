@@ -1,6 +1,7 @@
-// brief_matrix Q N R ROWS SYNDROMES SECONDS [--seed S] [--steps K] [--tabu T] [--candidates C]
-//              [--catalogue FILE]: the matrix method for the uniform shape Q^N·1^(8−N) at radius R, a
-// check matrix of ROWS rows and SYNDROMES syndromes, searched with a seed and a time budget. A code
+// brief_matrix Q N R ROWS SYNDROMES SECONDS [--seed S] [--steps K] [--walk W] [--tabu T]
+//              [--candidates C] [--catalogue FILE]: the matrix method for the uniform shape
+// Q^N·1^(8−N) at radius R, a check matrix of ROWS rows and SYNDROMES syndromes, searched with a seed
+// and a time budget (--walk: column changes per fresh matrix, --steps: tabu steps per matrix). A code
 // that covers is checked exhaustively, printed, and with --catalogue put in place of the file's line
 // for that shape when it is smaller (the other lines are left as they are).
 #include <chrono>
@@ -58,8 +59,8 @@ long put_line(const std::string& path, std::int64_t signature, std::size_t bets,
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: brief_matrix Q N R ROWS SYNDROMES SECONDS [--seed S] [--steps K] [--tabu T] "
-                         "[--candidates C] [--catalogue FILE]\n");
+    std::fprintf(stderr, "usage: brief_matrix Q N R ROWS SYNDROMES SECONDS [--seed S] [--steps K] [--walk W] "
+                         "[--tabu T] [--candidates C] [--catalogue FILE]\n");
     return 2;
 }
 
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
         if (i + 1 >= argc) return usage();
         if (arg == "--seed") seed = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--steps") options.steps_per_matrix = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--walk") options.column_changes = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--tabu") options.tabu.tabu_length = std::atoi(argv[++i]);
         else if (arg == "--candidates") options.tabu.max_candidates = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--catalogue") catalogue_path = argv[++i];

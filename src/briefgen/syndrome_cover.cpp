@@ -303,24 +303,56 @@ SyndromeTabuResult cover_syndromes(const SyndromeSpace& space, std::span<const i
     return result;
 }
 
+namespace {
+
+// The columns with one of them replaced by a random direction none of the others has, still
+// spanning; the columns unchanged when no such draw turns up.
+std::vector<int> with_one_column_changed(const SyndromeSpace& space, std::vector<int> columns, core::RandomSource& random) {
+    const bool apart = static_cast<std::size_t>((space.size() - 1) / (space.q() - 1)) > columns.size();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto j = static_cast<std::size_t>(random.below(columns.size()));
+        const int column = static_cast<int>(random.uniform_int(1, space.size() - 1));
+        bool clash = false;
+        for (std::size_t k = 0; k < columns.size() && apart; ++k)
+            for (int a = 1; a < space.q(); ++a) clash |= k != j && space.scale(columns[k], a) == column;
+        if (clash) continue;
+        std::vector<int> changed = columns;
+        changed[j] = column;
+        if (spans_space(space, changed)) return changed;
+    }
+    return columns;
+}
+
+}  // namespace
+
 MatrixCode search_matrix_code(int q, int n, int radius, int rows, int target, core::RandomSource& random,
                               const MatrixSearchOptions& options, const std::function<void(const MatrixCode&)>& progress) {
     const SyndromeSpace space(q, rows);
     MatrixCode best{q, rows, {}, {}, std::numeric_limits<std::size_t>::max()};
-    std::uint64_t matrices = 0, steps = 0;
+    MatrixCode current = best;
+    std::uint64_t matrices = 0, steps = 0, stale = 0;
     for (std::uint64_t tries = 0; tries < options.max_matrices && std::chrono::steady_clock::now() < options.deadline; ++tries) {
-        std::vector<int> columns = random_check_columns(space, n, random);
+        // A walk over matrices one column at a time, the syndromes carried along, restarted afresh
+        // when it has not come closer for a while.
+        const bool walk = !current.columns.empty() && stale < options.column_changes;
+        std::vector<int> columns = walk ? with_one_column_changed(space, current.columns, random) : random_check_columns(space, n, random);
         if (!spans_space(space, columns)) break;
         const auto ball = syndrome_ball(space, columns, radius);
         if (ball.size() * static_cast<std::size_t>(target) < static_cast<std::size_t>(space.size())) continue;
         SyndromeTabuOptions tabu = options.tabu;
         tabu.deadline = options.deadline;
         tabu.max_steps = options.steps_per_matrix;
-        auto found = cover_syndromes(space, ball, target, random, tabu);
+        auto found = cover_syndromes(space, ball, target, random, tabu, walk ? current.syndromes : std::vector<int>{});
         ++matrices;
         steps += found.steps;
-        if (found.uncovered >= best.uncovered) continue;
-        best = {q, rows, std::move(columns), std::move(found.syndromes), found.uncovered, matrices, steps};
+        if (!walk || found.uncovered <= current.uncovered) {
+            stale = !walk || found.uncovered < current.uncovered ? 0 : stale + 1;
+            current = {q, rows, std::move(columns), std::move(found.syndromes), found.uncovered, matrices, steps};
+        } else {
+            ++stale;
+        }
+        if (current.uncovered >= best.uncovered) continue;
+        best = current;
         if (progress) progress(best);
         if (best.uncovered == 0) break;
     }

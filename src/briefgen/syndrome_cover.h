@@ -94,11 +94,15 @@ struct MatrixSearchOptions {
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
     std::uint64_t steps_per_matrix = 200'000;  // tabu steps before new columns are drawn
     std::uint64_t max_matrices = UINT64_MAX;   // a deterministic stop for tests
+    // Matrices tried by changing one column of the current one, with its syndromes as the start,
+    // before a fresh draw when none came closer; 0: every matrix drawn afresh.
+    std::uint64_t column_changes = 0;
     SyndromeTabuOptions tabu;                  // its deadline and step limit are set per matrix
 };
 
-// Draws check matrices of `rows` rows for n events and searches each for `target` syndromes that
-// cover within `radius`; returns the first that covers, or the one that came closest. `progress`
+// Draws check matrices of `rows` rows for n events (or walks from one by changing a column at a
+// time, keeping a change that leaves no more uncovered) and searches each for `target` syndromes
+// that cover within `radius`; returns the first that covers, or the one that came closest. `progress`
 // hears every new fewest-uncovered count.
 MatrixCode search_matrix_code(int q, int n, int radius, int rows, int target, core::RandomSource& random,
                               const MatrixSearchOptions& options,
