@@ -111,6 +111,34 @@ TEST(MatrixCodes, ReachTheHammingCodesAndKnownSizes) {
     }
 }
 
+TEST(MatrixCodes, AWalkOverMatricesNeverLosesTheClosestOne) {
+    // Eight syndromes of a 4x5 matrix over GF(3) at radius 1 would give 24 words, fewer than K_3(5,1)
+    // = 27: the walk runs its course, and what it reports must be what its set leaves uncovered.
+    core::RandomSource random(2);
+    MatrixSearchOptions options;
+    options.steps_per_matrix = 50;
+    options.column_changes = 30;
+    options.max_matrices = 120;
+    std::vector<std::size_t> heard;
+    const MatrixCode code = search_matrix_code(3, 5, 1, 4, 8, random, options, [&](const MatrixCode& best) { heard.push_back(best.uncovered); });
+    ASSERT_FALSE(heard.empty());
+    EXPECT_TRUE(std::is_sorted(heard.rbegin(), heard.rend()));
+    EXPECT_EQ(code.uncovered, heard.back());
+    EXPECT_EQ(code.matrices, 120u);
+    EXPECT_GT(code.uncovered, 0u);
+    const SyndromeSpace space(3, 4);
+    EXPECT_TRUE(spans_space(space, code.columns));
+    EXPECT_EQ(code.uncovered, uncovered_afresh(space, syndrome_ball(space, code.columns, 1), code.syndromes));
+    // Walking from a covering matrix finds the 52-word code of six events at radius 2 as well.
+    MatrixSearchOptions walk;
+    walk.steps_per_matrix = 400;
+    walk.column_changes = 20;
+    walk.max_matrices = 100;
+    const MatrixCode found = search_matrix_code(4, 6, 2, 5, 13, random, walk);
+    ASSERT_EQ(found.uncovered, 0u);
+    EXPECT_TRUE(check_coverage(uniform_shape(4, 6, 2), records_of_words(matrix_code_words(found))).covers);
+}
+
 TEST(MatrixCodes, WordsAreExactlyThoseWithTheChosenSyndromes) {
     const SyndromeSpace space(5, 2);
     const MatrixCode code{5, 2, {1, 5, 6, 7}, {0, 3, 3}, 0};
