@@ -17,46 +17,11 @@
 #include "briefgen/coverage_check.h"
 #include "briefgen/record_codes.h"
 #include "briefgen/syndrome_cover.h"
+#include "catalogue_line.h"
 
 namespace {
 
 using namespace morvalen::briefgen;
-
-// Replaces the line of `signature` when `line` has fewer bets, or appends it; the bytes it grew by.
-long put_line(const std::string& path, std::int64_t signature, std::size_t bets, const std::string& line) {
-    std::ifstream in(path);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::vector<std::string> lines;
-    long before = 0;
-    bool placed = false;
-    const std::string key = std::to_string(signature) + ' ';
-    for (std::string text; std::getline(in, text);) {
-        before += static_cast<long>(text.size()) + 1;
-        if (text.rfind(key, 0) == 0) {
-            std::istringstream fields(text.substr(key.size()));
-            std::size_t old_bets = 0;
-            fields >> old_bets;
-            if (old_bets <= bets) {
-                std::fprintf(stderr, "the catalogue already has %zu bets for this shape\n", old_bets);
-                return 0;
-            }
-            if (placed) continue;
-            text = line;
-            placed = true;
-        }
-        lines.push_back(text);
-    }
-    if (!placed) lines.push_back(line);
-    in.close();
-    std::ofstream out(path);
-    long after = 0;
-    for (const std::string& text : lines) {
-        out << text << '\n';
-        after += static_cast<long>(text.size()) + 1;
-    }
-    if (!out) throw std::runtime_error("cannot write " + path);
-    return after - before;
-}
 
 int usage() {
     std::fprintf(stderr, "usage: brief_matrix Q N R ROWS SYNDROMES SECONDS [--seed S] [--steps K] [--walk W] "
@@ -112,11 +77,7 @@ int main(int argc, char** argv) {
         for (int s : code.syndromes) std::printf(" %d", s);
         std::printf("\n");
         if (!catalogue_path.empty()) {
-            std::ostringstream text;
-            write_catalogue(text, {CatalogueEntry{signature_of(shape), records}});
-            std::string line, last;
-            for (std::istringstream lines(text.str()); std::getline(lines, line);) last = line;
-            const long grew = put_line(catalogue_path, signature_of(shape), records.size(), last);
+            const long grew = put_system(catalogue_path, shape, records);
             std::printf("catalogue %s grew by %ld bytes\n", catalogue_path.c_str(), grew);
         }
     } catch (const std::exception& error) {
