@@ -1,7 +1,8 @@
 // brief_matrix Q N R ROWS SYNDROMES SECONDS [--seed S] [--steps K] [--walk W] [--tabu T]
-//              [--candidates C] [--catalogue FILE]: the matrix method for the uniform shape
+//              [--candidates C] [--additive] [--catalogue FILE]: the matrix method for the uniform shape
 // Q^N·1^(8−N) at radius R, a check matrix of ROWS rows and SYNDROMES syndromes, searched with a seed
-// and a time budget (--walk: column changes per fresh matrix, --steps: tabu steps per matrix). A code
+// and a time budget (--walk: column changes per fresh matrix, --steps: tabu steps per matrix;
+// --additive: for Q = 4, ROWS binary rows and two columns an event). A code
 // that covers is checked exhaustively, printed, and with --catalogue put in place of the file's line
 // for that shape when it is smaller (the other lines are left as they are).
 #include <chrono>
@@ -41,16 +42,17 @@ int main(int argc, char** argv) {
     MatrixSearchOptions options;
     for (int i = 7; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (i + 1 >= argc) return usage();
+        if (i + 1 >= argc && arg != "--additive") return usage();
         if (arg == "--seed") seed = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--steps") options.steps_per_matrix = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--additive") options.additive = true;
         else if (arg == "--walk") options.column_changes = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--tabu") options.tabu.tabu_length = std::atoi(argv[++i]);
         else if (arg == "--candidates") options.tabu.max_candidates = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--catalogue") catalogue_path = argv[++i];
         else return usage();
     }
-    if (n < 2 || n > events || radius < 1 || radius >= n || rows < 1 || rows > n || target < 1) return usage();
+    if (n < 2 || n > events || radius < 1 || radius >= n || rows < 1 || rows > (options.additive ? 2 * n : n) || target < 1) return usage();
     try {
         const auto start = std::chrono::steady_clock::now();
         options.deadline = start + std::chrono::seconds(seconds);

@@ -79,7 +79,7 @@ std::vector<Record> search_plan(const Shape& shape, const Lift& lift, const Plan
     std::size_t most = std::min(plan.syndromes, (lift.lifted(below) - 1) / coset);
     std::vector<Record> best;
     while (most > 0 && std::chrono::steady_clock::now() < deadline) {
-        MatrixCode code{lift.q, plan.rows, random_check_columns(space, lift.n, random), {}, 0};
+        MatrixCode code{lift.q, plan.rows, false, random_check_columns(space, lift.n, random), {}, 0};
         const auto ball = syndrome_ball(space, code.columns, lift.radius);
         if (ball.size() * most < static_cast<std::size_t>(space.size())) continue;
         SyndromeTabuOptions tabu;

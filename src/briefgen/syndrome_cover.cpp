@@ -210,16 +210,17 @@ int SyndromeSpace::scale(int a, int factor) const {
     return result;
 }
 
-std::vector<int> syndrome_ball(const SyndromeSpace& space, std::span<const int> columns, int radius) {
+std::vector<int> syndrome_ball(const SyndromeSpace& space, const std::vector<std::vector<int>>& images, int radius) {
     std::vector<char> seen(static_cast<std::size_t>(space.size()), 0);
     seen[0] = 1;
-    std::vector<std::pair<int, int>> states{{0, 0}};  // (syndrome, first column still free)
+    std::vector<std::pair<int, std::size_t>> states{{0, 0}};  // (syndrome, first event still free)
     for (int step = 0; step < radius; ++step) {
-        std::vector<std::pair<int, int>> next;
+        std::vector<std::pair<int, std::size_t>> next;
         for (auto [syndrome, first] : states) {
-            for (int j = first; j < static_cast<int>(columns.size()); ++j) {
-                for (int a = 1; a < space.q(); ++a) {
-                    const int moved = space.add(syndrome, space.scale(columns[static_cast<std::size_t>(j)], a));
+            for (std::size_t j = first; j < images.size(); ++j) {
+                for (int image : images[j]) {
+                    if (image == 0) continue;
+                    const int moved = space.add(syndrome, image);
                     next.push_back({moved, j + 1});
                     seen[static_cast<std::size_t>(moved)] = 1;
                 }
@@ -231,6 +232,15 @@ std::vector<int> syndrome_ball(const SyndromeSpace& space, std::span<const int> 
     for (int s = 0; s < space.size(); ++s)
         if (seen[static_cast<std::size_t>(s)]) ball.push_back(s);
     return ball;
+}
+
+std::vector<int> syndrome_ball(const SyndromeSpace& space, std::span<const int> columns, int radius) {
+    std::vector<std::vector<int>> images;
+    for (int column : columns) {
+        images.emplace_back();
+        for (int a = 0; a < space.q(); ++a) images.back().push_back(space.scale(column, a));
+    }
+    return syndrome_ball(space, images, radius);
 }
 
 bool spans_space(const SyndromeSpace& space, std::span<const int> columns) {
@@ -327,17 +337,19 @@ std::vector<int> with_one_column_changed(const SyndromeSpace& space, std::vector
 
 MatrixCode search_matrix_code(int q, int n, int radius, int rows, int target, core::RandomSource& random,
                               const MatrixSearchOptions& options, const std::function<void(const MatrixCode&)>& progress) {
-    const SyndromeSpace space(q, rows);
-    MatrixCode best{q, rows, {}, {}, std::numeric_limits<std::size_t>::max()};
+    const bool additive = options.additive && q == 4;
+    const SyndromeSpace space(additive ? 2 : q, rows);
+    const int column_count = additive ? 2 * n : n;
+    MatrixCode best{q, rows, additive, {}, {}, std::numeric_limits<std::size_t>::max()};
     MatrixCode current = best;
     std::uint64_t matrices = 0, steps = 0, stale = 0;
     for (std::uint64_t tries = 0; tries < options.max_matrices && std::chrono::steady_clock::now() < options.deadline; ++tries) {
         // A walk over matrices one column at a time, the syndromes carried along, restarted afresh
         // when it has not come closer for a while.
         const bool walk = !current.columns.empty() && stale < options.column_changes;
-        std::vector<int> columns = walk ? with_one_column_changed(space, current.columns, random) : random_check_columns(space, n, random);
+        std::vector<int> columns = walk ? with_one_column_changed(space, current.columns, random) : random_check_columns(space, column_count, random);
         if (!spans_space(space, columns)) break;
-        const auto ball = syndrome_ball(space, columns, radius);
+        const auto ball = syndrome_ball(space, outcome_images({q, rows, additive, columns, {}, 0}), radius);
         if (ball.size() * static_cast<std::size_t>(target) < static_cast<std::size_t>(space.size())) continue;
         SyndromeTabuOptions tabu = options.tabu;
         tabu.deadline = options.deadline;
@@ -347,7 +359,7 @@ MatrixCode search_matrix_code(int q, int n, int radius, int rows, int target, co
         steps += found.steps;
         if (!walk || found.uncovered <= current.uncovered) {
             stale = !walk || found.uncovered < current.uncovered ? 0 : stale + 1;
-            current = {q, rows, std::move(columns), std::move(found.syndromes), found.uncovered, matrices, steps};
+            current = {q, rows, additive, std::move(columns), std::move(found.syndromes), found.uncovered, matrices, steps};
         } else {
             ++stale;
         }
@@ -362,15 +374,29 @@ MatrixCode search_matrix_code(int q, int n, int radius, int rows, int target, co
     return best;
 }
 
+std::vector<std::vector<int>> outcome_images(const MatrixCode& code) {
+    const SyndromeSpace space(code.additive ? 2 : code.q, code.rows);
+    std::vector<std::vector<int>> images;
+    if (code.additive) {
+        for (std::size_t j = 0; j + 1 < code.columns.size(); j += 2) {
+            const int u = code.columns[j], v = code.columns[j + 1];
+            images.push_back({0, u, v, space.add(u, v)});
+        }
+        return images;
+    }
+    for (int column : code.columns) {
+        images.emplace_back();
+        for (int d = 0; d < code.q; ++d) images.back().push_back(space.scale(column, d));
+    }
+    return images;
+}
+
 std::vector<Word> matrix_code_words(const MatrixCode& code) {
-    const SyndromeSpace space(code.q, code.rows);
-    const auto n = code.columns.size();
+    const SyndromeSpace space(code.additive ? 2 : code.q, code.rows);
+    const auto multiple = outcome_images(code);
+    const auto n = multiple.size();
     std::vector<char> wanted(static_cast<std::size_t>(space.size()), 0);
     for (int s : code.syndromes) wanted[static_cast<std::size_t>(s)] = 1;
-    // multiple[j][d]: what outcome d of event j adds to the syndrome.
-    std::vector<std::vector<int>> multiple(n, std::vector<int>(static_cast<std::size_t>(code.q)));
-    for (std::size_t j = 0; j < n; ++j)
-        for (int d = 0; d < code.q; ++d) multiple[j][static_cast<std::size_t>(d)] = space.scale(code.columns[j], d);
     std::vector<Word> words;
     Word word(n, 0);
     for (bool more = n > 0; more;) {
@@ -391,6 +417,9 @@ std::vector<Word> matrix_code_words(const MatrixCode& code) {
 }
 
 std::string describe_matrix_code(const MatrixCode& code) {
+    if (code.additive)
+        return "additive H " + std::to_string(code.rows) + "x(2x" + std::to_string(code.columns.size() / 2) + ") over GF(2), " +
+               std::to_string(code.syndromes.size()) + " syndromes";
     return "H " + std::to_string(code.rows) + "x" + std::to_string(code.columns.size()) + " over GF(" +
            std::to_string(code.q) + "), " + std::to_string(code.syndromes.size()) + " syndromes";
 }

@@ -44,8 +44,10 @@ private:
     std::vector<int> low_sum_, high_sum_;  // the high sums already shifted into place
 };
 
-// Syndromes that at most `radius` disagreements reach from 0: sums of nonzero multiples of at most
-// `radius` distinct columns; sorted and distinct.
+// Syndromes that at most `radius` disagreements reach from 0: sums of one nonzero move of each of at
+// most `radius` distinct events (the images of an event's outcomes other than 0); sorted, distinct.
+std::vector<int> syndrome_ball(const SyndromeSpace& space, const std::vector<std::vector<int>>& images, int radius);
+// The same for a linear code: an event's moves are the nonzero multiples of its column.
 std::vector<int> syndrome_ball(const SyndromeSpace& space, std::span<const int> columns, int radius);
 
 // Whether the columns span the space, so that every syndrome has q^(n − rows) words.
@@ -79,10 +81,14 @@ SyndromeTabuResult cover_syndromes(const SyndromeSpace& space, std::span<const i
                                    core::RandomSource& random, const SyndromeTabuOptions& options,
                                    std::vector<int> start = {});
 
-// A code by the matrix method: x is a word when its syndrome Σ x_j·column_j lies in the set.
+// A code by the matrix method: x is a word when its syndrome Σ x_j·column_j lies in the set. An
+// additive code over four symbols has binary rows and two columns u, v per event instead, outcome
+// d going to bit 0 of d times u plus bit 1 times v: the GF(2)-linear maps, of which GF(4)-linear
+// ones are a few, and any number of rows, so the sizes 4^n·|S|/2^rows come in steps of two.
 struct MatrixCode {
     int q = 2;
     int rows = 1;
+    bool additive = false;
     std::vector<int> columns;
     std::vector<int> syndromes;
     std::size_t uncovered = 0;  // syndromes the set leaves uncovered; the code covers when 0
@@ -98,6 +104,7 @@ struct MatrixSearchOptions {
     // before a fresh draw when none came closer; 0: every matrix drawn afresh.
     std::uint64_t column_changes = 0;
     SyndromeTabuOptions tabu;                  // its deadline and step limit are set per matrix
+    bool additive = false;                     // q = 4 only: binary rows, two columns an event
 };
 
 // Draws check matrices of `rows` rows for n events (or walks from one by changing a column at a
@@ -107,6 +114,9 @@ struct MatrixSearchOptions {
 MatrixCode search_matrix_code(int q, int n, int radius, int rows, int target, core::RandomSource& random,
                               const MatrixSearchOptions& options,
                               const std::function<void(const MatrixCode&)>& progress = {});
+
+// Where each outcome of each event takes the syndrome.
+std::vector<std::vector<int>> outcome_images(const MatrixCode& code);
 
 // The q^(n − rows)·|S| words of the code (fewer when the columns do not span), in ascending order of
 // the word read with the first event fastest.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "briefgen/coverage_check.h"
 #include "briefgen/record_codes.h"
@@ -139,9 +140,29 @@ TEST(MatrixCodes, AWalkOverMatricesNeverLosesTheClosestOne) {
     EXPECT_TRUE(check_coverage(uniform_shape(4, 6, 2), records_of_words(matrix_code_words(found))).covers);
 }
 
+TEST(MatrixCodes, AdditiveCodesOverFourSymbolsCover) {
+    // Binary rows, two columns an event: five events at radius 1 (64 words a syndrome), and six at
+    // radius 2 with an odd number of rows (9 bits: eight words a syndrome).
+    core::RandomSource random(8);
+    MatrixSearchOptions options;
+    options.additive = true;
+    options.steps_per_matrix = 400;
+    options.column_changes = 20;
+    options.max_matrices = 20;
+    for (auto [n, radius, rows, target, size] : {std::tuple{5, 1, 4, 2, 128u}, std::tuple{6, 2, 9, 26, 208u}}) {
+        const MatrixCode code = search_matrix_code(4, n, radius, rows, target, random, options);
+        ASSERT_EQ(code.uncovered, 0u) << n;
+        EXPECT_TRUE(code.additive);
+        ASSERT_EQ(outcome_images(code).size(), static_cast<std::size_t>(n));
+        const auto words = matrix_code_words(code);
+        EXPECT_LE(words.size(), size);
+        EXPECT_TRUE(check_coverage(uniform_shape(4, n, radius), records_of_words(words)).covers) << n;
+    }
+}
+
 TEST(MatrixCodes, WordsAreExactlyThoseWithTheChosenSyndromes) {
     const SyndromeSpace space(5, 2);
-    const MatrixCode code{5, 2, {1, 5, 6, 7}, {0, 3, 3}, 0};
+    const MatrixCode code{5, 2, false, {1, 5, 6, 7}, {0, 3, 3}, 0};
     const auto words = matrix_code_words(code);
     EXPECT_EQ(words.size(), 25u * 2);  // a repeated syndrome adds nothing
     std::set<Word> seen;
