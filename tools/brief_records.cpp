@@ -10,6 +10,7 @@
 
 #include "briefgen/catalogue.h"
 #include "briefgen/group_codes.h"
+#include "briefgen/local_search.h"
 #include "briefgen/record_codes.h"
 #include "core/random_source.h"
 
@@ -18,6 +19,35 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: brief_records Q SECONDS [SEED]\n");
         return 2;
+    }
+    if (argc >= 7 && std::string(argv[1]) == "shrink") {
+        // brief_records shrink Q N R SECONDS SEED [TENURE]: tabu search over single bets from the
+        // shipped code of that length and radius; prints the smallest cover as a catalogue line.
+        const int q = std::atoi(argv[2]), n = std::atoi(argv[3]), radius = std::atoi(argv[4]);
+        const Shape shape = uniform_shape(q, n, radius);
+        const auto& library = shipped_uniform_codes();
+        const auto codes = library.uniform.find(q);
+        if (codes == library.uniform.end() || !codes->second.count({n, radius})) {
+            std::fprintf(stderr, "no shipped code for %d^%d r%d\n", q, n, radius);
+            return 1;
+        }
+        const auto start = records_of_words(codes->second.at({n, radius}).words);
+        morvalen::core::RandomSource random(std::strtoull(argv[6], nullptr, 10));
+        SearchLimits limits;
+        limits.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[5]));
+        limits.stop_at = sphere_bound(shape);
+        if (argc > 7) limits.tenure = std::atoi(argv[7]);
+        SearchStats stats;
+        const auto best = shrink_cover(shape, start, random, limits, &stats);
+        std::fprintf(stderr, "%zu -> %zu in %llu steps\n", start.size(), best.size(),
+                     static_cast<unsigned long long>(stats.iterations));
+        if (best.size() >= start.size()) return 1;
+        std::ostringstream line;
+        write_catalogue(line, {{signature_of(shape), best}});
+        std::string text = line.str();
+        while (!text.empty() && text.front() == '#') text.erase(0, text.find('\n') + 1);
+        std::printf("%s", text.c_str());
+        return 0;
     }
     const int q = std::atoi(argv[1]);
     if (argc == 6 || argc == 8) {
