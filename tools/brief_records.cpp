@@ -2,6 +2,7 @@
 // and prints each new smallest code as it is found, then the table by length and radius.
 // brief_records Q N R BELOW SECONDS [ORDER SEED]: the matrix method alone; prints the code found as
 // a line of data/group_codes.txt.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -56,7 +57,10 @@ int main(int argc, char** argv) {
         morvalen::core::RandomSource random(argc == 8 ? std::strtoull(argv[7], nullptr, 10) : 7);
         GroupCodeOptions group;
         group.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[5]));
-        if (argc == 8) group.only_order = std::strtoull(argv[6], nullptr, 10);
+        if (argc == 8) {
+            group.only_order = std::strtoull(argv[6], nullptr, 10);
+            group.largest_group = std::max(group.largest_group, static_cast<int>(group.only_order));
+        }
         const int n = std::atoi(argv[2]), radius = std::atoi(argv[3]);
         const auto map = search_group_code(q, n, radius, std::strtoull(argv[4], nullptr, 10), random, group);
         const std::size_t size = group_code_words(map).size();
