@@ -1,10 +1,17 @@
 // brief_records Q SECONDS [SEED]: builds the uniform covering codes over Q symbols within the budget
 // and prints each new smallest code as it is found, then the table by length and radius.
+// brief_records Q N R BELOW SECONDS [ORDER SEED]: the matrix method alone; prints the code found as
+// a line of data/group_codes.txt.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
+#include <string>
 
+#include "briefgen/catalogue.h"
 #include "briefgen/group_codes.h"
+#include "briefgen/local_search.h"
 #include "briefgen/record_codes.h"
 #include "core/model/random_source.h"
 
@@ -14,15 +21,61 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: brief_records Q SECONDS [SEED]\n");
         return 2;
     }
+    if (argc >= 7 && std::string(argv[1]) == "shrink") {
+        // brief_records shrink Q N R SECONDS SEED [TENURE]: tabu search over single bets from the
+        // shipped code of that length and radius; prints the smallest cover as a catalogue line.
+        const int q = std::atoi(argv[2]), n = std::atoi(argv[3]), radius = std::atoi(argv[4]);
+        const Shape shape = uniform_shape(q, n, radius);
+        const auto& library = shipped_uniform_codes();
+        const auto codes = library.uniform.find(q);
+        if (codes == library.uniform.end() || !codes->second.count({n, radius})) {
+            std::fprintf(stderr, "no shipped code for %d^%d r%d\n", q, n, radius);
+            return 1;
+        }
+        const auto start = records_of_words(codes->second.at({n, radius}).words);
+        morvalen::core::RandomSource random(std::strtoull(argv[6], nullptr, 10));
+        SearchLimits limits;
+        limits.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[5]));
+        limits.stop_at = sphere_bound(shape);
+        if (argc > 7) limits.tenure = std::atoi(argv[7]);
+        SearchStats stats;
+        const auto best = shrink_cover(shape, start, random, limits, &stats);
+        std::fprintf(stderr, "%zu -> %zu in %llu steps\n", start.size(), best.size(),
+                     static_cast<unsigned long long>(stats.iterations));
+        if (best.size() >= start.size()) return 1;
+        std::ostringstream line;
+        write_catalogue(line, {{signature_of(shape), best}});
+        std::string text = line.str();
+        while (!text.empty() && text.front() == '#') text.erase(0, text.find('\n') + 1);
+        std::printf("%s", text.c_str());
+        return 0;
+    }
     const int q = std::atoi(argv[1]);
-    if (argc == 6) {
-        // brief_records Q N R BELOW SECONDS: the matrix method alone on one length and radius.
-        morvalen::core::RandomSource random(7);
+    if (argc == 6 || argc == 8) {
+        // brief_records Q N R BELOW SECONDS [ORDER SEED]: the matrix method alone on one length and
+        // radius, over syndrome groups of ORDER elements only when given.
+        morvalen::core::RandomSource random(argc == 8 ? std::strtoull(argv[7], nullptr, 10) : 7);
         GroupCodeOptions group;
         group.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[5]));
-        const auto map = search_group_code(q, std::atoi(argv[2]), std::atoi(argv[3]), std::strtoull(argv[4], nullptr, 10), random, group);
-        std::printf("%zu %s\n", group_code_words(map).size(), describe_group(map).c_str());
-        return 0;
+        if (argc == 8) {
+            group.only_order = std::strtoull(argv[6], nullptr, 10);
+            group.largest_group = std::max(group.largest_group, static_cast<int>(group.only_order));
+        }
+        const int n = std::atoi(argv[2]), radius = std::atoi(argv[3]);
+        const auto map = search_group_code(q, n, radius, std::strtoull(argv[4], nullptr, 10), random, group);
+        const std::size_t size = group_code_words(map).size();
+        std::fprintf(stderr, "%zu %s\n", size, describe_group(map).c_str());
+        // The line data/group_codes.txt keeps, and the system as a line of the catalogue file.
+        if (size > 0) {
+            std::printf("%s\n", group_code_line({n, radius, size, map}).c_str());
+            const Shape shape = uniform_shape(q, n, radius);
+            std::ostringstream line;
+            write_catalogue(line, {{signature_of(shape), records_of_words(group_code_words(map))}});
+            std::string text = line.str();
+            while (!text.empty() && text.front() == '#') text.erase(0, text.find('\n') + 1);
+            std::printf("%s", text.c_str());
+        }
+        return size > 0 ? 0 : 1;
     }
     RecordOptions options;
     options.budget = std::chrono::seconds(std::atol(argv[2]));

@@ -2,8 +2,17 @@
 #include "briefgen/group_codes.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <istream>
 #include <limits>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+
+#include "briefgen/coverage_check.h"
+#include "briefgen/record_codes.h"
 
 namespace morvalen::briefgen {
 
@@ -382,6 +391,7 @@ SyndromeMap search_group_code(int q, int n, int radius, std::size_t below, core:
     };
     std::vector<Plan> plans;
     for (long order = 2; order <= options.largest_group; ++order) {
+        if (options.only_order != 0 && static_cast<std::size_t>(order) != options.only_order) continue;
         const double coset = variants / static_cast<double>(order);
         if (coset < 1) break;
         const double most = std::ceil(static_cast<double>(below) / coset) - 1;
@@ -465,6 +475,108 @@ std::string describe_group(const SyndromeMap& map) {
         i = j;
     }
     return text;
+}
+
+namespace {
+
+// The addition tables of a group grow with its order: stored groups stay as small as searched ones.
+constexpr long stored_group_limit = 16384;
+
+std::string joined(const std::vector<int>& values, char separator) {
+    std::string text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) text += separator;
+        text += std::to_string(values[i]);
+    }
+    return text;
+}
+
+// Non-negative numbers separated by `separator`, nothing else; nothing for malformed text.
+std::optional<std::vector<int>> numbers_of(std::string_view text, char separator) {
+    std::vector<int> values;
+    while (true) {
+        const auto end = text.find(separator);
+        const std::string_view field = text.substr(0, end);
+        int value = 0;
+        const auto [last, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+        if (field.empty() || error != std::errc() || last != field.data() + field.size() || value < 0) return std::nullopt;
+        values.push_back(value);
+        if (end == std::string_view::npos) return values;
+        text.remove_prefix(end + 1);
+    }
+}
+
+}  // namespace
+
+std::string group_code_line(const StoredGroupCode& code) {
+    std::string images;
+    for (const auto& event : code.map.images) {
+        if (!images.empty()) images += '/';
+        images += joined(event, ',');
+    }
+    return std::to_string(code.map.q) + ' ' + std::to_string(code.n) + ' ' + std::to_string(code.radius) + ' ' +
+           std::to_string(code.size) + ' ' + joined(code.map.moduli, ',') + ' ' + images + ' ' + joined(code.map.syndromes, ',');
+}
+
+void write_group_codes(std::ostream& out, const std::vector<StoredGroupCode>& codes) {
+    out << "# Uniform covering codes as syndrome maps: q, length, radius, words, the group's moduli, each\n"
+           "# event's images of its outcomes ('/' between events) and the syndromes whose words are the code\n";
+    for (const StoredGroupCode& code : codes) out << group_code_line(code) << '\n';
+}
+
+std::vector<StoredGroupCode> read_group_codes(std::istream& in) {
+    std::vector<StoredGroupCode> codes;
+    std::string line;
+    std::size_t number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (line.empty() || line[0] == '#') continue;
+        const std::string where = "group code line " + std::to_string(number) + ": ";
+        std::istringstream fields(line);
+        StoredGroupCode code;
+        std::string moduli, images, syndromes, rest;
+        if (!(fields >> code.map.q >> code.n >> code.radius >> code.size >> moduli >> images >> syndromes) || (fields >> rest))
+            throw std::runtime_error(where + "expected q, length, radius, words, moduli, images and syndromes");
+        if (code.map.q < 2 || code.map.q > max_count || code.n < 1 || code.n > events || code.radius < 1 || code.radius >= code.n)
+            throw std::runtime_error(where + "no uniform shape has that alphabet, length and radius");
+        const auto group_moduli = numbers_of(moduli, ',');
+        long order = 1;
+        if (group_moduli) {
+            for (int m : *group_moduli) {
+                if (m < 2 || code.map.q % m != 0 || order * m > stored_group_limit) {
+                    order = 0;
+                    break;
+                }
+                order *= m;
+            }
+        }
+        if (!group_moduli || order == 0) throw std::runtime_error(where + "the moduli do not make a small group");
+        code.map.moduli = *group_moduli;
+        auto in_group = [order](const std::vector<int>& values) {
+            return std::all_of(values.begin(), values.end(), [order](int v) { return v < order; });
+        };
+        std::string_view events_text = images;
+        while (true) {
+            const auto end = events_text.find('/');
+            const auto event = numbers_of(events_text.substr(0, end), ',');
+            if (!event || event->size() != static_cast<std::size_t>(code.map.q) || !in_group(*event))
+                throw std::runtime_error(where + "an event's images are not q elements of the group");
+            code.map.images.push_back(*event);
+            if (end == std::string_view::npos) break;
+            events_text.remove_prefix(end + 1);
+        }
+        if (code.map.images.size() != static_cast<std::size_t>(code.n))
+            throw std::runtime_error(where + "the images do not match the length");
+        const auto chosen = numbers_of(syndromes, ',');
+        if (!chosen || !in_group(*chosen)) throw std::runtime_error(where + "the syndromes are not elements of the group");
+        code.map.syndromes = *chosen;
+        const auto words = group_code_words(code.map);
+        if (words.size() != code.size) throw std::runtime_error(where + "the count does not match the words");
+        const CoverageReport report = check_coverage(uniform_shape(code.map.q, code.n, code.radius), records_of_words(words));
+        if (!report.covers) throw std::runtime_error(where + report.problem);
+        codes.push_back(std::move(code));
+    }
+    return codes;
 }
 
 }  // namespace morvalen::briefgen

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct GroupCodeOptions {
     int largest_group = 16384;            // syndrome groups beyond this are not tried
     std::uint64_t steps_per_try = 20000;  // tabu steps before new columns are drawn
     std::uint64_t max_tries = UINT64_MAX; // draws of columns in all: a deterministic stop for tests
+    std::size_t only_order = 0;           // when set, only syndrome groups of this many elements
 };
 
 // The smallest code found of fewer than `below` words of length n over q symbols within `radius` of
@@ -41,5 +43,22 @@ std::vector<Word> group_code_words(const SyndromeMap& map);
 
 // "Z2^3xZ3^2" and the like, for reports.
 std::string describe_group(const SyndromeMap& map);
+
+// A code kept as the map it comes from: a few hundred characters for tens of thousands of words.
+struct StoredGroupCode {
+    int n = 0;
+    int radius = 0;
+    std::size_t size = 0;  // words of the code
+    SyndromeMap map;
+};
+
+// One line per code: "q n radius words moduli images syndromes", the moduli and the syndromes
+// comma-separated, the images event by event separated by '/', each event's q images by commas;
+// '#' starts a comment.
+std::string group_code_line(const StoredGroupCode& code);
+void write_group_codes(std::ostream& out, const std::vector<StoredGroupCode>& codes);
+// Throws std::runtime_error naming the line for malformed text, a count that does not match, or a
+// code that does not cover at its radius (checked exhaustively).
+std::vector<StoredGroupCode> read_group_codes(std::istream& in);
 
 }  // namespace morvalen::briefgen

@@ -9,6 +9,7 @@
 #include "briefgen/group_codes.h"
 #include "briefgen/local_search.h"
 #include "briefgen/shipped_catalogue.h"
+#include "briefgen/shipped_group_codes.h"
 #include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
@@ -202,7 +203,13 @@ const UniformLibrary& shipped_uniform_codes() {
         std::vector<std::pair<Shape, std::vector<Record>>> systems;
         for (const CatalogueEntry& entry : shipped_catalogue())
             if (const auto shape = shape_from_signature(entry.signature)) systems.emplace_back(*shape, entry.records);
-        return uniform_codes_of(systems);
+        UniformLibrary codes = uniform_codes_of(systems);
+        // Checked when read; a stored system of the same shape that is smaller wins.
+        for (const StoredGroupCode& stored : shipped_group_codes()) {
+            UniformCode& code = codes.uniform[stored.map.q][{stored.n, stored.radius}];
+            if (code.words.empty() || stored.size < code.words.size()) code = {group_code_words(stored.map), describe_group(stored.map)};
+        }
+        return codes;
     }();
     return library;
 }

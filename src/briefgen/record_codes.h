@@ -38,7 +38,7 @@ struct UniformLibrary {
     std::map<std::int64_t, std::vector<Word>> exact;
 };
 
-// The codes of the shipped catalogue's systems (read once).
+// The codes of the shipped catalogue's systems and the shipped group codes (read once).
 const UniformLibrary& shipped_uniform_codes();
 UniformLibrary uniform_codes_of(const std::vector<std::pair<Shape, std::vector<Record>>>& systems);
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sstream>
+#include <stdexcept>
 
 #include "brute_force.h"
 #include "briefgen/block_construction.h"
@@ -9,6 +11,7 @@
 #include "briefgen/generator.h"
 #include "briefgen/group_codes.h"
 #include "briefgen/record_codes.h"
+#include "briefgen/shipped_group_codes.h"
 #include "core/model/random_source.h"
 
 namespace morvalen::briefgen {
@@ -57,6 +60,66 @@ TEST(GroupCodes, FindPerfectAndNearPerfectCodesOverEveryAlphabet) {
     quick.max_tries = 20;
     quick.steps_per_try = 2000;
     EXPECT_TRUE(search_group_code(4, 5, 1, 64, random, quick).syndromes.empty());
+}
+
+TEST(GroupCodes, ASearchHeldToOneGroupOrderUsesOnlyThatGroup) {
+    // Four six-outcome events at one disagreement: one syndrome of Z2 x Z3^2, 72 words.
+    core::RandomSource random(3);
+    GroupCodeOptions options;
+    options.max_tries = 40;
+    options.steps_per_try = 2000;
+    options.only_order = 18;
+    const auto map = search_group_code(6, 4, 1, 100, random, options);
+    EXPECT_EQ(describe_group(map), "Z2xZ3^2");
+    EXPECT_EQ(group_code_words(map).size(), 72u);
+    // Fewer words than the sphere bound's 72: no group of that order is searched at all.
+    EXPECT_TRUE(search_group_code(6, 4, 1, 72, random, options).syndromes.empty());
+    // An order that does not divide the variants has no groups: nothing, though 18 has one.
+    options.only_order = 35;
+    EXPECT_TRUE(search_group_code(6, 4, 1, 100, random, options).syndromes.empty());
+}
+
+TEST(GroupCodes, StoredCodesReadBackToTheSameWordsAndDamagedLinesAreRefused) {
+    SyndromeMap map;
+    map.q = 3;
+    map.moduli = {3, 3};
+    auto column = [](int a, int b) { return std::vector<int>{0, a + 3 * b, (2 * a) % 3 + 3 * ((2 * b) % 3)}; };
+    map.images = {column(0, 1), column(1, 0), column(1, 1), column(1, 2)};
+    map.syndromes = {0, 4};
+    const StoredGroupCode code{4, 1, 18, map};
+    std::stringstream text;
+    write_group_codes(text, {code});
+    const auto read = read_group_codes(text);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(group_code_words(read[0].map), group_code_words(map));
+    EXPECT_EQ(group_code_line(read[0]), group_code_line(code));
+
+    auto refused = [](const std::string& line) {
+        std::istringstream in("# a comment\n" + line + "\n");
+        EXPECT_THROW(read_group_codes(in), std::runtime_error) << line;
+    };
+    const std::string images = "0,3,6/0,1,2/0,4,8/0,7,5";
+    refused("3 4 1 17 3,3 " + images + " 0,4");        // the count is not the words'
+    refused("3 4 1 9 3,3 0,3,6/0,1,2/0,4,8/0,3,6 0");   // two events alike: some words stay uncovered
+    refused("3 4 1 9 3,3 " + images + " 9");            // a syndrome outside the group
+    refused("3 4 1 9 2,3 " + images + " 0");            // a modulus that does not divide q
+    refused("3 4 1 9 3,3 0,3,6/0,1,2/0,4,8 0");         // three events for a code of length 4
+    refused("3 4 1 9 3,3 0,3/0,1,2/0,4,8/0,7,5 0");     // two images for three outcomes
+    refused("3 4 1 9 3,3 " + images + " 0,-4");
+    refused("3 4 1 9 3,3 " + images);
+    refused("3 4 4 9 3,3 " + images + " 0");            // no code has a radius of its whole length
+}
+
+TEST(GroupCodes, TheShippedGroupCodesServeTheLargeShapes) {
+    // Eight six-outcome events at guarantee 7: 62,208 bets from eight syndromes of Z6^3, against
+    // 66,240 for the best direct sum of smaller codes.
+    const auto& codes = shipped_group_codes();
+    ASSERT_FALSE(codes.empty());
+    const Shape large = shape_of({6, 6, 6, 6, 6, 6, 6, 6}, 7);
+    const auto system = constructed_system(large, 200'000, 20'000'000);
+    ASSERT_TRUE(system.has_value());
+    EXPECT_LE(system->records.size(), 62'208u);
+    EXPECT_TRUE(check_coverage(large, system->records).covers);
 }
 
 TEST(UniformCodes, DirectSumsAndShorteningFillTheTableAndEveryCodeCovers) {
