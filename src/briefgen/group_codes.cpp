@@ -1,6 +1,8 @@
 // The matrix method over abelian groups: random columns, tabu search over the syndrome set.
 #include "briefgen/group_codes.h"
 
+#include "briefgen/least_choice.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -264,9 +266,8 @@ public:
                 }
             }
             if (least_owner < 0) continue;
-            std::int64_t best_delta = std::numeric_limits<std::int64_t>::max();
-            int best_index = -1, best_syndrome = 0;
-            std::uint64_t ties = 0;
+            // The place that leaves and the syndrome that comes in.
+            LeastChoice<std::int64_t, std::pair<int, int>> best({-1, 0});
             for (std::size_t k = 0; k < sample; ++k) {
                 const std::size_t pick = sample == ball_.size()
                                              ? k
@@ -293,17 +294,9 @@ public:
                     }
                     shared_[u] = 0;
                 }
-                const std::int64_t delta = loss - gain;
-                if (delta < best_delta) {
-                    best_delta = delta;
-                    best_index = owner;
-                    best_syndrome = candidate;
-                    ties = 1;
-                } else if (delta == best_delta && random_.uniform_int(0, static_cast<std::int64_t>(ties++)) == 0) {
-                    best_index = owner;
-                    best_syndrome = candidate;
-                }
+                best.offer(loss - gain, {owner, candidate}, random_);
             }
+            const auto [best_index, best_syndrome] = best.chosen();
             const auto i = static_cast<std::size_t>(best_index);
             place(best_index, chosen_[i], -1);
             chosen_[i] = best_syndrome;

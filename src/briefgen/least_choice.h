@@ -7,10 +7,24 @@
 
 namespace morvalen::briefgen {
 
+// How the k-th candidate of the least score so far is drawn, with chance 1/(k + 1): the searches
+// keep the draw they were tuned and recorded with.
+struct DrawInclusive {
+    template <typename Random>
+    static bool keeps(Random& random, std::uint64_t ties) { return random.uniform_int(0, static_cast<std::int64_t>(ties)) == 0; }
+};
+struct DrawBelow {
+    template <typename Random>
+    static bool keeps(Random& random, std::uint64_t ties) { return random.below(ties + 1) == 0; }
+};
+
 // Reservoir sampling over the ties: each candidate of the least score is kept with equal chance.
-template <typename Score, typename Candidate>
+template <typename Score, typename Candidate, typename Draw = DrawInclusive>
 class LeastChoice {
 public:
+    // `nothing` stands chosen until a candidate is offered.
+    explicit LeastChoice(Candidate nothing = {}) : chosen_(nothing) {}
+
     // Keeps `candidate` when its score is below the least so far, or equal to it and drawn.
     template <typename Random>
     bool offer(Score score, const Candidate& candidate, Random& random) {
@@ -20,7 +34,7 @@ public:
             ties_ = 1;
             return true;
         }
-        if (score == least_ && random.uniform_int(0, static_cast<std::int64_t>(ties_++)) == 0) {
+        if (score == least_ && Draw::keeps(random, ties_++)) {
             chosen_ = candidate;
             return true;
         }
@@ -31,7 +45,7 @@ public:
 
 private:
     Score least_ = std::numeric_limits<Score>::max();
-    Candidate chosen_{};
+    Candidate chosen_;
     std::uint64_t ties_ = 0;
 };
 

@@ -1,6 +1,8 @@
 // Tabu search over bets with the number of uncovered variants as its cost.
 #include "briefgen/local_search.h"
 
+#include "briefgen/least_choice.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -52,20 +54,13 @@ public:
 
     // Drops the bet whose loss uncovers the fewest variants.
     void drop_weakest() {
-        std::size_t chosen = 0;
-        std::uint64_t least = std::numeric_limits<std::uint64_t>::max();
-        std::uint64_t ties = 0;
+        LeastChoice<std::uint64_t, std::size_t> weakest;
         for (std::size_t r = 0; r < bets_.size(); ++r) {
             std::uint64_t alone = 0;
             for_each_in_ball(space_, bets_[r], radius_, [&](std::uint64_t w) { alone += cover_[w] == 1; });
-            if (alone < least) {
-                least = alone;
-                chosen = r;
-                ties = 1;
-            } else if (alone == least && random_.uniform_int(0, static_cast<std::int64_t>(ties++)) == 0) {
-                chosen = r;
-            }
+            weakest.offer(alone, r, random_);
         }
+        const std::size_t chosen = weakest.chosen();
         for_each_in_ball(space_, bets_[chosen], radius_, [&](std::uint64_t w) { lose(w); });
         bets_[chosen] = bets_.back();
         packed_[chosen] = packed_.back();
@@ -82,10 +77,8 @@ public:
             random_.uniform_int(0, static_cast<std::int64_t>(uncovered_.size()) - 1))];
         const Digits x = space_.digits_of(target);
         const std::uint64_t xp = pack(x);
-        std::int64_t best_delta = std::numeric_limits<std::int64_t>::max();
-        std::size_t best_bet = 0;
-        int best_event = -1;
-        std::uint64_t ties = 0;
+        // The bet and the event of the move.
+        LeastChoice<std::int64_t, std::pair<std::size_t, int>> best({0, -1});
         for (std::size_t r = 0; r < bets_.size(); ++r) {
             if (distance(packed_[r], xp) != radius_ + 1) continue;
             const bool tabu = tabu_until_[r] > iteration;
@@ -94,18 +87,10 @@ public:
                 const Delta change = move_delta(bets_[r], i, x[i]);
                 if (tabu && static_cast<std::int64_t>(uncovered_.size()) + change.count >= static_cast<std::int64_t>(best_uncovered_))
                     continue;
-                const std::int64_t delta = change.weighted;
-                if (delta < best_delta) {
-                    best_delta = delta;
-                    best_bet = r;
-                    best_event = i;
-                    ties = 1;
-                } else if (delta == best_delta && random_.uniform_int(0, static_cast<std::int64_t>(ties++)) == 0) {
-                    best_bet = r;
-                    best_event = i;
-                }
+                best.offer(change.weighted, {r, i}, random_);
             }
         }
+        auto [best_bet, best_event] = best.chosen();
         if (best_event < 0) {
             // Every useful move is tabu or no bet is one step away: shake a random bet towards x.
             best_bet = static_cast<std::size_t>(random_.uniform_int(0, static_cast<std::int64_t>(bets_.size()) - 1));

@@ -1,6 +1,8 @@
 // The syndrome space, its balls, random check matrices and the tabu search over syndrome sets.
 #include "briefgen/syndrome_cover.h"
 
+#include "briefgen/least_choice.h"
+
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
@@ -109,8 +111,7 @@ public:
     Move find(const SyndromeSpace& space, const CoverState& state, int hole, core::RandomSource& random,
               const std::vector<std::uint64_t>& tabu_until, std::uint64_t step, std::size_t max_candidates) {
         rank_places(state, random);
-        Move best;
-        std::uint64_t ties = 0;
+        LeastChoice<int, Move, DrawBelow> best;
         const std::size_t candidates = std::min(max_candidates, negative_ball_.size());
         for (std::size_t c = 0; c < candidates; ++c) {
             const std::size_t pick = candidates == negative_ball_.size() ? c : random.below(negative_ball_.size());
@@ -132,12 +133,7 @@ public:
                 // A tabu syndrome comes back only when it covers everything.
                 if (tabu && delta + static_cast<int>(state.uncovered()) > 0) return;
                 if (state.chosen()[static_cast<std::size_t>(i)] == candidate) return;
-                if (delta < best.delta) {
-                    best = {i, candidate, delta};
-                    ties = 1;
-                } else if (delta == best.delta && random.below(++ties) == 0) {
-                    best = {i, candidate, delta};
-                }
+                best.offer(delta, Move{i, candidate, delta}, random);
             };
             for (int i : touched_) offer(i);
             // The untouched place that covers least alone.
@@ -149,7 +145,7 @@ public:
             }
             for (int i : touched_) overlap_[static_cast<std::size_t>(i)] = 0;
         }
-        return best;
+        return best.chosen();
     }
 
 private:
