@@ -1,4 +1,5 @@
-// brief_records Q SECONDS [SEED]: builds the uniform covering codes over Q symbols within the budget
+// brief_records Q SECONDS [SEED]: builds the uniform covering codes over Q symbols from the shipped ones
+// within the budget
 // and prints each new smallest code as it is found, then the table by length and radius.
 // brief_records Q N R BELOW SECONDS [ORDER SEED]: the matrix method alone; prints the code found as
 // a line of data/group_codes.txt.
@@ -81,7 +82,9 @@ int main(int argc, char** argv) {
     options.budget = std::chrono::seconds(std::atol(argv[2]));
     if (argc > 3) options.seed = std::strtoull(argv[3], nullptr, 10);
     const auto start = std::chrono::steady_clock::now();
-    const auto codes = build_uniform_codes(q, options, {}, [&](int n, int radius, const UniformCode& code) {
+    const auto& shipped = shipped_uniform_codes().uniform;
+    const auto previous = shipped.count(q) ? shipped.at(q) : UniformCodes{};
+    const auto codes = build_uniform_codes(q, options, previous, [&](int n, int radius, const UniformCode& code) {
         const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::fprintf(stderr, "%7.1f s  K%d(%d,%d) <= %zu  %s\n", seconds, q, n, radius, code.words.size(), code.how.c_str());
     });

@@ -2,9 +2,11 @@
 #include "briefgen/record_codes.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <set>
 
+#include "briefgen/amalgamated_sum.h"
 #include "briefgen/coverage_check.h"
 #include "briefgen/group_codes.h"
 #include "briefgen/local_search.h"
@@ -110,6 +112,21 @@ private:
                                      std::to_string(r2) + ")");
             }
         }
+        // Glued on a shared event the parts need about a q-th of the words; only some gluings cover.
+        for (int first = 2; first < n; ++first) {
+            const int second = n + 1 - first;
+            for (int r1 = 1; r1 < std::min(radius, first); ++r1) {
+                const int r2 = radius - r1;
+                if (r2 >= second || !has(first, r1) || !has(second, r2)) continue;
+                const std::uint64_t a = size(first, r1), b = size(second, r2);
+                if (a > UINT64_MAX / b || a * b / static_cast<std::uint64_t>(q_) >= 2 * size(n, radius)) continue;
+                if (!glued_.insert({static_cast<std::uint64_t>(first), static_cast<std::uint64_t>(r1), a,
+                                    static_cast<std::uint64_t>(second), static_cast<std::uint64_t>(r2), b}).second) continue;
+                changed |= offer(n, radius, amalgamated_sum(words(first, r1), r1, words(second, r2), r2, q_, size(n, radius)),
+                                 "(" + std::to_string(first) + "," + std::to_string(r1) + ")&(" + std::to_string(second) + "," +
+                                     std::to_string(r2) + ")");
+            }
+        }
         // A longer code with its last event cut off covers at the same radius.
         if (n < events && has(n + 1, radius) && size(n + 1, radius) < size(n, radius)) {
             auto longer = words(n + 1, radius);
@@ -122,6 +139,8 @@ private:
     int q_;
     std::function<void(int, int, const UniformCode&)> progress_;
     UniformCodes codes_;
+    // Gluings tried, by the parts' lengths, radii and sizes: each is a search over pairings.
+    std::set<std::array<std::uint64_t, 6>> glued_;
 };
 
 }  // namespace
