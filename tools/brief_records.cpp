@@ -1,5 +1,5 @@
 // brief_records Q SECONDS [SEED]: builds the uniform covering codes over Q symbols from the shipped ones
-// within the budget
+// within the budget; prints the table and, as catalogue lines, every code it made smaller
 // and prints each new smallest code as it is found, then the table by length and radius.
 // brief_records Q N R BELOW SECONDS [ORDER SEED]: the matrix method alone; prints the code found as
 // a line of data/group_codes.txt.
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "briefgen/catalogue.h"
+#include "briefgen/greedy_cover.h"
 #include "briefgen/group_codes.h"
 #include "briefgen/local_search.h"
 #include "briefgen/record_codes.h"
@@ -21,6 +22,32 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: brief_records Q SECONDS [SEED]\n");
         return 2;
+    }
+    if (argc >= 6 && std::string(argv[1]) == "shrink-shape") {
+        // brief_records shrink-shape COUNTS GUARANTEE SECONDS SEED (COUNTS as 6,6,6,3): tabu search over
+        // single bets from the greedy cover, for the blocks of mixed shapes; prints a catalogue line.
+        Shape shape;
+        std::istringstream counts(argv[2]);
+        std::string count;
+        for (int k = 0; k < events && std::getline(counts, count, ','); ++k) shape.counts[static_cast<std::size_t>(k)] = std::atoi(count.c_str());
+        shape.guarantee = std::atoi(argv[3]);
+        if (const std::string problem = shape_problem(shape); !problem.empty()) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            return 2;
+        }
+        const auto start = lazy_greedy_cover(shape);
+        morvalen::core::RandomSource random(std::strtoull(argv[5], nullptr, 10));
+        SearchLimits limits;
+        limits.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[4]));
+        limits.stop_at = sphere_bound(shape);
+        const auto best = shrink_cover(shape, start, random, limits);
+        std::fprintf(stderr, "%s: %zu -> %zu\n", describe(shape).c_str(), start.size(), best.size());
+        std::ostringstream line;
+        write_catalogue(line, {{signature_of(shape), best}});
+        std::string text = line.str();
+        while (!text.empty() && text.front() == '#') text.erase(0, text.find('\n') + 1);
+        std::printf("%s", text.c_str());
+        return 0;
     }
     if (argc >= 7 && std::string(argv[1]) == "shrink") {
         // brief_records shrink Q N R SECONDS SEED [TENURE]: tabu search over single bets from the
@@ -88,7 +115,14 @@ int main(int argc, char** argv) {
         const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::fprintf(stderr, "%7.1f s  K%d(%d,%d) <= %zu  %s\n", seconds, q, n, radius, code.words.size(), code.how.c_str());
     });
-    for (const auto& [key, code] : codes)
-        if (key.first >= 4) std::printf("%d\t%d\t%d\t%zu\t%s\n", q, key.first, key.second, code.words.size(), code.how.c_str());
+    // The table, then every code better than the shipped one as a line of the catalogue file.
+    std::vector<CatalogueEntry> better;
+    for (const auto& [key, code] : codes) {
+        if (key.first >= 3) std::fprintf(stderr, "%d\t%d\t%d\t%zu\t%s\n", q, key.first, key.second, code.words.size(), code.how.c_str());
+        if (code.how != "stored") better.push_back({signature_of(uniform_shape(q, key.first, key.second)), records_of_words(code.words)});
+    }
+    std::ostringstream lines;
+    write_catalogue(lines, better);
+    std::printf("%s", lines.str().c_str());
     return 0;
 }

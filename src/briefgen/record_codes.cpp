@@ -5,11 +5,13 @@
 #include <array>
 #include <cmath>
 #include <set>
+#include <stdexcept>
 
 #include "briefgen/amalgamated_sum.h"
 #include "briefgen/coverage_check.h"
 #include "briefgen/group_codes.h"
 #include "briefgen/local_search.h"
+#include "briefgen/partitioned_sum.h"
 #include "briefgen/shipped_catalogue.h"
 #include "briefgen/shipped_group_codes.h"
 #include "core/model/random_source.h"
@@ -20,6 +22,8 @@ namespace {
 
 // Codes of radius 0 are every word; beyond this length they are never a useful part of a sum.
 constexpr int whole_length_limit = 4;
+// Draws of check matrices, and of splitting rows for each, when a linear code is split into cosets.
+constexpr int partition_tries = 24;
 
 std::uint64_t power(int q, int n) {
     std::uint64_t result = 1;
@@ -127,6 +131,25 @@ private:
                                      std::to_string(r2) + ")");
             }
         }
+        // A cover whose last event picks a coset of a hyperplane of a linear code, over a field.
+        if (smallest_field_order(q_) == q_) {
+            for (int first = 2; first < n; ++first) {
+                const int second = n + 1 - first;
+                for (int r1 = 1; r1 <= std::min(radius, first - 1); ++r1) {
+                    const int r2 = radius - r1;
+                    if (r2 >= second || !has(first, r1)) continue;
+                    for (int rows = 0; rows < second; ++rows) {
+                        const std::uint64_t a = size(first, r1), estimate = a * power(q_, second - rows - 1);
+                        if (estimate >= size(n, radius)) continue;
+                        const auto* parts = partition(second, r2, rows);
+                        if (parts == nullptr) continue;
+                        changed |= offer(n, radius, partitioned_sum(words(first, r1), *parts),
+                                         "(" + std::to_string(first) + "," + std::to_string(r1) + ")|[" + std::to_string(second) + "," +
+                                             std::to_string(second - rows) + "]" + std::to_string(r2));
+                    }
+                }
+            }
+        }
         // A longer code with its last event cut off covers at the same radius.
         if (n < events && has(n + 1, radius) && size(n + 1, radius) < size(n, radius)) {
             auto longer = words(n + 1, radius);
@@ -136,11 +159,23 @@ private:
         return changed;
     }
 
+    // The parts of a linear code of `length` covering at `radius` with `rows` check rows; drawn once.
+    const std::vector<std::vector<Word>>* partition(int length, int radius, int rows) {
+        const auto key = std::array<int, 3>{length, radius, rows};
+        auto it = partitions_.find(key);
+        if (it == partitions_.end()) {
+            core::RandomSource random(static_cast<std::uint64_t>(q_ * 1000 + length * 100 + radius * 10 + rows));
+            it = partitions_.emplace(key, linear_partition(GaloisField(q_), length, radius, rows, random, partition_tries)).first;
+        }
+        return it->second ? &*it->second : nullptr;
+    }
+
     int q_;
     std::function<void(int, int, const UniformCode&)> progress_;
     UniformCodes codes_;
     // Gluings tried, by the parts' lengths, radii and sizes: each is a search over pairings.
     std::set<std::array<std::uint64_t, 6>> glued_;
+    std::map<std::array<int, 3>, std::optional<std::vector<std::vector<Word>>>> partitions_;
 };
 
 }  // namespace
@@ -164,9 +199,12 @@ std::optional<std::pair<int, int>> uniform_alphabet(const Shape& shape) {
 }
 
 std::vector<Record> records_of_words(const std::vector<Word>& words) {
+    constexpr std::size_t digits_per_record = events;
     std::vector<Record> records;
     records.reserve(words.size());
     for (const Word& w : words) {
+        // A longer word has no bet: its tail would run past the digits.
+        if (w.size() > digits_per_record) throw std::invalid_argument("a word longer than the events of a bet");
         Digits digits{};
         std::copy(w.begin(), w.end(), digits.begin());
         records.push_back(record_of_digits(digits));

@@ -57,7 +57,8 @@ struct RecordOptions {
 UniformCodes build_uniform_codes(int q, const RecordOptions& options, const UniformCodes& previous = {},
                                  const std::function<void(int n, int radius, const UniformCode&)>& progress = {});
 
-// Every covering words as bets of the shape q^n·1^(8−n).
+// Every covering words as bets of the shape q^n·1^(8−n); throws std::invalid_argument for a word
+// longer than eight events.
 std::vector<Record> records_of_words(const std::vector<Word>& words);
 std::vector<Word> words_of_records(const Shape& shape, const std::vector<Record>& records);
 

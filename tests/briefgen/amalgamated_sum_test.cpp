@@ -13,12 +13,12 @@ bool covers(int q, int radius, const std::vector<Word>& words) {
     return check_coverage(uniform_shape(q, static_cast<int>(words.front().size()), radius), records_of_words(words)).covers;
 }
 
-TEST(AmalgamatedSum, GluesTheBinaryHammingCodeAndTheRepetitionCodeIntoTheLeastCodeOfLengthNine) {
-    const auto hamming = hamming_code(GaloisField(2), 3);     // 16 words of length 7, radius 1
-    const auto repetition = hamming_code(GaloisField(2), 2);  // {000, 111}
-    const auto glued = amalgamated_sum(hamming, 1, repetition, 1, 2);
+TEST(AmalgamatedSum, GluesTheBinaryHammingCodeToAPairInHalfTheWordsOfTheDirectSum) {
+    const auto hamming = hamming_code(GaloisField(2), 3);  // 16 words of length 7, radius 1
+    const std::vector<Word> pair{{0, 0}, {1, 1}};          // length 2, radius 1
+    const auto glued = amalgamated_sum(hamming, 1, pair, 1, 2);
     ASSERT_EQ(glued.size(), 16u);  // the direct sum has 32
-    EXPECT_EQ(glued.front().size(), 9u);
+    EXPECT_EQ(glued.front().size(), 8u);
     EXPECT_TRUE(covers(2, 2, glued));
 }
 
