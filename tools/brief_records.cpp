@@ -3,6 +3,8 @@
 // and prints each new smallest code as it is found, then the table by length and radius.
 // brief_records Q N R BELOW SECONDS [ORDER SEED]: the matrix method alone; prints the code found as
 // a line of data/group_codes.txt.
+// brief_records orbits Q N R BELOW SECONDS SEED MAP...: a cover of fewer than BELOW words made of
+// orbits under the maps (as "1230:1023"); prints it as a catalogue line.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,17 +13,59 @@
 #include <string>
 
 #include "briefgen/catalogue.h"
+#include "briefgen/coverage_check.h"
 #include "briefgen/greedy_cover.h"
 #include "briefgen/group_codes.h"
 #include "briefgen/local_search.h"
+#include "briefgen/orbit_search.h"
 #include "briefgen/record_codes.h"
 #include "core/model/random_source.h"
+
+namespace {
+
+// One system as a line of the catalogue file, without the file's header.
+void print_catalogue_line(const morvalen::briefgen::Shape& shape, const std::vector<morvalen::briefgen::Record>& records) {
+    std::ostringstream line;
+    morvalen::briefgen::write_catalogue(line, {{morvalen::briefgen::signature_of(shape), records}});
+    std::string text = line.str();
+    while (!text.empty() && text.front() == '#') text.erase(0, text.find('\n') + 1);
+    std::printf("%s", text.c_str());
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace morvalen::briefgen;
     if (argc < 3) {
         std::fprintf(stderr, "usage: brief_records Q SECONDS [SEED]\n");
         return 2;
+    }
+    if (argc >= 9 && std::string(argv[1]) == "orbits") {
+        const int q = std::atoi(argv[2]), n = std::atoi(argv[3]), radius = std::atoi(argv[4]);
+        std::vector<WordSymmetry> maps;
+        for (int i = 8; i < argc; ++i) {
+            const auto map = parse_symmetry(argv[i], q, n);
+            if (!map) {
+                std::fprintf(stderr, "not a symmetry of %d^%d: %s\n", q, n, argv[i]);
+                return 2;
+            }
+            maps.push_back(*map);
+        }
+        morvalen::core::RandomSource random(std::strtoull(argv[7], nullptr, 10));
+        OrbitSearchOptions options;
+        options.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[6]));
+        const auto words = search_orbit_cover(q, n, radius, maps, std::strtoull(argv[5], nullptr, 10), random, options);
+        if (!words) {
+            std::fprintf(stderr, "none found\n");
+            return 1;
+        }
+        const Shape shape = uniform_shape(q, n, radius);
+        const auto records = records_of_words(*words);
+        const auto report = check_coverage(shape, records);
+        std::fprintf(stderr, "%zu words, %s\n", words->size(), report.covers ? "checked" : report.problem.c_str());
+        if (!report.covers) return 1;
+        print_catalogue_line(shape, records);
+        return 0;
     }
     if (argc >= 6 && std::string(argv[1]) == "shrink-shape") {
         // brief_records shrink-shape COUNTS GUARANTEE SECONDS SEED (COUNTS as 6,6,6,3): tabu search over
@@ -42,11 +86,7 @@ int main(int argc, char** argv) {
         limits.stop_at = sphere_bound(shape);
         const auto best = shrink_cover(shape, start, random, limits);
         std::fprintf(stderr, "%s: %zu -> %zu\n", describe(shape).c_str(), start.size(), best.size());
-        std::ostringstream line;
-        write_catalogue(line, {{signature_of(shape), best}});
-        std::string text = line.str();
-        while (!text.empty() && text.front() == '#') text.erase(0, text.find('\n') + 1);
-        std::printf("%s", text.c_str());
+        print_catalogue_line(shape, best);
         return 0;
     }
     if (argc >= 7 && std::string(argv[1]) == "shrink") {
@@ -71,11 +111,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%zu -> %zu in %llu steps\n", start.size(), best.size(),
                      static_cast<unsigned long long>(stats.iterations));
         if (best.size() >= start.size()) return 1;
-        std::ostringstream line;
-        write_catalogue(line, {{signature_of(shape), best}});
-        std::string text = line.str();
-        while (!text.empty() && text.front() == '#') text.erase(0, text.find('\n') + 1);
-        std::printf("%s", text.c_str());
+        print_catalogue_line(shape, best);
         return 0;
     }
     const int q = std::atoi(argv[1]);
@@ -97,11 +133,7 @@ int main(int argc, char** argv) {
         if (size > 0) {
             std::printf("%s\n", group_code_line({n, radius, size, map}).c_str());
             const Shape shape = uniform_shape(q, n, radius);
-            std::ostringstream line;
-            write_catalogue(line, {{signature_of(shape), records_of_words(group_code_words(map))}});
-            std::string text = line.str();
-            while (!text.empty() && text.front() == '#') text.erase(0, text.find('\n') + 1);
-            std::printf("%s", text.c_str());
+            print_catalogue_line(shape, records_of_words(group_code_words(map)));
         }
         return size > 0 ? 0 : 1;
     }
