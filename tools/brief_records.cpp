@@ -3,6 +3,8 @@
 // and prints each new smallest code as it is found, then the table by length and radius.
 // brief_records Q N R BELOW SECONDS [ORDER SEED]: the matrix method alone; prints the code found as
 // a line of data/group_codes.txt.
+// brief_records orbits-from Q N R SECONDS SEED ORDER [xor]: the same from the shipped code, under a
+// random group of ORDER of the shifts that keep it (symbols added mod Q, or as bits with xor).
 // brief_records orbits Q N R BELOW SECONDS SEED MAP...: a cover of fewer than BELOW words made of
 // orbits under the maps (as "1230:1023"); prints it as a catalogue line.
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <map>
 #include <string>
 
 #include "briefgen/catalogue.h"
@@ -40,6 +43,64 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: brief_records Q SECONDS [SEED]\n");
         return 2;
     }
+    if (argc >= 8 && std::string(argv[1]) == "orbits-from") {
+        const int q = std::atoi(argv[2]), n = std::atoi(argv[3]), radius = std::atoi(argv[4]);
+        const bool exclusive_or = argc > 8 && std::string(argv[8]) == "xor";
+        const auto& library = shipped_uniform_codes().uniform;
+        if (!library.count(q) || !library.at(q).count({n, radius})) {
+            std::fprintf(stderr, "no shipped code for %d^%d r%d\n", q, n, radius);
+            return 1;
+        }
+        OrbitSearchOptions options;
+        options.start = library.at(q).at({n, radius}).words;
+        options.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[5]));
+        morvalen::core::RandomSource random(std::strtoull(argv[6], nullptr, 10));
+        const std::size_t order = std::strtoull(argv[7], nullptr, 10);
+        auto shifts = code_translations(options.start, q, exclusive_or);
+        // A random subgroup of the given order, grown one generator at a time.
+        for (std::size_t i = shifts.size(); i > 1; --i)
+            std::swap(shifts[i - 1], shifts[static_cast<std::size_t>(random.uniform_int(0, static_cast<std::int64_t>(i) - 1))]);
+        // The group as the words its shifts are, each read as a number with the first event lowest.
+        auto number = [q](const Word& word) {
+            std::uint64_t value = 0;
+            for (auto symbol = word.rbegin(); symbol != word.rend(); ++symbol) value = value * static_cast<std::uint64_t>(q) + *symbol;
+            return value;
+        };
+        std::map<std::uint64_t, Word> group{{0, Word(static_cast<std::size_t>(n), 0)}};
+        std::vector<WordSymmetry> maps;
+        for (const Word& shift : shifts) {
+            if (group.count(number(shift))) continue;
+            auto grown = group;
+            for (bool more = true; more && grown.size() <= order;) {
+                more = false;
+                for (const auto& [key, element] : std::map<std::uint64_t, Word>(grown)) {
+                    Word next(element.size());
+                    for (std::size_t k = 0; k < next.size(); ++k)
+                        next[k] = static_cast<std::uint8_t>(exclusive_or ? (element[k] ^ shift[k]) : (element[k] + shift[k]) % q);
+                    more |= grown.emplace(number(next), next).second;
+                }
+            }
+            if (grown.size() > order) continue;
+            group = std::move(grown);
+            maps.push_back(translation(shift, q, exclusive_or));
+        }
+        std::fprintf(stderr, "%zu words, %zu shifts keep them; a group of %zu\n", options.start.size(), shifts.size(), group.size());
+        OrbitSearchStats stats;
+        const auto words = search_orbit_cover(q, n, radius, maps, options.start.size(), random, options, &stats);
+        std::fprintf(stderr, "%zu orbits, %llu steps; held to %zu words, at least %zu left uncovered\n", stats.orbits,
+                     static_cast<unsigned long long>(stats.steps), stats.last_limit, stats.least_uncovered);
+        if (!words || words->size() >= options.start.size()) {
+            std::fprintf(stderr, "none found\n");
+            return 1;
+        }
+        const Shape shape = uniform_shape(q, n, radius);
+        const auto records = records_of_words(*words);
+        const auto report = check_coverage(shape, records);
+        std::fprintf(stderr, "%zu words, %s\n", words->size(), report.covers ? "checked" : report.problem.c_str());
+        if (!report.covers) return 1;
+        print_catalogue_line(shape, records);
+        return 0;
+    }
     if (argc >= 9 && std::string(argv[1]) == "orbits") {
         const int q = std::atoi(argv[2]), n = std::atoi(argv[3]), radius = std::atoi(argv[4]);
         std::vector<WordSymmetry> maps;
@@ -54,7 +115,10 @@ int main(int argc, char** argv) {
         morvalen::core::RandomSource random(std::strtoull(argv[7], nullptr, 10));
         OrbitSearchOptions options;
         options.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[6]));
-        const auto words = search_orbit_cover(q, n, radius, maps, std::strtoull(argv[5], nullptr, 10), random, options);
+        OrbitSearchStats stats;
+        const auto words = search_orbit_cover(q, n, radius, maps, std::strtoull(argv[5], nullptr, 10), random, options, &stats);
+        std::fprintf(stderr, "%zu orbits, %llu steps; held to %zu words, at least %zu left uncovered\n", stats.orbits,
+                     static_cast<unsigned long long>(stats.steps), stats.last_limit, stats.least_uncovered);
         if (!words) {
             std::fprintf(stderr, "none found\n");
             return 1;

@@ -37,6 +37,8 @@ public:
         for (int i = 0; i < n; ++i) power_.push_back(power_.back() * static_cast<std::uint32_t>(q));
     }
     std::uint32_t size() const { return power_.back(); }
+    int symbols() const { return q_; }
+    int length() const { return n_; }
     int digit(std::uint32_t word, int i) const { return static_cast<int>(word / power_[static_cast<std::size_t>(i)] % q_); }
 
     std::uint32_t image(std::uint32_t word, const WordSymmetry& map) const {
@@ -133,6 +135,7 @@ public:
     }
 
     std::size_t words() const { return words_; }
+    std::size_t orbits() const { return members_.size(); }
     std::size_t uncovered() const { return uncovered_.size(); }
 
     std::vector<Word> code() const {
@@ -183,6 +186,30 @@ public:
             shrink_to(limit);  // nothing free was large enough
         }
         for (std::uint32_t w : uncovered_) ++weight_[w];
+    }
+
+    // Puts in the orbits of the words; false unless the words are those orbits exactly.
+    bool add_whole_orbits(const std::vector<Word>& words) {
+        std::vector<std::uint32_t> indices;
+        for (const Word& word : words) {
+            if (static_cast<int>(word.size()) != space_.length()) return false;
+            std::uint32_t index = 0;
+            for (int i = space_.length() - 1; i >= 0; --i) {
+                if (word[static_cast<std::size_t>(i)] >= space_.symbols()) return false;
+                index = index * static_cast<std::uint32_t>(space_.symbols()) + word[static_cast<std::size_t>(i)];
+            }
+            indices.push_back(index);
+        }
+        std::sort(indices.begin(), indices.end());
+        indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+        for (std::uint32_t index : indices) {
+            const std::uint32_t orbit = orbit_of_[index];
+            if (chosen_at_[orbit] != npos) continue;
+            for (std::uint32_t member : members_[orbit])
+                if (!std::binary_search(indices.begin(), indices.end(), member)) return false;
+            add(orbit);
+        }
+        return true;
     }
 
     void add(std::uint32_t orbit) {
@@ -287,6 +314,51 @@ private:
 
 }  // namespace
 
+WordSymmetry translation(const Word& shift, int q, bool exclusive_or) {
+    WordSymmetry map;
+    for (std::size_t i = 0; i < shift.size(); ++i) {
+        map.positions.push_back(static_cast<int>(i));
+        std::vector<int> symbols(static_cast<std::size_t>(q));
+        for (int a = 0; a < q; ++a) symbols[static_cast<std::size_t>(a)] = exclusive_or ? (a ^ shift[i]) : (a + shift[i]) % q;
+        map.symbols.push_back(std::move(symbols));
+    }
+    return map;
+}
+
+std::vector<Word> code_translations(const std::vector<Word>& code, int q, bool exclusive_or) {
+    std::vector<Word> result;
+    if (code.empty()) return result;
+    // Words as numbers, so the code is a sorted list to look shifted words up in.
+    auto number = [q](const Word& word) {
+        std::uint64_t value = 0;
+        for (auto symbol = word.rbegin(); symbol != word.rend(); ++symbol) value = value * static_cast<std::uint64_t>(q) + *symbol;
+        return value;
+    };
+    auto shifted = [q, exclusive_or](std::uint8_t symbol, std::uint8_t by) {
+        return static_cast<std::uint8_t>(exclusive_or ? (symbol ^ by) : (symbol + by) % q);
+    };
+    std::vector<std::uint64_t> sorted;
+    for (const Word& word : code) sorted.push_back(number(word));
+    std::sort(sorted.begin(), sorted.end());
+    const Word& origin = code.front();
+    Word moved(origin.size());
+    for (const Word& word : code) {
+        Word shift(origin.size());
+        for (std::size_t i = 0; i < origin.size(); ++i)
+            shift[i] = exclusive_or ? static_cast<std::uint8_t>(word[i] ^ origin[i]) : static_cast<std::uint8_t>((word[i] + q - origin[i]) % q);
+        bool keeps = true;
+        for (const Word& other : code) {
+            for (std::size_t i = 0; i < origin.size(); ++i) moved[i] = shifted(other[i], shift[i]);
+            if (!std::binary_search(sorted.begin(), sorted.end(), number(moved))) {
+                keeps = false;
+                break;
+            }
+        }
+        if (keeps) result.push_back(std::move(shift));
+    }
+    return result;
+}
+
 std::optional<WordSymmetry> parse_symmetry(const std::string& text, int q, int n) {
     if (q < 2 || q > 10 || n < 1 || n > 10) return std::nullopt;
     const auto colon = text.find(':');
@@ -314,7 +386,7 @@ std::optional<WordSymmetry> parse_symmetry(const std::string& text, int q, int n
 
 std::optional<std::vector<Word>> search_orbit_cover(int q, int n, int radius, const std::vector<WordSymmetry>& generators,
                                                     std::size_t below, core::RandomSource& random,
-                                                    const OrbitSearchOptions& options) {
+                                                    const OrbitSearchOptions& options, OrbitSearchStats* stats) {
     if (q < 2 || n < 1 || radius < 1 || radius >= n || below < 2) return std::nullopt;
     const WordSpace space(q, n);
     std::uint64_t words = 1;
@@ -328,16 +400,32 @@ std::optional<std::vector<Word>> search_orbit_cover(int q, int n, int radius, co
     OrbitTabu search(space, radius, generators, random);
     std::size_t limit = below - 1;
     std::optional<std::vector<Word>> best;
-    for (std::uint64_t now = 0; now < options.max_steps; ++now) {
+    if (!options.start.empty()) {
+        if (!search.add_whole_orbits(options.start) || search.uncovered() != 0) return std::nullopt;
+        best = search.code();
+        limit = std::min(limit, search.words() - 1);
+        search.shrink_to(limit);
+    }
+    std::size_t least_uncovered = SIZE_MAX;
+    std::uint64_t now = 0;
+    for (; now < options.max_steps; ++now) {
         if (search.uncovered() == 0) {
             best = search.code();
             if (search.words() <= options.stop_at) break;
             limit = search.words() - 1;
             search.shrink_to(limit);
+            least_uncovered = SIZE_MAX;
             continue;
         }
         if ((now & 63) == 0 && std::chrono::steady_clock::now() >= options.deadline) break;
         search.step(now, options.tenure, limit);
+        least_uncovered = std::min(least_uncovered, search.uncovered());
+    }
+    if (stats != nullptr) {
+        stats->steps = now;
+        stats->orbits = search.orbits();
+        stats->last_limit = limit;
+        stats->least_uncovered = least_uncovered == SIZE_MAX ? 0 : least_uncovered;
     }
     return best;
 }

@@ -64,6 +64,50 @@ TEST(OrbitSearch, NothingUnderTheSphereBoundAndNothingTooLargeToHold) {
     EXPECT_FALSE(search_orbit_cover(2, 7, 7, {*shift}, 5, random, options).has_value());
 }
 
+TEST(OrbitSearch, StartsFromACoverOfWholeOrbitsAndComesDownToThePerfectCode) {
+    // Every word of length seven, in pairs of complements: the perfect code holds the all-ones word,
+    // so it is a union of such pairs.
+    std::vector<Word> everything;
+    for (int x = 0; x < 128; ++x) {
+        Word word(7);
+        for (int i = 0; i < 7; ++i) word[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((x >> i) & 1);
+        everything.push_back(word);
+    }
+    const WordSymmetry complement = translation(Word(7, 1), 2, true);
+    core::RandomSource random(4);
+    OrbitSearchOptions options;
+    options.max_steps = 50000;
+    options.stop_at = 16;
+    options.start = everything;
+    const auto code = search_orbit_cover(2, 7, 1, {complement}, 1000, random, options);
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(code->size(), 16u);
+    EXPECT_TRUE(check_coverage(uniform_shape(2, 7, 1), records_of_words(*code)).covers);
+    // A start that splits a pair is not a union of orbits.
+    options.start.pop_back();
+    EXPECT_FALSE(search_orbit_cover(2, 7, 1, {complement}, 1000, random, options).has_value());
+}
+
+TEST(OrbitSearch, TheShiftsThatKeepACodeAreItsOwnWordsWhenItIsLinear) {
+    // The ternary Hamming code of length four, x2 = x0 + 2·x1 and x3 = x0 + x1 (mod 3), is kept by
+    // every shift by one of its words; with one word moved out only the shift by nothing is left.
+    std::vector<Word> hamming;
+    for (int a = 0; a < 3; ++a)
+        for (int b = 0; b < 3; ++b)
+            hamming.push_back({static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), static_cast<std::uint8_t>((a + 2 * b) % 3),
+                               static_cast<std::uint8_t>((a + b) % 3)});
+    EXPECT_EQ(code_translations(hamming, 3, false).size(), 9u);
+    auto damaged = hamming;
+    damaged.back()[0] = static_cast<std::uint8_t>((damaged.back()[0] + 1) % 3);
+    const auto kept = code_translations(damaged, 3, false);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept.front(), Word(4, 0));
+    // Four outcomes read as bit pairs: the shifts of a code closed under exclusive or.
+    const std::vector<Word> pairs = {{0, 0}, {1, 2}, {2, 3}, {3, 1}};
+    EXPECT_EQ(code_translations(pairs, 4, true).size(), 4u);
+    EXPECT_EQ(code_translations(pairs, 4, false).size(), 1u);
+}
+
 TEST(OrbitSearch, SymmetriesAreReadAsPermutationsOnly) {
     const auto per_event = parse_symmetry("102:10.01.10", 2, 3);
     ASSERT_TRUE(per_event.has_value());
