@@ -163,6 +163,8 @@ TEST(UniformCodes, MergedSymbolsCoverTheNarrowerShapeAtTheSameGuarantee) {
     }
     // A code of another length does not fit.
     EXPECT_TRUE(merged_cover(shape_of({6, 6, 6, 1, 1, 1, 1, 1}, 7), words).empty());
+    // A word longer than a bet has no record to become: refused, not written past the bet's events.
+    EXPECT_THROW(records_of_words({Word(9, 0)}), std::invalid_argument);
 }
 
 TEST(UniformCodes, BlocksTakeLibraryCodesAndLargeShapesGetTheirDirectSum) {
