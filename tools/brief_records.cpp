@@ -35,6 +35,28 @@ void print_catalogue_line(const morvalen::briefgen::Shape& shape, const std::vec
     std::printf("%s", text.c_str());
 }
 
+// The orbit search of both commands: its figures, then the cover under `below` as a catalogue line
+// once checked; the exit status.
+int run_orbit_search(int q, int n, int radius, const std::vector<morvalen::briefgen::WordSymmetry>& maps, std::size_t below,
+                     morvalen::core::RandomSource& random, const morvalen::briefgen::OrbitSearchOptions& options) {
+    using namespace morvalen::briefgen;
+    OrbitSearchStats stats;
+    const auto words = search_orbit_cover(q, n, radius, maps, below, random, options, &stats);
+    std::fprintf(stderr, "%zu orbits, %llu steps; held to %zu words, at least %zu left uncovered\n", stats.orbits,
+                 static_cast<unsigned long long>(stats.steps), stats.last_limit, stats.least_uncovered);
+    if (!words || words->size() >= below) {
+        std::fprintf(stderr, "none found\n");
+        return 1;
+    }
+    const Shape shape = uniform_shape(q, n, radius);
+    const auto records = records_of_words(*words);
+    const auto report = check_coverage(shape, records);
+    std::fprintf(stderr, "%zu words, %s\n", words->size(), report.covers ? "checked" : report.problem.c_str());
+    if (!report.covers) return 1;
+    print_catalogue_line(shape, records);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,21 +107,7 @@ int main(int argc, char** argv) {
             maps.push_back(translation(shift, q, exclusive_or));
         }
         std::fprintf(stderr, "%zu words, %zu shifts keep them; a group of %zu\n", options.start.size(), shifts.size(), group.size());
-        OrbitSearchStats stats;
-        const auto words = search_orbit_cover(q, n, radius, maps, options.start.size(), random, options, &stats);
-        std::fprintf(stderr, "%zu orbits, %llu steps; held to %zu words, at least %zu left uncovered\n", stats.orbits,
-                     static_cast<unsigned long long>(stats.steps), stats.last_limit, stats.least_uncovered);
-        if (!words || words->size() >= options.start.size()) {
-            std::fprintf(stderr, "none found\n");
-            return 1;
-        }
-        const Shape shape = uniform_shape(q, n, radius);
-        const auto records = records_of_words(*words);
-        const auto report = check_coverage(shape, records);
-        std::fprintf(stderr, "%zu words, %s\n", words->size(), report.covers ? "checked" : report.problem.c_str());
-        if (!report.covers) return 1;
-        print_catalogue_line(shape, records);
-        return 0;
+        return run_orbit_search(q, n, radius, maps, options.start.size(), random, options);
     }
     if (argc >= 9 && std::string(argv[1]) == "orbits") {
         const int q = std::atoi(argv[2]), n = std::atoi(argv[3]), radius = std::atoi(argv[4]);
@@ -115,21 +123,7 @@ int main(int argc, char** argv) {
         morvalen::core::RandomSource random(std::strtoull(argv[7], nullptr, 10));
         OrbitSearchOptions options;
         options.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[6]));
-        OrbitSearchStats stats;
-        const auto words = search_orbit_cover(q, n, radius, maps, std::strtoull(argv[5], nullptr, 10), random, options, &stats);
-        std::fprintf(stderr, "%zu orbits, %llu steps; held to %zu words, at least %zu left uncovered\n", stats.orbits,
-                     static_cast<unsigned long long>(stats.steps), stats.last_limit, stats.least_uncovered);
-        if (!words) {
-            std::fprintf(stderr, "none found\n");
-            return 1;
-        }
-        const Shape shape = uniform_shape(q, n, radius);
-        const auto records = records_of_words(*words);
-        const auto report = check_coverage(shape, records);
-        std::fprintf(stderr, "%zu words, %s\n", words->size(), report.covers ? "checked" : report.problem.c_str());
-        if (!report.covers) return 1;
-        print_catalogue_line(shape, records);
-        return 0;
+        return run_orbit_search(q, n, radius, maps, std::strtoull(argv[5], nullptr, 10), random, options);
     }
     if (argc >= 6 && std::string(argv[1]) == "shrink-shape") {
         // brief_records shrink-shape COUNTS GUARANTEE SECONDS SEED (COUNTS as 6,6,6,3): tabu search over
