@@ -1,8 +1,10 @@
 // brief_records Q SECONDS [SEED]: builds the uniform covering codes over Q symbols from the shipped ones
 // within the budget; prints the table and, as catalogue lines, every code it made smaller
 // and prints each new smallest code as it is found, then the table by length and radius.
-// brief_records Q N R BELOW SECONDS [ORDER SEED]: the matrix method alone; prints the code found as
-// a line of data/group_codes.txt.
+// brief_records Q N R BELOW SECONDS [ORDER SEED [MOVE_EVERY STEPS]]: the matrix method alone; prints
+// the code found as a line of data/group_codes.txt.
+// brief_records columns Q N R SECONDS SEED MODULI SYNDROMES [SAMPLES [RESTART]]: the columns for a
+// given syndrome set (comma lists), by tabu one event at a time.
 // brief_records orbits-from Q N R SECONDS SEED ORDER [xor]: the same from the shipped code, under a
 // random group of ORDER of the shifts that keep it (symbols added mod Q, or as bits with xor).
 // brief_records orbits Q N R BELOW SECONDS SEED MAP...: a cover of fewer than BELOW words made of
@@ -57,6 +59,33 @@ int run_orbit_search(int q, int n, int radius, const std::vector<morvalen::brief
     return 0;
 }
 
+// A code the matrix method found, as the line data/group_codes.txt keeps and as a line of the
+// catalogue file, once its coverage is checked; the exit status.
+int print_group_code(int n, int radius, const morvalen::briefgen::SyndromeMap& map) {
+    using namespace morvalen::briefgen;
+    const auto words = group_code_words(map);
+    if (words.empty()) {
+        std::fprintf(stderr, "none found\n");
+        return 1;
+    }
+    const Shape shape = uniform_shape(map.q, n, radius);
+    const auto records = records_of_words(words);
+    const auto report = check_coverage(shape, records);
+    std::fprintf(stderr, "%zu words over %s, %s\n", words.size(), describe_group(map).c_str(),
+                 report.covers ? "checked" : report.problem.c_str());
+    if (!report.covers) return 1;
+    std::printf("%s\n", group_code_line({n, radius, words.size(), map}).c_str());
+    print_catalogue_line(shape, records);
+    return 0;
+}
+
+std::vector<int> comma_numbers(const std::string& text) {
+    std::vector<int> numbers;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) numbers.push_back(std::atoi(item.c_str()));
+    return numbers;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,6 +93,19 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: brief_records Q SECONDS [SEED]\n");
         return 2;
+    }
+    if (argc >= 9 && std::string(argv[1]) == "columns") {
+        const int q = std::atoi(argv[2]), n = std::atoi(argv[3]), radius = std::atoi(argv[4]);
+        morvalen::core::RandomSource random(std::strtoull(argv[6], nullptr, 10));
+        ColumnSearchOptions options;
+        options.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[5]));
+        if (argc > 9) options.samples = std::atoi(argv[9]);
+        if (argc > 10) options.restart_after = std::strtoull(argv[10], nullptr, 10);
+        ColumnSearchStats stats;
+        const auto map = search_columns(q, n, radius, comma_numbers(argv[7]), comma_numbers(argv[8]), random, options, &stats);
+        std::fprintf(stderr, "%llu moves, at best %zu left uncovered\n", static_cast<unsigned long long>(stats.steps),
+                     stats.least_uncovered);
+        return print_group_code(n, radius, map);
     }
     if (argc >= 8 && std::string(argv[1]) == "orbits-from") {
         const int q = std::atoi(argv[2]), n = std::atoi(argv[3]), radius = std::atoi(argv[4]);
@@ -173,27 +215,30 @@ int main(int argc, char** argv) {
         return 0;
     }
     const int q = std::atoi(argv[1]);
-    if (argc == 6 || argc == 8) {
-        // brief_records Q N R BELOW SECONDS [ORDER SEED]: the matrix method alone on one length and
-        // radius, over syndrome groups of ORDER elements only when given.
-        morvalen::core::RandomSource random(argc == 8 ? std::strtoull(argv[7], nullptr, 10) : 7);
+    if (argc == 6 || argc == 8 || argc == 10) {
+        // brief_records Q N R BELOW SECONDS [ORDER SEED [MOVE_EVERY STEPS]]: the matrix method alone
+        // on one length and radius, over syndrome groups of ORDER elements only when given; with
+        // MOVE_EVERY the columns move with the syndromes, in tries of STEPS tabu steps.
+        morvalen::core::RandomSource random(argc >= 8 ? std::strtoull(argv[7], nullptr, 10) : 7);
         GroupCodeOptions group;
         group.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atol(argv[5]));
-        if (argc == 8) {
+        if (argc == 10) {
+            group.column_move_every = std::strtoull(argv[8], nullptr, 10);
+            group.steps_per_try = std::strtoull(argv[9], nullptr, 10);
+        }
+        if (argc >= 8) {
             group.only_order = std::strtoull(argv[6], nullptr, 10);
             group.largest_group = std::max(group.largest_group, static_cast<int>(group.only_order));
         }
         const int n = std::atoi(argv[2]), radius = std::atoi(argv[3]);
-        const auto map = search_group_code(q, n, radius, std::strtoull(argv[4], nullptr, 10), random, group);
-        const std::size_t size = group_code_words(map).size();
-        std::fprintf(stderr, "%zu %s\n", size, describe_group(map).c_str());
+        GroupCodeStats stats;
+        const auto map = search_group_code(q, n, radius, std::strtoull(argv[4], nullptr, 10), random, group, &stats);
+        std::fprintf(stderr, "%s after %llu tries", describe_group(map).c_str(),
+                     static_cast<unsigned long long>(stats.tries));
+        if (stats.least_uncovered != SIZE_MAX) std::fprintf(stderr, ", at best %zu left uncovered", stats.least_uncovered);
+        std::fprintf(stderr, "\n");
         // The line data/group_codes.txt keeps, and the system as a line of the catalogue file.
-        if (size > 0) {
-            std::printf("%s\n", group_code_line({n, radius, size, map}).c_str());
-            const Shape shape = uniform_shape(q, n, radius);
-            print_catalogue_line(shape, records_of_words(group_code_words(map)));
-        }
-        return size > 0 ? 0 : 1;
+        return print_group_code(n, radius, map);
     }
     RecordOptions options;
     options.budget = std::chrono::seconds(std::atol(argv[2]));

@@ -228,13 +228,38 @@ std::vector<int> syndrome_ball(const Group& group, const std::vector<std::vector
     return ball;
 }
 
+// How many elements of the group lie within `radius` of the syndromes under these columns.
+class CoverCounter {
+public:
+    explicit CoverCounter(const Group& group) : group_(group), stamp_(static_cast<std::size_t>(group.size()), 0) {}
+    std::size_t uncovered(const std::vector<std::vector<int>>& images, int radius, const std::vector<int>& syndromes) {
+        ++epoch_;
+        std::size_t covered = 0;
+        for (int b : syndrome_ball(group_, images, radius)) {
+            for (int s : syndromes) {
+                auto& seen = stamp_[static_cast<std::size_t>(group_.add(s, b))];
+                if (seen != epoch_) {
+                    seen = epoch_;
+                    ++covered;
+                }
+            }
+        }
+        return static_cast<std::size_t>(group_.size()) - covered;
+    }
+
+private:
+    const Group& group_;
+    std::vector<std::uint32_t> stamp_;
+    std::uint32_t epoch_ = 0;
+};
+
 // Tabu search for `target` translates of the ball that cover the group. A move replaces one chosen
 // syndrome by one whose ball holds a random uncovered element; its cost is exact: what the leaving
 // syndrome alone covered, less what the newcomer covers of it, less what the newcomer adds.
 class SyndromeSearch {
 public:
-    SyndromeSearch(const Group& group, const std::vector<int>& ball, int target, core::RandomSource& random)
-        : group_(group), ball_(ball), random_(random), count_(static_cast<std::size_t>(group.size()), 0),
+    SyndromeSearch(const Group& group, std::vector<int> ball, int target, core::RandomSource& random)
+        : group_(group), ball_(std::move(ball)), random_(random), count_(static_cast<std::size_t>(group.size()), 0),
           owners_(static_cast<std::size_t>(group.size()), 0), where_(static_cast<std::size_t>(group.size()), -1),
           weight_(static_cast<std::size_t>(group.size()), 1),
           unique_(static_cast<std::size_t>(target), 0), shared_(static_cast<std::size_t>(target), 0),
@@ -251,7 +276,9 @@ public:
         const std::size_t sample = std::min<std::size_t>(ball_.size(), 192);
         const auto tenure = static_cast<std::int64_t>(std::max<std::size_t>(2, chosen_.size() / 8));
         std::vector<int> touched;
-        for (std::uint64_t step = 1; step <= steps; ++step) {
+        // The clock runs on across calls, so tabu tenures set in one call hold into the next.
+        for (const std::uint64_t end = clock_ + steps; clock_ < end;) {
+            const std::uint64_t step = ++clock_;
             if (uncovered_.empty()) return true;
             if ((step & 7) == 0 && std::chrono::steady_clock::now() >= deadline) return false;
             const int hole = uncovered_[static_cast<std::size_t>(random_.uniform_int(0, static_cast<std::int64_t>(uncovered_.size()) - 1))];
@@ -310,6 +337,23 @@ public:
     }
 
     const std::vector<int>& chosen() const { return chosen_; }
+    std::size_t uncovered() const { return uncovered_.size(); }
+
+    // The same syndromes over another ball, after the columns changed; the weights start afresh,
+    // since what stayed uncovered under the old columns says little about the new ones.
+    void replace_ball(std::vector<int> ball) {
+        std::fill(count_.begin(), count_.end(), 0);
+        std::fill(owners_.begin(), owners_.end(), 0);
+        std::fill(where_.begin(), where_.end(), -1);
+        std::fill(weight_.begin(), weight_.end(), 1);
+        std::fill(unique_.begin(), unique_.end(), 0);
+        uncovered_.clear();
+        for (int g = 0; g < group_.size(); ++g) mark_uncovered(g);
+        ball_ = std::move(ball);
+        negative_ball_.clear();
+        for (int b : ball_) negative_ball_.push_back(group_.negate(b));
+        for (std::size_t i = 0; i < chosen_.size(); ++i) place(static_cast<int>(i), chosen_[i], 1);
+    }
 
 private:
     void mark_uncovered(int g) {
@@ -350,7 +394,7 @@ private:
     }
 
     const Group& group_;
-    const std::vector<int>& ball_;
+    std::vector<int> ball_;
     std::vector<int> negative_ball_;
     core::RandomSource& random_;
     std::vector<int> count_;
@@ -362,12 +406,35 @@ private:
     std::vector<std::int64_t> unique_;  // weight of what each chosen syndrome alone covers
     std::vector<std::int64_t> shared_;
     std::vector<std::uint64_t> tabu_until_;
+    std::uint64_t clock_ = 0;
 };
+
+// Columns that differ from `images` in one event drawn at random, chosen among `samples` draws of
+// that event's images for leaving the fewest elements uncovered by `chosen`; empty when that leaves
+// more than `most_uncovered`, or the map is no longer onto the group.
+std::vector<std::vector<int>> moved_columns(const Group& group, const Structure& structure, int q, int radius,
+                                            const std::vector<std::vector<int>>& images, const std::vector<int>& chosen,
+                                            std::size_t most_uncovered, int samples, core::RandomSource& random) {
+    const auto event = static_cast<std::size_t>(random.uniform_int(0, static_cast<std::int64_t>(images.size()) - 1));
+    CoverCounter counter(group);
+    LeastChoice<std::size_t, std::vector<int>> best;
+    std::vector<std::vector<int>> trial = images;
+    for (int k = 0; k < samples; ++k) {
+        auto drawn = draw_images(group, structure, q, random);
+        if (drawn.empty() || drawn == images[event]) continue;
+        trial[event] = drawn;
+        best.offer(counter.uncovered(trial, radius, chosen), drawn, random);
+    }
+    if (best.chosen().empty() || best.least() > most_uncovered) return {};
+    trial[event] = best.chosen();
+    if (!spans(group, trial)) return {};
+    return trial;
+}
 
 }  // namespace
 
 SyndromeMap search_group_code(int q, int n, int radius, std::size_t below, core::RandomSource& random,
-                              const GroupCodeOptions& options) {
+                              const GroupCodeOptions& options, GroupCodeStats* stats) {
     SyndromeMap best;
     best.q = q;
     if (q < 2 || n < 2 || radius < 1 || radius >= n || below < 2) return best;
@@ -412,12 +479,40 @@ SyndromeMap search_group_code(int q, int n, int radius, std::size_t below, core:
             if (images.empty()) continue;
             const std::vector<int> ball = syndrome_ball(group, images, radius);
             if (ball.size() * static_cast<std::size_t>(target) < static_cast<std::size_t>(group.size())) continue;
-            SyndromeSearch search(group, ball, target, random);
-            // A step reads the ball once per sampled candidate; a try is held to about a second.
+            // A step reads the ball once per sampled candidate; a try is held to about a second,
+            // unless the columns move too, when a try runs its full count of steps.
             const std::uint64_t step_work = std::min<std::uint64_t>(ball.size(), 192) * ball.size();
-            const std::uint64_t steps = std::max<std::uint64_t>(
-                50, std::min({options.steps_per_try, 40 * static_cast<std::uint64_t>(group.size()), 300'000'000 / step_work}));
-            const bool covered = search.run(steps, options.deadline);
+            const std::uint64_t steps =
+                options.column_move_every > 0
+                    ? options.steps_per_try
+                    : std::max<std::uint64_t>(50, std::min({options.steps_per_try, 40 * static_cast<std::uint64_t>(group.size()),
+                                                            300'000'000 / step_work}));
+            SyndromeSearch search(group, ball, target, random);
+            auto images_now = images;
+            bool covered = false;
+            std::size_t least_uncovered = SIZE_MAX;
+            if (options.column_move_every == 0) {
+                covered = search.run(steps, options.deadline);
+            } else {
+                // Alternate: the syndromes settle under fixed columns, then the columns of one event
+                // are redrawn to suit the syndromes, which the next stretch then follows.
+                for (std::uint64_t done = 0; done < steps && !covered && std::chrono::steady_clock::now() < options.deadline;
+                     done += options.column_move_every) {
+                    covered = search.run(options.column_move_every, options.deadline);
+                    if (covered) break;
+                    least_uncovered = std::min(least_uncovered, search.uncovered());
+                    auto moved = moved_columns(group, plans[p].structure, q, radius, images_now, search.chosen(),
+                                               search.uncovered(), options.column_samples, random);
+                    if (moved.empty()) continue;
+                    images_now = std::move(moved);
+                    search.replace_ball(syndrome_ball(group, images_now, radius));
+                    covered = search.uncovered() == 0;
+                }
+            }
+            if (stats != nullptr) {
+                ++stats->tries;
+                if (!covered) stats->least_uncovered = std::min({stats->least_uncovered, least_uncovered, search.uncovered()});
+            }
             if (!covered) continue;
             std::vector<int> chosen = search.chosen();
             std::sort(chosen.begin(), chosen.end());
@@ -426,12 +521,84 @@ SyndromeMap search_group_code(int q, int n, int radius, std::size_t below, core:
             if (size < best_size) {
                 best_size = size;
                 best.moduli = group.moduli();
-                best.images = images;
+                best.images = images_now;
                 best.syndromes = chosen;
             }
         }
     }
     return best;
+}
+
+SyndromeMap search_columns(int q, int n, int radius, const std::vector<int>& moduli, const std::vector<int>& syndromes,
+                           core::RandomSource& random, const ColumnSearchOptions& options, ColumnSearchStats* stats) {
+    SyndromeMap found;
+    found.q = q;
+    if (q < 2 || n < 2 || radius < 1 || moduli.empty() || syndromes.empty()) return found;
+    long order = 1;
+    for (int m : moduli) {
+        if (m < 2 || q % m != 0) return found;
+        order *= m;
+        if (order > (1L << 24)) return found;
+    }
+    const Group group(moduli);
+    for (int s : syndromes)
+        if (s < 0 || s >= group.size()) return found;
+    const bool twos = std::all_of(moduli.begin(), moduli.end(), [](int m) { return m == 2; });
+    const Structure structure{q == 4 && twos ? Alphabet::klein : Alphabet::cyclic, moduli};
+    CoverCounter counter(group);
+    std::vector<std::vector<int>> images;
+    std::vector<std::uint64_t> still_until;
+    std::size_t current = SIZE_MAX, least = SIZE_MAX;
+    std::uint64_t since_least = 0;
+    for (std::uint64_t step = 0; step < options.max_steps; ++step) {
+        if ((step & 15) == 0 && std::chrono::steady_clock::now() >= options.deadline) break;
+        if (images.empty() || since_least >= options.restart_after) {
+            images = draw_columns(group, structure, q, n, random);
+            if (images.empty()) {
+                // The group has no room for the events apart: draw without spreading.
+                for (int j = 0; j < n; ++j) images.push_back(draw_images(group, structure, q, random));
+                if (images.back().empty()) return found;
+            }
+            still_until.assign(static_cast<std::size_t>(n), 0);
+            current = least = counter.uncovered(images, radius, syndromes);
+            since_least = 0;
+        }
+        if (current == 0 && spans(group, images)) {
+            found.moduli = moduli;
+            found.images = images;
+            found.syndromes = syndromes;
+            std::sort(found.syndromes.begin(), found.syndromes.end());
+            found.syndromes.erase(std::unique(found.syndromes.begin(), found.syndromes.end()), found.syndromes.end());
+            break;
+        }
+        if (stats != nullptr) ++stats->steps;
+        // The best redraw of one event that is free to move, worse ones taken too, so the walk
+        // leaves a local least; an event just moved waits its tenure.
+        LeastChoice<std::size_t, std::pair<int, std::vector<int>>> best;
+        auto trial = images;
+        for (int k = 0; k < options.samples; ++k) {
+            const auto event = static_cast<std::size_t>(random.uniform_int(0, n - 1));
+            if (still_until[event] > step) continue;
+            auto drawn = draw_images(group, structure, q, random);
+            if (drawn.empty() || drawn == images[event]) continue;
+            trial[event] = drawn;
+            best.offer(counter.uncovered(trial, radius, syndromes), {static_cast<int>(event), drawn}, random);
+            trial[event] = images[event];
+        }
+        if (best.chosen().second.empty()) continue;
+        const auto event = static_cast<std::size_t>(best.chosen().first);
+        images[event] = best.chosen().second;
+        still_until[event] = step + 1 + static_cast<std::uint64_t>(options.tenure);
+        current = best.least();
+        if (current < least) {
+            least = current;
+            since_least = 0;
+        } else {
+            ++since_least;
+        }
+        if (stats != nullptr) stats->least_uncovered = std::min(stats->least_uncovered, current);
+    }
+    return found;
 }
 
 std::vector<Word> group_code_words(const SyndromeMap& map) {

@@ -29,14 +29,43 @@ struct GroupCodeOptions {
     std::uint64_t steps_per_try = 20000;  // tabu steps before new columns are drawn
     std::uint64_t max_tries = UINT64_MAX; // draws of columns in all: a deterministic stop for tests
     std::size_t only_order = 0;           // when set, only syndrome groups of this many elements
+    // When set, every this many tabu steps one event's columns are redrawn to suit the syndromes
+    // chosen so far (the best of `column_samples` draws), and a try runs all of steps_per_try.
+    std::uint64_t column_move_every = 0;
+    int column_samples = 256;
 };
 
 // The smallest code found of fewer than `below` words of length n over q symbols within `radius` of
 // every word, as the syndrome map it comes from (empty syndromes when none was found). Columns are
-// drawn at random with every outcome of an event landing apart; the set S is searched by tabu over
-// the group, whose size is the variants divided by the coset size.
+// drawn at random with every outcome of an event landing apart, and move with the syndromes when
+// the options say so; the set S is searched by tabu over the group, whose size is the variants
+// divided by the coset size.
+struct GroupCodeStats {
+    std::uint64_t tries = 0;                     // draws of columns searched
+    std::size_t least_uncovered = SIZE_MAX;      // fewest syndromes a failed try left uncovered
+};
 SyndromeMap search_group_code(int q, int n, int radius, std::size_t below, core::RandomSource& random,
-                              const GroupCodeOptions& options);
+                              const GroupCodeOptions& options, GroupCodeStats* stats = nullptr);
+
+// The other half of the matrix method: the syndromes are given (a structured set such as a union of
+// lines through zero) and the columns are searched, one event's images at a time, by tabu on the
+// number of group elements left uncovered. Four outcomes over a group of twos are read as Z_2 × Z_2.
+struct ColumnSearchOptions {
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    std::uint64_t max_steps = UINT64_MAX;    // moves in all, over every restart
+    std::uint64_t restart_after = 20000;     // moves without a new least before the columns are redrawn
+    int samples = 256;                       // draws of an event's images weighed per move
+    int tenure = 2;                          // moves an event that moved stays put
+};
+struct ColumnSearchStats {
+    std::uint64_t steps = 0;
+    std::size_t least_uncovered = SIZE_MAX;
+};
+// A map with the given moduli and syndromes whose code covers at `radius`; empty syndromes when none
+// was found in the budget.
+SyndromeMap search_columns(int q, int n, int radius, const std::vector<int>& moduli, const std::vector<int>& syndromes,
+                           core::RandomSource& random, const ColumnSearchOptions& options,
+                           ColumnSearchStats* stats = nullptr);
 
 // The words x whose syndrome lies in S, in ascending order of x read with the first event fastest.
 std::vector<Word> group_code_words(const SyndromeMap& map);

@@ -62,6 +62,54 @@ TEST(GroupCodes, FindPerfectAndNearPerfectCodesOverEveryAlphabet) {
     EXPECT_TRUE(search_group_code(4, 5, 1, 64, random, quick).syndromes.empty());
 }
 
+TEST(GroupCodes, ColumnsThatMoveWithTheSyndromesStillGiveCodesThatCover) {
+    struct Case {
+        int q, n, radius;
+        std::size_t below, expected;
+    };
+    const Case cases[] = {{4, 5, 1, 100, 64}, {6, 4, 1, 100, 72}, {3, 5, 1, 60, 27}};
+    for (const Case& c : cases) {
+        core::RandomSource random(5);
+        GroupCodeOptions options;
+        options.max_tries = 30;
+        options.steps_per_try = 4000;
+        options.column_move_every = 200;
+        const auto words = group_code_words(search_group_code(c.q, c.n, c.radius, c.below, random, options));
+        EXPECT_EQ(words.size(), c.expected) << c.q << "^" << c.n;
+        EXPECT_TRUE(check_coverage(uniform_shape(c.q, c.n, c.radius), records_of_words(words)).covers);
+    }
+}
+
+TEST(GroupCodes, ColumnsAreFoundForAGivenSyndromeSet) {
+    ColumnSearchOptions options;
+    options.max_steps = 20000;
+    // Zero alone over Z2^4: the five events' images must split the fifteen other elements into five
+    // planes, the Hamming code over GF(4).
+    core::RandomSource random(9);
+    const auto spread = search_columns(4, 5, 1, {2, 2, 2, 2}, {0}, random, options);
+    const auto words = group_code_words(spread);
+    EXPECT_EQ(words.size(), 64u);
+    EXPECT_TRUE(check_coverage(uniform_shape(4, 5, 1), records_of_words(words)).covers);
+    // Three lines through zero of Z5^3, every element within one disagreement of one of them: the
+    // columns spread apart at first do not do it, the moves must.
+    ColumnSearchStats stats;
+    const std::vector<int> lines{0, 1, 2, 3, 4, 5, 10, 15, 20, 25, 50, 75, 100};
+    const auto map = search_columns(5, 6, 1, {5, 5, 5}, lines, random, options, &stats);
+    ASSERT_FALSE(map.syndromes.empty());
+    EXPECT_EQ(group_code_words(map).size(), 13u * 125u);
+    EXPECT_TRUE(check_coverage(uniform_shape(5, 6, 1), records_of_words(group_code_words(map))).covers);
+    EXPECT_GT(stats.steps, 0u);
+    // Four events can reach at most 13 of the 16 elements from zero: no columns exist, and the
+    // search stops at its budget with nothing.
+    options.max_steps = 500;
+    ColumnSearchStats short_of;
+    EXPECT_TRUE(search_columns(4, 4, 1, {2, 2, 2, 2}, {0}, random, options, &short_of).syndromes.empty());
+    EXPECT_EQ(short_of.least_uncovered, 3u);
+    // Moduli that do not divide the outcomes, or a syndrome outside the group, are refused.
+    EXPECT_TRUE(search_columns(4, 5, 1, {3, 3}, {0}, random, options).syndromes.empty());
+    EXPECT_TRUE(search_columns(4, 5, 1, {2, 2, 2, 2}, {16}, random, options).syndromes.empty());
+}
+
 TEST(GroupCodes, ASearchHeldToOneGroupOrderUsesOnlyThatGroup) {
     // Four six-outcome events at one disagreement: one syndrome of Z2 x Z3^2, 72 words.
     core::RandomSource random(3);
