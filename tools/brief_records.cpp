@@ -79,13 +79,6 @@ int print_group_code(int n, int radius, const morvalen::briefgen::SyndromeMap& m
     return 0;
 }
 
-std::vector<int> comma_numbers(const std::string& text) {
-    std::vector<int> numbers;
-    std::istringstream in(text);
-    for (std::string item; std::getline(in, item, ',');) numbers.push_back(std::atoi(item.c_str()));
-    return numbers;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,7 +95,12 @@ int main(int argc, char** argv) {
         if (argc > 9) options.samples = std::atoi(argv[9]);
         if (argc > 10) options.restart_after = std::strtoull(argv[10], nullptr, 10);
         ColumnSearchStats stats;
-        const auto map = search_columns(q, n, radius, comma_numbers(argv[7]), comma_numbers(argv[8]), random, options, &stats);
+        const auto moduli = numbers_of(argv[7], ','), syndromes = numbers_of(argv[8], ',');
+        if (!moduli || !syndromes) {
+            std::fprintf(stderr, "MODULI and SYNDROMES are lists of numbers separated by commas\n");
+            return 2;
+        }
+        const auto map = search_columns(q, n, radius, *moduli, *syndromes, random, options, &stats);
         std::fprintf(stderr, "%llu moves, at best %zu left uncovered\n", static_cast<unsigned long long>(stats.steps),
                      stats.least_uncovered);
         return print_group_code(n, radius, map);

@@ -651,7 +651,8 @@ std::string joined(const std::vector<int>& values, char separator) {
     return text;
 }
 
-// Non-negative numbers separated by `separator`, nothing else; nothing for malformed text.
+}  // namespace
+
 std::optional<std::vector<int>> numbers_of(std::string_view text, char separator) {
     std::vector<int> values;
     while (true) {
@@ -665,8 +666,6 @@ std::optional<std::vector<int>> numbers_of(std::string_view text, char separator
         text.remove_prefix(end + 1);
     }
 }
-
-}  // namespace
 
 std::string group_code_line(const StoredGroupCode& code) {
     std::string images;

@@ -5,7 +5,9 @@
 #include <chrono>
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "briefgen/qary_codes.h"
@@ -69,6 +71,9 @@ SyndromeMap search_columns(int q, int n, int radius, const std::vector<int>& mod
 
 // The words x whose syndrome lies in S, in ascending order of x read with the first event fastest.
 std::vector<Word> group_code_words(const SyndromeMap& map);
+
+// Non-negative numbers between separators, as "0,1,2"; nothing when a field is empty or not a number.
+std::optional<std::vector<int>> numbers_of(std::string_view text, char separator);
 
 // "Z2^3xZ3^2" and the like, for reports.
 std::string describe_group(const SyndromeMap& map);
